@@ -1,0 +1,63 @@
+#pragma once
+// A vector path: sub-paths of lines, quadratic and cubic curves, optionally closed.
+// Built once, then shared read-only by drawing operations on any thread.
+
+#include "platform/Geometry.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace nolby {
+
+class Path {
+public:
+    enum class Verb : uint8_t { move, line, quad, cubic, close };
+
+    // One path element; `pts` holds 1 point (move, line), 2 (quad: control, end),
+    // 3 (cubic: control 1, control 2, end) or none (close).
+    struct Element {
+        Verb verb;
+        Point pts[3];
+        int count() const;
+        bool operator==(const Element& o) const;
+    };
+
+    Path() = default;
+
+    void moveTo(Point p);
+    void lineTo(Point p);
+    void quadTo(Point c, Point e);
+    void curveTo(Point c1, Point c2, Point e);
+    void close();
+
+    void moveTo(double x, double y) { moveTo({x, y}); }
+    void lineTo(double x, double y) { lineTo({x, y}); }
+
+    void addRect(const Rect& r);
+    void addEllipse(const Rect& r);
+    // Corner radii are clamped to half the rectangle's width and height.
+    void addRoundedRect(const Rect& r, double rx, double ry);
+    void addPath(const Path& other, const Affine& t = Affine::identity());
+
+    Path transformed(const Affine& t) const;
+
+    const std::vector<Element>& elements() const { return elems_; }
+    bool isEmpty() const { return elems_.empty(); }
+    // The last point added (the start of the sub-path after a close); (0, 0) when empty.
+    Point currentPoint() const { return current_; }
+
+    // The exact extent of everything drawn, curves included (their extrema, not their
+    // control points); null for a path with no points.
+    Rect boundingBox() const;
+    // The extent of every point, control points included.
+    Rect controlBox() const;
+
+    bool operator==(const Path& o) const { return elems_ == o.elems_; }
+
+private:
+    void push(Verb v, Point a = {}, Point b = {}, Point c = {});
+    std::vector<Element> elems_;
+    Point current_{}, start_{};
+};
+
+}  // namespace nolby

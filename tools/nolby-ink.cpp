@@ -1,0 +1,90 @@
+// nolby-ink: lays out ink and shows it, as operations on standard output and as a PNG.
+//
+//   nolby-ink face hand|scrawl|round 'TEXT' [--size S] [--png OUT]
+//       shapes the text in a handwriting face and prints, per run, which font file drew it.
+
+#include "ink/Faces.h"
+#include "ink/Ink.h"
+#include "platform/Canvas.h"
+#include "platform/TextLine.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace nolby;
+
+namespace {
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage:\n"
+                 "  nolby-ink face hand|scrawl|round TEXT [--size S] [--png OUT]\n");
+    return 2;
+}
+
+// The value after a flag, or null when the flag is absent.
+const char* option(const std::vector<std::string>& args, const char* flag) {
+    for (size_t i = 0; i + 1 < args.size(); ++i)
+        if (args[i] == flag) return args[i + 1].c_str();
+    return nullptr;
+}
+
+std::string jsonString(const std::string& s) {
+    std::string out = "\"";
+    for (unsigned char c : s) {
+        if (c == '"' || c == '\\') { out += '\\'; out += static_cast<char>(c); }
+        else if (c < 0x20) { char b[8]; std::snprintf(b, sizeof b, "\\u%04x", c); out += b; }
+        else out += static_cast<char>(c);
+    }
+    return out + "\"";
+}
+
+int face(const std::vector<std::string>& args) {
+    if (args.size() < 2) return usage();
+    auto which = Faces::faceFromRawValue(args[0]);
+    if (!which) {
+        std::fprintf(stderr, "nolby-ink: unknown face \"%s\" (hand, scrawl or round)\n", args[0].c_str());
+        return 2;
+    }
+    double size = 24;
+    if (const char* s = option(args, "--size")) size = std::atof(s);
+    if (!(size > 0 && size < 1000)) {
+        std::fprintf(stderr, "nolby-ink: --size must be a number of points between 0 and 1000\n");
+        return 2;
+    }
+    Faces::registerFrom();
+    auto font = Faces::font(*which, size);
+    TextLine line = TextLine::shape(args[1], *font);
+    for (const auto& run : line.runs)
+        std::printf("{\"font\":%s,\"glyphs\":%zu}\n", jsonString(run.instance->file().postScriptName()).c_str(),
+                    run.glyphs.size());
+    std::printf("{\"width\":%.3f,\"ascent\":%.3f,\"descent\":%.3f,\"missing\":%s}\n", line.width, line.ascent,
+                line.descent, line.hasMissingGlyphs() ? "true" : "false");
+    if (const char* out = option(args, "--png")) {
+        double pad = size * 0.5;
+        Canvas canvas(line.width + 2 * pad, line.ascent + line.descent + 2 * pad, 2);
+        canvas.fill(Ink::paper);
+        cairo_t* cr = canvas.cr();
+        draw::translate(cr, pad, pad + line.ascent);
+        draw::appendPath(cr, line.outline());
+        draw::setColor(cr, Ink::ink);
+        cairo_fill(cr);
+        if (!canvas.writePng(out)) {
+            std::fprintf(stderr, "nolby-ink: could not write %s\n", out);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return usage();
+    std::vector<std::string> args(argv + 2, argv + argc);
+    if (std::strcmp(argv[1], "face") == 0) return face(args);
+    return usage();
+}
