@@ -1,8 +1,12 @@
 // nolby-ink: lays out ink and shows it, as operations on standard output and as a PNG.
 //
+//   nolby-ink gallery OUTDIR
+//       renders every drawing operation kind at t = 0.25, 0.5 and 1, one PNG per kind,
+//       and prints the operations, one JSON object a line.
 //   nolby-ink face hand|scrawl|round 'TEXT' [--size S] [--png OUT]
 //       shapes the text in a handwriting face and prints, per run, which font file drew it.
 
+#include "Gallery.h"
 #include "ink/Faces.h"
 #include "ink/Ink.h"
 #include "platform/Canvas.h"
@@ -21,6 +25,7 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage:\n"
+                 "  nolby-ink gallery OUTDIR\n"
                  "  nolby-ink face hand|scrawl|round TEXT [--size S] [--png OUT]\n");
     return 2;
 }
@@ -86,5 +91,9 @@ int main(int argc, char** argv) {
     if (argc < 2) return usage();
     std::vector<std::string> args(argv + 2, argv + argc);
     if (std::strcmp(argv[1], "face") == 0) return face(args);
+    if (std::strcmp(argv[1], "gallery") == 0) {
+        if (args.size() != 1) return usage();
+        return tools::renderGallery(args[0], stdout) ? 0 : 1;
+    }
     return usage();
 }

@@ -87,7 +87,13 @@ TEST(Text, OutlinesSitOnTheBaselineWithYDown) {
     EXPECT_LT(box.minY(), -20);           // the ascender rises above the baseline
     EXPECT_NEAR(box.maxY(), 0, 1.5);      // and stands on it
     EXPECT_GE(box.minX(), -2);
-    EXPECT_LE(box.maxX(), line.width + 2);
+    // Each glyph is drawn one advance further along.
+    TextLine two = TextLine::shape("ab", *font);
+    ASSERT_EQ(two.runs.size(), 1u);
+    ASSERT_EQ(two.runs[0].glyphs.size(), 2u);
+    EXPECT_EQ(two.runs[0].glyphs[0].x, 0);
+    EXPECT_NEAR(two.runs[0].glyphs[1].x, two.runs[0].glyphs[0].advance, 1e-9);
+    EXPECT_NEAR(two.width, two.runs[0].glyphs[0].advance + two.runs[0].glyphs[1].advance, 1e-9);
 }
 
 TEST(Text, TheCascadeTakesCharactersTheBaseLacks) {
