@@ -1,0 +1,268 @@
+#include "ink/Rough.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace nolby {
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kTwoPi = 6.283185307179586;
+// 9 / √200: nine steps for a circumference of 200 (unscaled), more with its square root.
+constexpr double kStepFactor = 0.6363961030678927;
+
+bool finite(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+// √(dx² + dy²) rather than hypot: IEEE fixes sqrt to the last bit on every machine.
+double length(Point a, Point b) {
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+}  // namespace
+
+Rough::Rough(uint64_t seed, double roughness, double maxOffset, int maxPasses, double scale)
+    : rnd(seed), roughness_(roughness), maxOffset_(maxOffset), maxPasses_(maxPasses), scale_(scale) {}
+
+double Rough::signedUnit() { return 2 * rnd.unit() - 1; }
+
+double Rough::jit(double a) { return roughness_ * a * signedUnit(); }
+
+void Rough::lineOnce(Path& path, double x1, double y1, double x2, double y2, bool overlay) {
+    const double dx = x2 - x1, dy = y2 - y1;
+    const double lenSq = dx * dx + dy * dy;
+    const double len = std::sqrt(lenSq);  // not hypot: IEEE fixes sqrt to the last bit
+    const double scaled = len / scale_;
+    // Long strokes wobble less, or they would look drunk.
+    const double gain = scaled < 200 ? 1 : scaled > 500 ? 0.4 : 1.233334 - 0.0016668 * scaled;
+    const double k = gain * roughness_;
+    double o = lenSq < 100 * (maxOffset_ * maxOffset_) ? len / 10 : maxOffset_;
+    if (overlay) o = o / 2;
+
+    // Every draw is its own statement: the order is part of the ink.
+    const double divergence = 0.2 + 0.2 * rnd.unit();
+    const double bx = k * (maxOffset_ * (y2 - y1) / 200) * signedUnit();
+    const double by = k * (maxOffset_ * (x1 - x2) / 200) * signedUnit();
+    Point start, end, c1, c2;
+    start.x = x1 + k * o * signedUnit();
+    start.y = y1 + k * o * signedUnit();
+    end.x = x2 + k * o * signedUnit();
+    end.y = y2 + k * o * signedUnit();
+    c1.x = x1 + bx + (x2 - x1) * divergence + k * o * signedUnit();
+    c1.y = y1 + by + (y2 - y1) * divergence + k * o * signedUnit();
+    c2.x = x1 + bx + 2 * (x2 - x1) * divergence + k * o * signedUnit();
+    c2.y = y1 + by + 2 * (y2 - y1) * divergence + k * o * signedUnit();
+
+    if (!finite(start) || !finite(end) || !finite(c1) || !finite(c2)) return;
+    path.moveTo(start);
+    path.curveTo(c1, c2, end);
+}
+
+void Rough::line(Path& path, double x1, double y1, double x2, double y2, int passes) {
+    lineOnce(path, x1, y1, x2, y2, false);
+    if (std::min(maxPasses_, passes) > 1) lineOnce(path, x1, y1, x2, y2, true);
+}
+
+void Rough::curve(Path& path, const std::vector<Point>& points, int passes, double jitter) {
+    if (points.size() < 2) return;
+    if (points.size() == 2) {
+        line(path, points[0].x, points[0].y, points[1].x, points[1].y, passes);
+        return;
+    }
+    const int n = std::min(maxPasses_, passes);
+    if (n <= 0) return;
+    // The moved points with the first and last repeated as spline guides.
+    std::vector<Point> guided(points.size() + 2);
+    for (int pass = 0; pass < n; ++pass) {
+        const double j = pass == 0 ? jitter * scale_ : jitter * 1.5 * scale_;
+        for (size_t i = 0; i < points.size(); ++i) {
+            const double x = points[i].x + jit(j);
+            const double y = points[i].y + jit(j);
+            guided[i + 1] = {x, y};
+        }
+        guided.front() = guided[1];
+        guided.back() = guided[guided.size() - 2];
+        catmull(path, guided);
+    }
+}
+
+void Rough::catmull(Path& path, const std::vector<Point>& p) {
+    const size_t m = p.size();
+    if (m < 4) return;
+    auto segment = [&p](size_t i, Point& c1, Point& c2) {
+        c1 = {p[i].x + (p[i + 1].x - p[i - 1].x) / 6, p[i].y + (p[i + 1].y - p[i - 1].y) / 6};
+        c2 = {p[i + 1].x - (p[i + 2].x - p[i].x) / 6, p[i + 1].y - (p[i + 2].y - p[i].y) / 6};
+    };
+    // Check first and append after, so an overflowing spline leaves no half sub-path.
+    Point c1, c2;
+    if (!finite(p[1])) return;
+    for (size_t i = 1; i + 2 < m; ++i) {
+        segment(i, c1, c2);
+        if (!finite(c1) || !finite(c2) || !finite(p[i + 1])) return;
+    }
+    path.moveTo(p[1]);
+    for (size_t i = 1; i + 2 < m; ++i) {
+        segment(i, c1, c2);
+        path.curveTo(c1, c2, p[i + 1]);
+    }
+}
+
+std::vector<Point> Rough::ellipsePoints(double increment, double cx, double cy, double rx, double ry,
+                                        double offset, double overlap) {
+    const double s = roughness_ * (rnd.unit() - 0.5) - kPi / 2;
+    auto at = [&](double theta, double f) {
+        const double x = cx + jit(offset) + f * rx * std::cos(theta);
+        const double y = cy + jit(offset) + f * ry * std::sin(theta);
+        return Point{x, y};
+    };
+    std::vector<Point> pts;
+    if (increment > 0) pts.reserve(static_cast<size_t>(std::min<double>(kTwoPi / increment, kMaxEllipseSteps)) + 5);
+    pts.push_back(at(s - increment, 0.9));
+    // The count bound only matters when the angle stops advancing (a zero increment, or a
+    // start angle so large that adding the increment changes nothing).
+    const double stop = s + kTwoPi - 0.01;
+    double theta = s;
+    for (int i = 0; theta < stop && i <= kMaxEllipseSteps; ++i) {
+        pts.push_back(at(theta, 1));
+        theta = theta + increment;
+    }
+    pts.push_back(at(s + kTwoPi + overlap / 2, 1));
+    pts.push_back(at(s + overlap, 0.98));
+    pts.push_back(at(s + overlap / 2, 0.9));
+    return pts;
+}
+
+void Rough::ellipse(Path& path, double cx, double cy, double w, double h, int passes) {
+    // An infinite size cannot form a step count; draw nothing and make no draw.
+    if (!std::isfinite(cx) || !std::isfinite(cy) || !std::isfinite(w) || !std::isfinite(h)) return;
+    const double a = w / scale_ / 2, b = h / scale_ / 2;
+    const double ideal = std::ceil(std::max(9.0, kStepFactor * std::sqrt(kTwoPi * std::sqrt((a * a + b * b) / 2))));
+    // Huge finite sizes overflow to infinity here; cap the steps instead.
+    const int steps = ideal <= kMaxEllipseSteps ? static_cast<int>(ideal) : kMaxEllipseSteps;
+    const double increment = kTwoPi / steps;
+
+    const double rx = w / 2 + jit(0.05 * w / 2);
+    const double ry = h / 2 + jit(0.05 * h / 2);
+    const double overlap = increment * (0.1 + 0.3 * rnd.unit());
+
+    catmull(path, ellipsePoints(increment, cx, cy, rx, ry, scale_, overlap));
+    if (std::min(maxPasses_, passes) > 1)
+        catmull(path, ellipsePoints(increment, cx, cy, rx, ry, 1.5 * scale_, 0));
+}
+
+void Rough::corner(Path& path, double x0, double y0, double x1, double y1, double cx, double cy) {
+    const double endJitter = 0.6 * scale_, controlJitter = 0.8 * scale_;
+    Point start, end, control;
+    start.x = x0 + jit(endJitter);
+    start.y = y0 + jit(endJitter);
+    end.x = x1 + jit(endJitter);
+    end.y = y1 + jit(endJitter);
+    control.x = cx + jit(controlJitter);
+    control.y = cy + jit(controlJitter);
+    if (!finite(start) || !finite(end) || !finite(control)) return;
+    path.moveTo(start);
+    path.quadTo(control, end);
+}
+
+void Rough::rect(Path& path, double x, double y, double w, double h, bool rounded, int passes) {
+    // A negative pass count draws like 0: sides once, no corners.
+    const int n = std::max(0, std::min(maxPasses_, passes));
+    if (!rounded) {
+        line(path, x, y, x + w, y, n);
+        line(path, x + w, y, x + w, y + h, n);
+        line(path, x + w, y + h, x, y + h, n);
+        line(path, x, y + h, x, y, n);
+        return;
+    }
+    const double r = std::min(0.25 * std::min(w, h), 14.0);
+    line(path, x + r, y, x + w - r, y, n);
+    for (int i = 0; i < n; ++i) corner(path, x + w - r, y, x + w, y + r, x + w, y);
+    line(path, x + w, y + r, x + w, y + h - r, n);
+    for (int i = 0; i < n; ++i) corner(path, x + w, y + h - r, x + w - r, y + h, x + w, y + h);
+    line(path, x + w - r, y + h, x + r, y + h, n);
+    for (int i = 0; i < n; ++i) corner(path, x + r, y + h, x, y + h - r, x, y + h);
+    line(path, x, y + h - r, x, y + r, n);
+    for (int i = 0; i < n; ++i) corner(path, x, y + r, x + r, y, x, y);
+}
+
+void Rough::arrowhead(Path& path, double tipX, double tipY, double dx, double dy, double size) {
+    const double base = std::atan2(dy, dx) + kPi;
+    for (double side : {-1.0, 1.0}) {
+        const double spread = 0.45 + jit(0.06);
+        const double reach = size * (0.92 + 0.16 * rnd.unit());
+        const double angle = side < 0 ? base - spread : base + spread;
+        const double ex = tipX + reach * std::cos(angle);
+        const double ey = tipY + reach * std::sin(angle);
+        lineOnce(path, tipX, tipY, ex, ey, false);
+        lineOnce(path, tipX, tipY, ex, ey, false);
+    }
+}
+
+void Rough::hachure(Path& path, const std::vector<std::vector<Point>>& polygons, double gap, double angle) {
+    // The row loop advances by gap: anything but a positive finite gap never ends.
+    if (!(gap > 0) || !std::isfinite(gap)) return;
+    const double phi = angle * kPi / 180;
+    const double c = std::cos(phi), s = std::sin(phi);
+
+    // Every point turned into the hatch frame, where the hatch rows are horizontal.
+    std::vector<std::vector<Point>> rotated;
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    double minY = inf, maxY = -inf;
+    for (const auto& poly : polygons) {
+        if (poly.size() <= 2) continue;
+        auto& out = rotated.emplace_back();
+        out.reserve(poly.size());
+        for (Point p : poly) {
+            Point q{p.x * c + p.y * s, p.y * c - p.x * s};
+            out.push_back(q);
+            minY = std::min(minY, q.y);
+            maxY = std::max(maxY, q.y);
+        }
+    }
+    if (rotated.empty()) return;
+    // Non-finite points, and extents that would need absurdly many rows, hatch nothing.
+    if (!std::isfinite(minY) || !std::isfinite(maxY) || (maxY - minY) / gap > kMaxHatchRows) return;
+
+    double y = minY + gap * (0.5 + 0.3 * rnd.unit());
+    std::vector<double> xs;
+    for (int row = 0; y < maxY && row <= kMaxHatchRows; ++row) {
+        xs.clear();
+        for (const auto& poly : rotated) {
+            const size_t count = poly.size();
+            for (size_t i = 0; i < count; ++i) {
+                const Point pi = poly[i], pj = poly[(i + 1) % count];
+                if ((pi.y <= y && y < pj.y) || (pj.y <= y && y < pi.y)) {
+                    const double x = pi.x + (pj.x - pi.x) * (y - pi.y) / (pj.y - pi.y);
+                    // Overflow could make NaN, which would break the sort.
+                    if (std::isfinite(x)) xs.push_back(x);
+                }
+            }
+        }
+        std::sort(xs.begin(), xs.end());
+        for (size_t i = 0; i + 1 < xs.size(); i += 2) {
+            // Pull both ends in by a point so strokes do not poke through the outline.
+            const double a = xs[i] + 1, b = xs[i + 1] - 1;
+            if (a < b) lineOnce(path, a * c - y * s, a * s + y * c, b * c - y * s, b * s + y * c, false);
+        }
+        y = y + gap;
+    }
+}
+
+std::vector<Point> Rough::thin(const std::vector<Point>& points, double step) {
+    if (points.size() < 3) return points;
+    std::vector<Point> out{points.front()};
+    double sum = 0;
+    for (size_t i = 1; i + 1 < points.size(); ++i) {
+        sum += length(points[i - 1], points[i]);
+        if (sum >= step) {
+            out.push_back(points[i]);
+            sum = 0;
+        }
+    }
+    out.push_back(points.back());
+    return out;
+}
+
+}  // namespace nolby
