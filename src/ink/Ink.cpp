@@ -93,6 +93,8 @@ Color fill(const std::optional<std::string>& name) {
     return color(name, Color::hex(0xced4da));
 }
 
+bool isStrokeName(std::string_view lower) { return tones().count(std::string(lower)) > 0; }
+
 const std::vector<std::string>& names() {
     static const std::vector<std::string> list{"blue", "red", "green", "violet", "orange", "teal", "pink"};
     return list;

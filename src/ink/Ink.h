@@ -28,6 +28,9 @@ Color wash(const std::optional<std::string>& name);
 // A mid fill tone; else the stroke colour of the name, else light grey.
 Color fill(const std::optional<std::string>& name);
 
+// Whether a lower-case name is one of the colour words the stroke table knows.
+bool isStrokeName(std::string_view lower);
+
 // The notebook colour names, in the order new notebooks take them.
 const std::vector<std::string>& names();
 
