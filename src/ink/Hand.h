@@ -3,6 +3,12 @@
 // reader (this header's first half, HandMarkup.cpp) turns a marked-up text into styled spans
 // and then into word tokens, which the layout measures, breaks into lines and writes.
 
+#include "ink/Faces.h"
+#include "ink/Ink.h"
+#include "ink/Rng.h"
+#include "ink/Rough.h"
+#include "ink/math/MathInk.h"
+#include "ink/ops/InkOp.h"
 #include "platform/Color.h"
 
 #include <optional>
@@ -74,7 +80,62 @@ public:
     // spans whole, a token per line feed. Measures are left at 0.
     static std::vector<Tok> tokens(const std::vector<Span>& spans);
 
-    // The layout itself (seed, generators, alignment, lines, `write`) is declared here.
+    // ---- The layout ----
+
+    enum class Align { left = 0, center = 1, right = 2 };
+
+    // One written line: its baseline, where its first token starts and its last ends.
+    struct Line {
+        double y = 0, left = 0, right = 0;
+        bool operator==(const Line&) const = default;
+    };
+
+    struct Result {
+        std::vector<InkOpRef> ops;  // in writing order
+        std::vector<Line> lines;    // never empty
+        double height = 0;          // the room taken below `top`
+        double width = 0;           // the widest line's natural width
+    };
+
+    // A token as placed on its line, for the decorations.
+    struct Placed {
+        const Tok* t;
+        double x0, x1;  // where its ink starts and ends
+        double base;    // its baseline, jitter included
+    };
+
+    explicit Hand(uint64_t seed);
+
+    Rng rnd;       // slope, baseline and decoration jitter
+    Rough rough;   // the decorations' strokes
+    MathInk math;  // inline formulas
+    const uint64_t seed;
+
+    // Writes marked-up text by hand in the column (x, top, width). Never fails.
+    // lineHeight: distance between baselines of lines without maths (none: 1.42 × size).
+    // marks: false leaves out highlights, rings, wavy lines and underlines.
+    // halo: a colour stroked around words before they are filled.
+    // indent, indentLines: the first indentLines lines start indent further right.
+    // wobble: scales slope and baseline jitter (0: level baselines, same draws).
+    Result write(const std::string& text, double x, double top, double width, double size = 17,
+                 Color color = Ink::ink, Faces::Face face = Faces::Face::hand,
+                 std::optional<double> lineHeight = std::nullopt, Align align = Align::left, bool marks = true,
+                 std::optional<Color> halo = std::nullopt, double indent = 0, int indentLines = 0,
+                 double wobble = 1);
+
+    // Where a ring around a word should end: before closing punctuation, when it has some.
+    static double ringEnd(const std::string& text, double a, double b, const Font& font);
+
+private:
+    void measure(std::vector<Tok>& toks, const Font& font, double size);
+    static void makeRoomForRings(std::vector<Tok>& toks, double size);
+    static std::vector<std::vector<Tok>> fillLines(const std::vector<Tok>& toks, double width, double indent,
+                                                   int indentLines, double spaceW);
+    void decorate(const std::vector<Placed>& placed, double size, Color color, const Font& font,
+                  std::vector<InkOpRef>& ops);
 };
+
+// The text without its trailing run of characters that occur in `chars`.
+std::string trimmingTrailing(std::string_view text, std::string_view chars);
 
 }  // namespace nolby

@@ -148,6 +148,10 @@ size_t graphemeCount(std::string_view s) {
 
 bool isLetter(char32_t c) { return u_isalpha(static_cast<UChar32>(c)); }
 bool isDigit(char32_t c) { return u_isdigit(static_cast<UChar32>(c)); }
+bool isNumber(char32_t c) {
+    int8_t type = u_charType(static_cast<UChar32>(c));
+    return type == U_DECIMAL_DIGIT_NUMBER || type == U_LETTER_NUMBER || type == U_OTHER_NUMBER;
+}
 bool isWhitespace(char32_t c) { return u_isUWhiteSpace(static_cast<UChar32>(c)); }
 bool isPunctuation(char32_t c) { return u_ispunct(static_cast<UChar32>(c)); }
 bool isIgnorable(char32_t c) { return u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_DEFAULT_IGNORABLE_CODE_POINT); }

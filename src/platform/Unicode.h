@@ -22,6 +22,7 @@ size_t graphemeCount(std::string_view s);
 
 bool isLetter(char32_t c);
 bool isDigit(char32_t c);       // decimal digits of any script
+bool isNumber(char32_t c);      // any numeric character: digits, fractions, numerals
 bool isWhitespace(char32_t c);  // spaces, tabs and line breaks
 bool isPunctuation(char32_t c);
 // Default-ignorable characters (joiners, variation selectors) that no font needs to draw.

@@ -37,9 +37,10 @@ class InkOp : public std::enable_shared_from_this<InkOp> {
 public:
     virtual ~InkOp() = default;
 
-    // Seconds the writer waits before this operation starts. Set by the layout that
-    // makes the operation, before it is shared.
-    double pause = 0;
+    // Seconds the writer waits before this operation starts. Scheduling, not ink: the
+    // layout that makes an operation sets it before the operation is shared, which is
+    // why it may change on an otherwise immutable operation.
+    mutable double pause = 0;
 
     // Writing work of the operation.
     virtual double cost() const { return 0; }
