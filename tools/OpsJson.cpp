@@ -25,6 +25,8 @@ std::string number(double v) {
     return s;
 }
 
+}  // namespace
+
 std::string quoted(const std::string& s) {
     std::string out = "\"";
     for (unsigned char c : s) {
@@ -41,6 +43,8 @@ std::string quoted(const std::string& s) {
     }
     return out + "\"";
 }
+
+namespace {
 
 std::string rect(const Rect& r) {
     if (r.isNull()) return "null";

@@ -18,6 +18,8 @@
 
 namespace nolby::tools {
 
+// A JSON string literal of the text.
+std::string quoted(const std::string& s);
 std::string opJson(const InkOp& op);
 std::string laidJson(const Laid& laid);
 void printOps(std::FILE* out, const std::vector<InkOpRef>& ops);

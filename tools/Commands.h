@@ -1,0 +1,14 @@
+#pragma once
+// The subcommands of nolby-ink, one file each. Each prints the operations it laid out,
+// one JSON object a line (see OpsJson.h), and returns the process exit status.
+
+#include "Args.h"
+
+namespace nolby::tools {
+
+int galleryCommand(const Args& args);
+int faceCommand(const Args& args);
+int mathCommand(const Args& args);
+int textCommand(const Args& args);
+
+}  // namespace nolby::tools
