@@ -10,5 +10,6 @@ int galleryCommand(const Args& args);
 int faceCommand(const Args& args);
 int mathCommand(const Args& args);
 int textCommand(const Args& args);
+int blockCommand(const Args& args);
 
 }  // namespace nolby::tools

@@ -41,6 +41,7 @@ const Command kCommands[] = {
     {"gallery", galleryCommand, "gallery OUTDIR"},
     {"math", mathCommand, "math TEX [--display] [--size S] [--seed N] [--png OUT]"},
     {"text", textCommand, "text TEXT [--face hand|scrawl|round] [--size S] [--width W] [--seed N] [--png OUT]"},
+    {"block", blockCommand, "block JSON [--seed N] [--page 400x869] [--accent blue] [--png OUT] [--t T]"},
     {"face", faceCommand, "face hand|scrawl|round TEXT [--size S] [--png OUT]"},
 };
 
