@@ -41,10 +41,7 @@ std::vector<InkOpRef> page() {
         for (int k = 0; k < 3; ++k)
             p.curveTo({rng.unit() * 400, rng.unit() * 869}, {rng.unit() * 400, rng.unit() * 869},
                       {rng.unit() * 400, rng.unit() * 869});
-        Pen pen;
-        pen.color = Color::hex(0x1971c2);
-        pen.width = 1.8;
-        ops.push_back(std::make_shared<StrokeOp>(p, pen));
+        ops.push_back(std::make_shared<StrokeOp>(p, Pen::usual(Color::hex(0x1971c2), 1.8)));
     }
     for (int i = 0; i < 4; ++i) {
         Path box;

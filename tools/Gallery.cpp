@@ -21,9 +21,7 @@ namespace nolby::tools {
 namespace {
 
 Pen pen(Color c, double width, BlendMode blend = BlendMode::normal) {
-    Pen p;
-    p.color = c;
-    p.width = width;
+    Pen p = Pen::usual(c, width);
     p.blend = blend;
     return p;
 }

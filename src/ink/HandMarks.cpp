@@ -32,11 +32,8 @@ std::vector<std::vector<const Hand::Placed*>> runs(const std::vector<Hand::Place
 }
 
 Pen makePen(Color color, double width, LineCap cap, BlendMode blend = BlendMode::normal) {
-    Pen p;
-    p.color = color;
-    p.width = width;
+    Pen p = Pen::usual(color, width);
     p.cap = cap;
-    p.join = LineJoin::round;
     p.blend = blend;
     return p;
 }

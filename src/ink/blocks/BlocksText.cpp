@@ -11,13 +11,6 @@ namespace {
 
 Rough furniture(uint64_t seed, double roughness) { return Rough(seed, roughness, 1.054, 2, 0.62); }
 
-Pen accentPen(Color color, double width) {
-    Pen pen;
-    pen.color = color;
-    pen.width = width;
-    return pen;
-}
-
 void appendStroke(std::vector<InkOpRef>& ops, Path path, const Pen& pen, int passes, double pace, double pause = 0) {
     auto op = std::make_shared<StrokeOp>(std::move(path), pen, passes, pace);
     op->pause = pause;
@@ -43,7 +36,7 @@ Laid Blocks::heading(const std::string& text, uint64_t seed, Color color) const 
     Path path;
     rough.curve(path, {{x0, y + 2}, {x0 + d * 0.35, y - 1}, {x0 + d * 0.75, y + 1.5}, {x1, y - 2.5}}, 1, 0.5);
     rough.curve(path, {{x0 + 12, y + 5.5}, {x0 + d * 0.5, y + 3.5}, {x1 - 14, y + 4.5}}, 1, 0.6);
-    appendStroke(laid.ops, std::move(path), accentPen(accent, 2), 1, 1.5, 0.2);
+    appendStroke(laid.ops, std::move(path), Pen::usual(accent, 2), 1, 1.5, 0.2);
     laid.height = r.height + 14;
     return laid;
 }
@@ -60,7 +53,7 @@ Laid Blocks::list(const J& o, uint64_t seed) const {
         Rough rough = furniture(seed + 40 + i, 0.6);
         Path dash;
         rough.lineOnce(dash, 29, b - 5.1, 37, b - 5.61, false);
-        appendStroke(laid.ops, std::move(dash), accentPen(accent, 1.8), 1, 1);
+        appendStroke(laid.ops, std::move(dash), Pen::usual(accent, 1.8), 1, 1);
         appendAll(laid.ops, r.ops);
         y = y + r.height + 3;
     }
@@ -77,7 +70,7 @@ Laid Blocks::quote(const J& o, uint64_t seed) const {
     Path bar;
     rough.lineOnce(bar, 37, 22, 36, r.height + 10, false);
     rough.lineOnce(bar, 37, 22, 36, r.height + 10, true);
-    appendStroke(laid.ops, std::move(bar), accentPen(accent, 1.6), 2, 1);
+    appendStroke(laid.ops, std::move(bar), Pen::usual(accent, 1.6), 2, 1);
     appendAll(laid.ops, r.ops);
 
     double y = r.height + 12;

@@ -130,10 +130,8 @@ void MathInk::emit(const Box& box, double x, double y, std::vector<InkOpRef>& op
             double jitter = g->size * (u - 0.5) * 0.05;
             ops.push_back(std::make_shared<TextOp>(g->s, x + g->x, y + g->y + jitter, *font(g->size), g->color));
         } else if (const S* s = std::get_if<S>(piece)) {
-            Pen pen;
-            pen.color = s->color;
-            pen.width = s->width;
-            ops.push_back(std::make_shared<StrokeOp>(s->path.transformed(Affine::translation(x, y)), pen, 1, 1));
+            ops.push_back(std::make_shared<StrokeOp>(s->path.transformed(Affine::translation(x, y)),
+                                                     Pen::usual(s->color, s->width), 1, 1));
         } else {
             const Kid& kid = std::get<Kid>(*piece);
             emit(*kid.box, x + kid.x, y + kid.y, ops, notes);

@@ -30,6 +30,14 @@ struct Pen {
     BlendMode blend = BlendMode::normal;
     std::optional<std::vector<double>> dash;  // none: a solid line
 
+    // The usual pen: round cap and join, normal blend, solid.
+    static Pen usual(Color color, double width) {
+        Pen p;
+        p.color = color;
+        p.width = width;
+        return p;
+    }
+
     bool operator==(const Pen&) const = default;
 };
 

@@ -19,12 +19,7 @@ using namespace nolby::testing;
 
 namespace {
 
-Pen pen(double width = 2, Color c = Ink::ink) {
-    Pen p;
-    p.color = c;
-    p.width = width;
-    return p;
-}
+Pen pen(double width = 2, Color c = Ink::ink) { return Pen::usual(c, width); }
 
 Path line(double x1, double y1, double x2, double y2) {
     Path p;
