@@ -58,6 +58,34 @@ MRef scriptRun(Lexer& lx, const CharTable& table) {
     return M::make(M::Row{std::move(items)});
 }
 
+std::string marks(int n) {
+    std::string out;
+    out.reserve(kPrime.size() * static_cast<size_t>(n));
+    for (int k = 0; k < n; ++k) out += kPrime;
+    return out;
+}
+
+bool atPrime(const Lexer& lx) {
+    if (lx.atEnd()) return false;
+    const std::string t = lx.tok();
+    return t == "'" || Lexer::canonical(t) == kPrime;
+}
+
+// A run of primes: the same tree as adding them one by one, without rebuilding the marks
+// for each (a long run would cost quadratic time). After the first, the superscript is
+// always a symbol of primes, so each further one adds a mark.
+MRef primeRun(Lexer& lx, const MRef& base) {
+    int run = 0;
+    for (; atPrime(lx); lx.skipSpace()) {
+        lx.take();
+        ++run;
+    }
+    MRef primed = prime(base);
+    if (run == 1) return primed;
+    const auto* s = primed->as<M::Script>();
+    return M::make(M::Script{s->base, sym(marks(primes(s->sup) + run - 1), Kind::ord), s->sub});
+}
+
 // Scripts, primes and Unicode script runs that follow a base. Every script added counts
 // as one more level of nesting while the chain goes on, so a long chain of scripts on one
 // base stops at the depth bound and the rest starts afresh.
@@ -74,8 +102,7 @@ MRef postfix(Lexer& lx, MRef base) {
             MRef arg = scriptArgument(lx);
             base = attach(base, arg, t == "^");
         } else if (t == "'" || key == kPrime) {
-            lx.take();
-            base = prime(base);
+            base = primeRun(lx, base);
             continue;
         } else if (t == "\\limits" || t == "\\nolimits") {
             lx.take();  // big operators place their limits by their own rules
@@ -143,7 +170,8 @@ MRef squareRoot(Lexer& lx) {
     return M::make(M::Root{body, index});
 }
 
-// Commands that build structure or spacing; null when the name is none of them.
+// Commands that build structure or spacing; nullopt when the name is none of them (a
+// made null node means the command produces nothing).
 std::optional<MRef> structural(Lexer& lx, const std::string& key) {
     if (key == "frac" || key == "dfrac" || key == "tfrac" || key == "cfrac") {
         MRef num = parseArg(lx);
@@ -324,11 +352,7 @@ MRef attach(const MRef& base, const MRef& script, bool sup) {
 MRef prime(const MRef& base) {
     if (const auto* s = base ? base->as<M::Script>() : nullptr) {
         if (!s->sup) return M::make(M::Script{s->base, sym(kPrime, Kind::ord), s->sub});
-        if (int n = primes(s->sup); n >= 1) {
-            std::string marks;
-            for (int k = 0; k <= n; ++k) marks += kPrime;
-            return M::make(M::Script{s->base, sym(marks, Kind::ord), s->sub});
-        }
+        if (int n = primes(s->sup); n >= 1) return M::make(M::Script{s->base, sym(marks(n + 1), Kind::ord), s->sub});
     }
     return M::make(M::Script{base, sym(kPrime, Kind::ord), nullptr});
 }
