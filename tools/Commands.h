@@ -10,6 +10,7 @@ int galleryCommand(const Args& args);
 int faceCommand(const Args& args);
 int mathCommand(const Args& args);
 int textCommand(const Args& args);
+int figCommand(const Args& args);
 int blockCommand(const Args& args);
 
 }  // namespace nolby::tools

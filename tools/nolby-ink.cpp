@@ -43,6 +43,7 @@ const Command kCommands[] = {
     {"text", textCommand, "text TEXT [--face hand|scrawl|round] [--size S] [--width W] [--seed N] [--png OUT]"},
     {"block", blockCommand, "block JSON [--seed N] [--page 400x869] [--accent blue] [--png OUT] [--t T]"},
     {"face", faceCommand, "face hand|scrawl|round TEXT [--size S] [--png OUT]"},
+    {"fig", figCommand, "fig ITEMS_JSON [--h H] [--seed N] [--page W] [--png OUT] [--t T]"},
 };
 
 int usage() {

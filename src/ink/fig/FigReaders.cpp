@@ -1,0 +1,66 @@
+// Number and list readers of figure items: numbers as text and lists of texts or integers,
+// tolerant of whatever element types the tutor sends.
+#include "ink/fig/Fig.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace nolby {
+
+namespace {
+
+// Limited to ±10^6 and rounded half away from zero: counts and indices, never overflowing.
+int whole(double v) { return static_cast<int>(std::round(std::clamp(v, -1e6, 1e6))); }
+
+}  // namespace
+
+std::string Fig::num(double v) {
+    if (!std::isfinite(v)) return "0";
+    const double r = std::round(v);
+    if (std::fabs(v - r) < 1e-9 && std::fabs(v) < 1e12) return std::to_string(static_cast<long long>(r));
+    // Four decimals, independent of the user's locale, then trailing zeros and point dropped.
+    char buf[400];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 4);
+    std::string s(buf, res.ptr);
+    while (!s.empty() && s.back() == '0') s.pop_back();
+    if (!s.empty() && s.back() == '.') s.pop_back();
+    // A tiny negative value rounds to "-0.0000"; a label must never read "-0".
+    if (s == "-0") s = "0";
+    return s;
+}
+
+std::vector<std::string> Fig::strings(const nlohmann::json* list) {
+    std::vector<std::string> out;
+    if (!list || !list->is_array()) return out;
+    for (const nlohmann::json& e : *list) {
+        if (out.size() == kMaxValues) break;
+        if (e.is_string()) out.push_back(e.get<std::string>());
+        else if (e.is_number() || e.is_boolean()) {
+            const std::optional<double> v = J::number(&e);
+            out.push_back(v ? num(*v) : std::string());
+        } else out.emplace_back();
+    }
+    return out;
+}
+
+std::vector<int> Fig::ints(const nlohmann::json* value) {
+    std::vector<int> out;
+    if (!value || !value->is_array()) return out;
+    size_t seen = 0;
+    for (const nlohmann::json& e : *value) {
+        if (seen++ == kMaxValues) break;
+        if (const std::optional<double> v = J::number(&e)) out.push_back(whole(*v));
+    }
+    return out;
+}
+
+int Fig::int_(const nlohmann::json* value, int fallback) {
+    const std::optional<double> v = J::number(value);
+    return v ? whole(*v) : fallback;
+}
+
+}  // namespace nolby
