@@ -38,12 +38,6 @@ Pen makePen(Color color, double width, LineCap cap, BlendMode blend = BlendMode:
     return p;
 }
 
-void append(std::vector<InkOpRef>& ops, Path path, const Pen& pen, int passes, double pace, double pause) {
-    auto op = std::make_shared<StrokeOp>(std::move(path), pen, passes, pace);
-    op->pause = pause;
-    ops.push_back(op);
-}
-
 double maxBase(const std::vector<const Hand::Placed*>& g) {
     double y = -INFINITY;
     for (const auto* p : g) y = std::max(y, p->base);
@@ -72,7 +66,7 @@ void Hand::decorate(const std::vector<Placed>& placed, double s, Color color, co
                     {{xa, yc + s * 0.03}, {(xa + xb) * 0.5, (yc - s * 0.03) + ((u - 0.5) * s) * 0.06},
                      {xb, yc + s * 0.01}},
                     1, 0.6);
-        append(ops, std::move(path), makePen(Ink::marker(first.t->hlColor), s * 0.66, LineCap::butt, BlendMode::multiply),
+        appendStroke(ops, std::move(path), makePen(Ink::marker(first.t->hlColor), s * 0.66, LineCap::butt, BlendMode::multiply),
                1, 1.6, 0.16);
     }
 
@@ -90,7 +84,7 @@ void Hand::decorate(const std::vector<Placed>& placed, double s, Color color, co
         }
         Path path;
         rough.curve(path, pts, 1, 0.2);
-        append(ops, std::move(path), makePen(first.t->color.value_or(red), std::max(s * 0.075, 1.3), LineCap::round), 1,
+        appendStroke(ops, std::move(path), makePen(first.t->color.value_or(red), std::max(s * 0.075, 1.3), LineCap::round), 1,
                1.3, 0.18);
     }
 
@@ -107,7 +101,7 @@ void Hand::decorate(const std::vector<Placed>& placed, double s, Color color, co
         pts.push_back({xb, y});
         Path path;
         rough.curve(path, pts, 1, 0.25);
-        append(ops, std::move(path), makePen(first.t->color.value_or(red), std::max(s * 0.065, 1.1), LineCap::round), 1,
+        appendStroke(ops, std::move(path), makePen(first.t->color.value_or(red), std::max(s * 0.065, 1.1), LineCap::round), 1,
                1.4, 0.15);
     }
 
@@ -119,7 +113,7 @@ void Hand::decorate(const std::vector<Placed>& placed, double s, Color color, co
         Path path;
         rough.lineOnce(path, x1, y, x2, y2, false);
         if (rough.maxPasses() >= 2) rough.lineOnce(path, x1, y, x2, y2, true);
-        append(ops, std::move(path), makePen(first.t->color.value_or(color), std::max(s * 0.06, 1.0), LineCap::round), 2,
+        appendStroke(ops, std::move(path), makePen(first.t->color.value_or(color), std::max(s * 0.06, 1.0), LineCap::round), 2,
                1.4, 0.12);
     }
 }

@@ -11,14 +11,6 @@
 
 namespace nolby {
 
-namespace {
-
-void appendStroke(std::vector<InkOpRef>& ops, Path path, const Pen& p, int passes) {
-    ops.push_back(std::make_shared<StrokeOp>(std::move(path), p, passes, 1));
-}
-
-}  // namespace
-
 Laid Blocks::math(const J& o, uint64_t seed) const {
     const std::string tex = o.str("tex", "");
     const double W = columnWidth();
@@ -43,7 +35,7 @@ Laid Blocks::math(const J& o, uint64_t seed) const {
         Rough rough(seed + 1, 1, 1.054, 2, 0.62);
         Path box;
         rough.rect(box, std::max(x - 16, 22.0), 2, std::min(e.w + 32, W + 4), bottom - 2, true, 2);
-        appendStroke(laid.ops, std::move(box), Pen::usual(accent, 1.6), 2);
+        appendStroke(laid.ops, std::move(box), Pen::usual(accent, 1.6), 2, 1);
     }
     if (!found.empty()) bottom = notes(found, laid.ops, bottom + 6, seed);
     laid.height = bottom + 3;
@@ -84,7 +76,7 @@ double Blocks::notes(const std::vector<MathInk::Note>& given, std::vector<InkOpR
                     {{n.box.minX() + 1, n.box.maxY() + 3.5}, {n.box.midX(), n.box.maxY() + 5},
                      {n.box.maxX() - 1, n.box.maxY() + 3}},
                     1, 0.4);
-        appendStroke(ops, std::move(bracket), Pen::usual(n.color, 1.6), 1);
+        appendStroke(ops, std::move(bracket), Pen::usual(n.color, 1.6), 1, 1);
 
         const double ly = top + 14 + static_cast<double>(r) * 21.75;
         const Point S{lx + wl * 0.5, ly - 2};
@@ -93,10 +85,10 @@ double Blocks::notes(const std::vector<MathInk::Note>& given, std::vector<InkOpR
             const Point M{(S.x + E.x) * 0.5 + (E.x < S.x ? 8 : -8), (S.y + E.y) * 0.5};
             Path leader;
             rough.curve(leader, {S, M, E}, 1, 0.3);
-            appendStroke(ops, std::move(leader), Pen::usual(n.color, 1.3), 1);
+            appendStroke(ops, std::move(leader), Pen::usual(n.color, 1.3), 1, 1);
             Path head;
             rough.arrowhead(head, E.x, E.y, E.x - M.x, E.y - M.y, 7);
-            appendStroke(ops, std::move(head), Pen::usual(n.color, 1.3), 2);
+            appendStroke(ops, std::move(head), Pen::usual(n.color, 1.3), 2, 1);
         }
         Hand label(seed + r);
         Hand::Result written = label.write(n.label, lx, ly, wl + 2, kSecondarySize, n.color, Faces::Face::hand, 16.24);

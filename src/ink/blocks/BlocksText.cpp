@@ -11,12 +11,6 @@ namespace {
 
 Rough furniture(uint64_t seed, double roughness) { return Rough(seed, roughness, 1.054, 2, 0.62); }
 
-void appendStroke(std::vector<InkOpRef>& ops, Path path, const Pen& pen, int passes, double pace, double pause = 0) {
-    auto op = std::make_shared<StrokeOp>(std::move(path), pen, passes, pace);
-    op->pause = pause;
-    ops.push_back(op);
-}
-
 void appendAll(std::vector<InkOpRef>& ops, const std::vector<InkOpRef>& more) {
     ops.insert(ops.end(), more.begin(), more.end());
 }

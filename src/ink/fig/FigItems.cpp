@@ -18,12 +18,7 @@ constexpr double kPi = 3.141592653589793;
 
 }  // namespace
 
-Pen Fig::pen(Color color, double width) {
-    Pen p;
-    p.color = color;
-    p.width = width;
-    return p;
-}
+Pen Fig::pen(Color color, double width) { return Pen::usual(color, width); }
 
 void Fig::line(const J& o, const std::string& kind, Color color, double w) {
     std::vector<Point> pts = points(o, "pts");

@@ -86,4 +86,10 @@ void StrokeOp::draw(cairo_t* cr, double t) const {
     cairo_stroke(cr);
 }
 
+void appendStroke(std::vector<InkOpRef>& ops, Path path, const Pen& pen, int passes, double pace, double pause) {
+    auto op = std::make_shared<StrokeOp>(std::move(path), pen, passes, pace);
+    op->pause = pause;
+    ops.push_back(std::move(op));
+}
+
 }  // namespace nolby

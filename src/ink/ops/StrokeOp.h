@@ -35,4 +35,7 @@ private:
     Rect bounds_;
 };
 
+// Appends a stroke of the path to the operations, with the pause before it.
+void appendStroke(std::vector<InkOpRef>& ops, Path path, const Pen& pen, int passes, double pace, double pause = 0);
+
 }  // namespace nolby
