@@ -88,10 +88,6 @@ void check(const Fig& fig) {
 
 }  // namespace
 
-// fontconfig keeps its configuration until FcFini, which nothing calls at exit; its few
-// hundred bytes are no leak of ours.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool registered = (Faces::registerFrom(), true);
     (void)registered;
