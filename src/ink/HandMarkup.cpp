@@ -4,6 +4,7 @@
 #include "ink/Hand.h"
 
 #include "ink/Ink.h"
+#include "platform/Regex.h"
 #include "platform/Unicode.h"
 
 #include <unicode/regex.h>
@@ -299,17 +300,8 @@ void words(const Hand::Span& s, bool& pending, std::vector<Hand::Tok>& out) {
 
 const icu::RegexPattern& Hand::italic() {
     // Never destroyed: layouts may still run on other threads while the process exits.
-    static const icu::RegexPattern* pattern = [] {
-        UErrorCode err = U_ZERO_ERROR;
-        UParseError where{};
-        icu::RegexPattern* p = icu::RegexPattern::compile(
-            icu::UnicodeString(uR"re((?<![*\w])\*(?!\*)([^*\n]+?)\*(?![*\w]))re"), 0, where, err);
-        if (U_FAILURE(err) || !p) {
-            std::fprintf(stderr, "italic pattern does not compile: %s\n", u_errorName(err));
-            std::abort();
-        }
-        return p;
-    }();
+    static const icu::RegexPattern* pattern =
+        regex::compile(uR"re((?<![*\w])\*(?!\*)([^*\n]+?)\*(?![*\w]))re", "italic");
     return *pattern;
 }
 

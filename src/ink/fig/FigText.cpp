@@ -6,6 +6,7 @@
 #include "ink/ops/TextOp.h"
 #include "ink/ops/WrapOp.h"
 #include "platform/TextLine.h"
+#include "platform/Regex.h"
 #include "platform/Unicode.h"
 
 #include <unicode/regex.h>
@@ -46,17 +47,8 @@ std::shared_ptr<InkOp> printOp(const std::string& text, double x, double y, doub
 
 const icu::RegexPattern& Fig::markup() {
     // Never destroyed: layouts may still run on other threads while the process exits.
-    static const icu::RegexPattern* pattern = [] {
-        UErrorCode err = U_ZERO_ERROR;
-        UParseError where{};
-        icu::RegexPattern* p = icu::RegexPattern::compile(
-            icu::UnicodeString(uR"re(\{[A-Za-z]+:|\(\(|\)\)|~~|\*\*|__|[*{}$`])re"), 0, where, err);
-        if (U_FAILURE(err) || !p) {
-            std::fprintf(stderr, "markup pattern does not compile: %s\n", u_errorName(err));
-            std::abort();
-        }
-        return p;
-    }();
+    static const icu::RegexPattern* pattern =
+        regex::compile(uR"re(\{[A-Za-z]+:|\(\(|\)\)|~~|\*\*|__|[*{}$`])re", "markup");
     return *pattern;
 }
 
