@@ -23,9 +23,14 @@ Laid Blocks::lay(const J& o, uint64_t seed, const std::shared_ptr<const Image>& 
     if (kind == "math") return math(o, seed);
     if (kind == "list") return list(o, seed);
     if (kind == "quote") return quote(o, seed);
+    if (kind == "note") return note(o, seed);
+    if (kind == "fig") return fig(o, seed);
+    if (kind == "code") return code(o, seed);
+    if (kind == "ask") return ask(o, seed);
+    if (kind == "aside") return aside(o, seed);
+    if (kind == "sketch") return sketch(o, seed, image);
     if (kind == "pto") return pageTurn(seed);
-    // Sticky notes, figures, code, questions, asides, sketches and reference links are
-    // laid out by their own kinds once those exist; until then they take no room.
+    if (kind == "link") return link(o, seed);
     return Laid::empty();
 }
 

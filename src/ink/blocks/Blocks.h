@@ -48,6 +48,30 @@ struct Blocks {
     // and arrows; returns the new bottom.
     double notes(const std::vector<MathInk::Note>& notes, std::vector<InkOpRef>& ops, double top, uint64_t seed) const;
 
+    // ---- Further kinds, each group in its own files ----
+
+    // [ask] Questions and code (BlocksAsk*.cpp, BlocksCode*.cpp).
+    // A question with exactly one room for the learner's answer.
+    Laid ask(const J& object, uint64_t seed) const;
+    Laid code(const J& object, uint64_t seed) const;
+    // One colour per character of a code line (characters as the user sees them).
+    static std::vector<Color> tint(const std::string& line, bool output);
+    // [/ask]
+
+    // [notes] Sticky notes, asides, sketches, figure blocks, marks, links and dive holes
+    // (BlocksNote*.cpp, BlocksSketch*.cpp, BlocksMarks*.cpp).
+    Laid note(const J& object, uint64_t seed) const;
+    static Color stickyColor(const std::string& name);
+    Laid aside(const J& object, uint64_t seed) const;
+    // `image` is the finished painting of this block, when there is one.
+    Laid sketch(const J& object, uint64_t seed, const std::shared_ptr<const Image>& image) const;
+    Laid fig(const J& object, uint64_t seed) const;
+    // Stored annotations, drawn in page coordinates from the box they carry.
+    std::vector<InkOpRef> mark(const J& object, Rect box, uint64_t seed) const;
+    std::vector<InkOpRef> dive(const J& object, Rect box, uint64_t seed) const;
+    Laid link(const J& object, uint64_t seed) const;
+    // [/notes]
+
 private:
     Laid paragraph(const J& object, uint64_t seed) const;
     Laid pageTurn(uint64_t seed) const;

@@ -84,7 +84,6 @@ void Fig::settle(size_t start) {
 }
 
 void Fig::item(const J& o, const std::vector<J>& plots) {
-    (void)plots;  // handed to "axes" once that kind is drawn
     const std::string kind = o.str("k", "");
     const Color color = Ink::color(o.str("c", "ink"), Ink::ink);
     const double w = widthKinds().count(kind) ? lineWidth * 1 : lineWidth * std::clamp(o.num("w", 1), 0.4, 3.0);
@@ -109,19 +108,29 @@ void Fig::item(const J& o, const std::vector<J>& plots) {
              o.str("face", ""));
     } else if (kind == "label") {
         label(o, color);
+    } else if (kind == "axes") {
+        axes(o, plots, color);
+    } else if (kind == "plot") {
+        plot(o, color, w);
+    } else if (kind == "brace") {
+        brace(o, color, w);
+    } else if (kind == "cells") {
+        cells(o, color, w);
+    } else if (kind == "numberline") {
+        numberline(o, color, w);
+    } else if (kind == "pie") {
+        pie(o, color, w);
+    } else if (kind == "table") {
+        table(o, color, w);
+    } else if (kind == "bars") {
+        bars(o, color, w);
+    } else if (kind == "tree") {
+        tree(o, color, w);
+    } else if (kind == "flow") {
+        flow(o, color, w);
+    } else if (kind == "dots") {
+        dots(o, color);
     }
-    // ---- Kinds drawn by their own files; each goes in here when it is built ----
-    // "axes":       axes(o, plots, color)
-    // "plot":       plot(o, color, w)
-    // "brace":      brace(o, color, w)
-    // "cells":      cells(o, color, w)
-    // "numberline": numberline(o, color, w)
-    // "pie":        pie(o, color, w)
-    // "table":      table(o, color, w)
-    // "bars":       bars(o, color, w)
-    // "tree":       tree(o, w)
-    // "flow":       flow(o, w)
-    // "dots":       dots(o, color)
     // Any other kind draws nothing.
 }
 

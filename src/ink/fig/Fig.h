@@ -166,6 +166,31 @@ public:
     // The text without its markup tokens: what handwriting will show, for measuring.
     static std::string unmarked(const std::string& text);
 
+    // ---- Chart and diagram kinds, each group in its own files ----
+
+    // [axes] Axes, plots and braces (FigAxes*.cpp); dot arrays (FigDots.cpp).
+    void axes(const J& o, const std::vector<J>& plots, Color color);
+    void plot(const J& o, Color color, double w);
+    void brace(const J& o, Color color, double w);
+    void dots(const J& o, Color color);
+    // [/axes]
+
+    // [cells] Cells and number lines (FigCells*.cpp, FigNumberline*.cpp).
+    void cells(const J& o, Color color, double w);
+    void numberline(const J& o, Color color, double w);
+    // [/cells]
+
+    // [charts] Pie charts, tables and bar charts (FigPie.cpp, FigTable.cpp, FigBars.cpp).
+    void pie(const J& o, Color color, double w);
+    void table(const J& o, Color color, double w);
+    void bars(const J& o, Color color, double w);
+    // [/charts]
+
+    // [diagrams] Trees and flow charts (FigTree*.cpp, FigFlow*.cpp).
+    void tree(const J& o, Color color, double w);
+    void flow(const J& o, Color color, double w);
+    // [/diagrams]
+
 private:
     void item(const J& o, const std::vector<J>& plots);
     // Puts the wash fills made since `start` under the strokes and text made since then.

@@ -1,0 +1,8 @@
+// Not drawn yet: this kind takes no ink until it is built.
+#include "ink/fig/Fig.h"
+
+namespace nolby {
+
+void Fig::table(const J& o, Color color, double w) {}
+
+}  // namespace nolby
