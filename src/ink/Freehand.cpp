@@ -1,0 +1,171 @@
+#include "ink/Freehand.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace nolby::Freehand {
+
+namespace {
+
+// Stored strokes come from files, not only from the pointer: coordinates are kept within
+// this reach of the page, widths within kMaxSize, and resampling within a point budget, so
+// a damaged file cannot make an endless outline or hand cairo a non-number.
+constexpr double kReach = 1e6;
+constexpr double kMaxSize = 1000;
+constexpr int kMaxSegmentSteps = 4096;
+constexpr size_t kResampleBudget = 65536;
+
+double length(Point d) { return std::hypot(d.x, d.y); }
+
+double finiteOr0(double v) { return std::isfinite(v) ? v : 0; }
+
+std::vector<Sample> sane(const std::vector<Sample>& samples) {
+    std::vector<Sample> out;
+    out.reserve(samples.size());
+    for (const Sample& s : samples) {
+        if (!std::isfinite(s.point.x) || !std::isfinite(s.point.y)) continue;
+        double pressure = std::isnan(s.pressure) ? 0.5 : std::clamp(s.pressure, 0.0, 1.0);
+        out.push_back({{std::clamp(s.point.x, -kReach, kReach), std::clamp(s.point.y, -kReach, kReach)}, pressure});
+    }
+    return out;
+}
+
+Options sane(Options o) {
+    o.size = std::clamp(finiteOr0(o.size), -kMaxSize, kMaxSize);
+    o.thinning = finiteOr0(o.thinning);
+    o.streamline = finiteOr0(o.streamline);
+    o.taperStart = finiteOr0(o.taperStart);
+    o.taperEnd = finiteOr0(o.taperEnd);
+    o.taperFloor = finiteOr0(o.taperFloor);
+    return o;
+}
+
+Path dot(Point center, double size) {
+    double r = 0.62 * size;
+    Path path;
+    path.addEllipse({center.x - r, center.y - r, 2 * r, 2 * r});
+    return path;
+}
+
+// Each smoothed point moves (1 − streamline) of the way from the last one towards the
+// pen; steps of a quarter point or less are dropped. The pen's last sample always ends it.
+std::vector<Sample> streamlined(const std::vector<Sample>& samples, double streamline) {
+    std::vector<Sample> out{samples.front()};
+    for (size_t i = 1; i < samples.size(); ++i) {
+        Point last = out.back().point, p = samples[i].point;
+        Point candidate{last.x + (1 - streamline) * (p.x - last.x), last.y + (1 - streamline) * (p.y - last.y)};
+        if (distance(last, candidate) > 0.25) out.push_back({candidate, samples[i].pressure});
+    }
+    if (distance(out.back().point, samples.back().point) > 0.25) out.push_back(samples.back());
+    return out;
+}
+
+// Radius of the pen at each sample: pressure (given or simulated from speed), thinning,
+// then the start and end tapers.
+std::vector<double> radii(const std::vector<Sample>& s, const Options& o) {
+    std::vector<double> dist(s.size(), 0);
+    for (size_t j = 1; j < s.size(); ++j) dist[j] = dist[j - 1] + distance(s[j - 1].point, s[j].point);
+    const double total = dist.back();
+    std::vector<double> out(s.size());
+    double pressure = 0.5;
+    for (size_t j = 0; j < s.size(); ++j) {
+        if (o.simulatePressure) {
+            // Slow pen, thick line; fast pen, thin line.
+            double v = j == 0 ? 0 : distance(s[j - 1].point, s[j].point) / (1.6 * o.size);
+            double target = std::min(std::max(1 - v, 0.25), 1.0);
+            pressure = pressure + (target - pressure) * 0.28;
+        } else {
+            pressure = s[j].pressure;
+        }
+        double r = o.size * (0.5 - o.thinning * (0.5 - pressure));
+        if (!(r >= 0.35)) r = 0.35;
+        if (o.taperStart > 0 && dist[j] < o.taperStart)
+            r = r * std::max(o.taperFloor, std::sin(dist[j] / o.taperStart * M_PI / 2));
+        if (o.taperEnd > 0 && total - dist[j] < o.taperEnd)
+            r = r * std::max(o.taperFloor + 0.05, std::sin((total - dist[j]) / o.taperEnd * M_PI / 2));
+        out[j] = r;
+    }
+    return out;
+}
+
+// The unit normal of the stroke at j, from its neighbours; (0, 1) where they coincide.
+Point normal(const std::vector<Sample>& s, size_t j) {
+    Point prev = s[j == 0 ? 0 : j - 1].point, next = s[j + 1 < s.size() ? j + 1 : j].point;
+    Point d = next - prev;
+    double len = length(d);
+    if (len > 0.0001) return {-d.y / len, d.x / len};
+    return {0, 1};
+}
+
+}  // namespace
+
+void cap(Path& path, Point center, Point from, Point outward) {
+    double r = length(from - center);
+    if (r <= 0.01) return;
+    double a = std::atan2(from.y - center.y, from.x - center.x);
+    double side = outward.x * std::cos(a + M_PI / 2) + outward.y * std::sin(a + M_PI / 2);
+    double sweep = side >= 0 ? M_PI : -M_PI;
+    for (int k = 1; k <= 8; ++k) {
+        double angle = a + sweep * k / 8;
+        path.lineTo(center.x + r * std::cos(angle), center.y + r * std::sin(angle));
+    }
+}
+
+std::vector<Sample> resample(const std::vector<Sample>& s, double spacing) {
+    if (s.size() < 3) return s;
+    std::vector<Sample> out{s.front()};
+    const size_t last = s.size() - 1;
+    for (size_t j = 0; j < last; ++j) {
+        const Sample& e = s[j];
+        const Sample& f = s[j + 1];
+        Point b = s[j == 0 ? 0 : j - 1].point;
+        Point c = s[std::min(j + 2, last)].point;
+        double steps = std::floor(length(f.point - e.point) / spacing);
+        int n = 1;
+        if (out.size() < kResampleBudget && steps > 1) n = steps < kMaxSegmentSteps ? static_cast<int>(steps) : kMaxSegmentSteps;
+        auto along = [](double b, double e, double f, double c, double u) {
+            return 0.5 * (2 * e + (f - b) * u + (2 * b - 5 * e + 4 * f - c) * (u * u) + (3 * e - b - 3 * f + c) * (u * u * u));
+        };
+        for (int k = 1; k <= n; ++k) {
+            double u = static_cast<double>(k) / n;
+            out.push_back({{along(b.x, e.point.x, f.point.x, c.x, u), along(b.y, e.point.y, f.point.y, c.y, u)},
+                           e.pressure + (f.pressure - e.pressure) * u});
+        }
+    }
+    return out;
+}
+
+Path outline(const std::vector<Sample>& input, const Options& given) {
+    const std::vector<Sample> samples = sane(input);
+    const Options o = sane(given);
+    if (samples.empty()) return Path();
+    const Point first = samples.front().point;
+    bool still = std::all_of(samples.begin(), samples.end(),
+                             [&](const Sample& s) { return distance(s.point, first) < 0.6; });
+    if (samples.size() == 1 || still) return dot(first, o.size);
+
+    std::vector<Sample> p = resample(streamlined(samples, o.streamline), 1.4);
+    if (p.size() < 2) return dot(first, o.size);
+
+    std::vector<double> r = radii(p, o);
+    std::vector<Point> sideA(p.size()), sideB(p.size());
+    for (size_t j = 0; j < p.size(); ++j) {
+        Point n = normal(p, j);
+        sideA[j] = {p[j].point.x + r[j] * n.x, p[j].point.y + r[j] * n.y};
+        sideB[j] = {p[j].point.x - r[j] * n.x, p[j].point.y - r[j] * n.y};
+    }
+
+    const size_t last = p.size() - 1;
+    Path path;
+    path.moveTo(sideA[0]);
+    for (size_t j = 1; j <= last; ++j) path.lineTo(sideA[j]);
+    size_t k = p.size() >= 3 ? last - 2 : 0;
+    cap(path, p[last].point, sideA[last], p[last].point - p[k].point);
+    for (size_t j = last + 1; j-- > 0;) path.lineTo(sideB[j]);
+    size_t k2 = p.size() >= 3 ? 2 : last;
+    cap(path, p[0].point, sideB[0], p[0].point - p[k2].point);
+    path.close();
+    return path;
+}
+
+}  // namespace nolby::Freehand
