@@ -56,6 +56,39 @@ struct Blocks {
     Laid code(const J& object, uint64_t seed) const;
     // One colour per character of a code line (characters as the user sees them).
     static std::vector<Color> tint(const std::string& line, bool output);
+    // The words coloured as keywords in code, sorted, built once on first use; matched
+    // exactly (case-sensitive) by isPyWord.
+    static const std::vector<std::string>& pyWords();
+    static bool isPyWord(std::string_view word);
+
+private:
+    // Bounds on what one code block lays out; far beyond anything a page can show.
+    static constexpr size_t kMaxCodeLines = 400;
+    static constexpr size_t kMaxCodeColumns = 400;  // characters kept of each line
+    static constexpr size_t kMaxCodeMarks = 100;    // highlights, and notes
+    // Rules of a question's answer area; a finite page never needs more than a few dozen.
+    static constexpr int kMaxAskRules = 1000;
+
+    // A code block's lines as laid out, and the cell geometry shared by its parts.
+    struct CodeRows {
+        std::vector<std::string> lines;  // tabs expanded, trailing spaces dropped
+        std::vector<size_t> counts;      // characters of each line
+        bool transcript = false;         // some line starts with ">>>"
+        double size = 0, adv = 0, lh = 0, cardW = 0;
+        double baseline(size_t row) const { return 15.2 + size + static_cast<double>(row) * lh; }
+    };
+    // The lines of a code block: "lines" when present, else "text" split at line breaks.
+    // None when "lines" is present but holds no lines.
+    static std::optional<CodeRows> codeRows(const J& object);
+    // Whether a line's characters begin with the three-character prompt (">>>" or "...").
+    static bool prompted(const std::vector<std::string>& chars, std::string_view prompt);
+    void codeCard(const J& object, const CodeRows& rows, Rough& rough, std::vector<InkOpRef>& ops) const;
+    void codeLines(const CodeRows& rows, std::vector<InkOpRef>& ops) const;
+    void codeHighlights(const J& object, const CodeRows& rows, Rough& rough, std::vector<InkOpRef>& ops) const;
+    void codeNotes(const J& object, const CodeRows& rows, uint64_t seed, Rough& rough,
+                   std::vector<InkOpRef>& ops) const;
+
+public:
     // [/ask]
 
     // [notes] Sticky notes, asides, sketches, figure blocks, marks, links and dive holes
@@ -70,6 +103,28 @@ struct Blocks {
     std::vector<InkOpRef> mark(const J& object, Rect box, uint64_t seed) const;
     std::vector<InkOpRef> dive(const J& object, Rect box, uint64_t seed) const;
     Laid link(const J& object, uint64_t seed) const;
+
+    // Bounds on stored annotations (boxes come from page items, "r" from stored JSON):
+    // rectangles of one dive hole, and wave points or dots along one rectangle (a wavy
+    // line of 1000 points is 6500 points long, far wider than any page).
+    static constexpr size_t kMaxHoleRects = 200;
+    static constexpr size_t kMaxMarkSteps = 1000;
+
+    // Stored boxes and link ends lie within this many points of the page's origin. Beyond
+    // it they can only come from a damaged file, and cairo's fixed-point coordinates end
+    // near 8 million points (huge curves also take it seconds to flatten).
+    static constexpr double kMaxReach = 1e6;
+    // Whether every edge of a stored box is finite and within reach (a finite corner and
+    // size can still overflow); marks and holes of other boxes draw nothing.
+    static bool onPage(const Rect& box);
+
+private:
+    // Tilted ink: each operation turned on its own about a fixed pivot, keeping its pause.
+    static InkOpRef tilted(const InkOpRef& op, double deg, double px, double py);
+    static void appendTilted(std::vector<InkOpRef>& ops, const std::vector<InkOpRef>& more, double deg, double px,
+                             double py);
+
+public:
     // [/notes]
 
 private:

@@ -23,12 +23,6 @@ namespace nolby {
 
 namespace {
 
-bool blank(const std::string& text) {
-    for (char32_t c : unicode::toUtf32(text))
-        if (!unicode::isWhitespace(c)) return false;
-    return true;
-}
-
 double length(Point d) { return std::sqrt(d.x * d.x + d.y * d.y); }
 
 // Every call here writes with the default line height, no indent and the usual wobble.
