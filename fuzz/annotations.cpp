@@ -7,6 +7,8 @@
 #include "ink/J.h"
 #include "ink/blocks/Blocks.h"
 
+#include "FuzzSupport.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cmath>
@@ -15,16 +17,9 @@
 #include <string_view>
 
 using namespace nolby;
+using namespace nolby::fuzz;
 
 namespace {
-
-void require(bool ok) {
-    if (!ok) std::abort();
-}
-
-bool finite(const Rect& r) {
-    return r.isNull() || (std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.w) && std::isfinite(r.h));
-}
 
 void check(const std::vector<InkOpRef>& ops) {
     for (const auto& op : ops) {

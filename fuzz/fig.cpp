@@ -6,6 +6,8 @@
 #include "ink/J.h"
 #include "ink/fig/Fig.h"
 
+#include "FuzzSupport.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cmath>
@@ -17,25 +19,10 @@
 #include <string_view>
 
 using namespace nolby;
+using namespace nolby::fuzz;
 using json = nlohmann::json;
 
 namespace {
-
-void require(bool ok) {
-    if (!ok) std::abort();
-}
-
-bool finite(const Rect& r) {
-    return r.isNull() || (std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.w) && std::isfinite(r.h));
-}
-
-// Reads the bytes in turn; past the end every read gives 0.
-struct Bytes {
-    const uint8_t* data;
-    size_t size, at = 0;
-    uint8_t next() { return at < size ? data[at++] : 0; }
-    bool done() const { return at >= size; }
-};
 
 json value(Bytes& b, int depth = 0);
 

@@ -13,17 +13,6 @@ namespace {
 constexpr double kLeft = kOx + 8 * kK, kTop = kOy + 4 * kK, kCW = 84 * kK, kCH = 28 * kK;
 constexpr double kBottom = kTop + kCH, kRoom = kCH - kText;
 
-template <class T>
-std::vector<const T*> all(const std::vector<InkOpRef>& ops) {
-    std::vector<const T*> out;
-    for (const auto& op : ops)
-        if (auto t = as<T>(op)) out.push_back(t);
-    return out;
-}
-// The pointers live only as long as the operations: never collect from a temporary.
-template <class T>
-std::vector<const T*> all(std::vector<InkOpRef>&&) = delete;
-
 std::vector<InkOpRef> bars(const std::string& keys) { return drawn(R"([{"k":"bars",)" + keys + "}]"); }
 
 struct Slot {

@@ -23,30 +23,9 @@ std::vector<InkOpRef> cellsOps(const std::string& text) {
     return fig->ops;
 }
 
-template <class T>
-std::vector<const T*> only(const std::vector<InkOpRef>& ops) {
-    std::vector<const T*> out;
-    for (const auto& op : ops)
-        if (auto t = as<T>(op)) out.push_back(t);
-    return out;
-}
-
-std::vector<const StrokeOp*> strokesOfWidth(const std::vector<InkOpRef>& ops, double width) {
-    std::vector<const StrokeOp*> out;
-    for (auto s : only<StrokeOp>(ops))
-        if (std::fabs(s->pen.width - width) < 1e-9) out.push_back(s);
-    return out;
-}
-
-std::string text(const PhraseOp* p) {
-    std::string s;
-    for (const auto& r : p->runs) s += (s.empty() ? "" : " ") + r.glyphs.text;
-    return s;
-}
-
 std::vector<std::string> textsIn(const std::vector<InkOpRef>& ops, Color color) {
     std::vector<std::string> out;
-    for (auto p : only<PhraseOp>(ops))
+    for (auto p : all<PhraseOp>(ops))
         if (p->runs.front().color == color) out.push_back(text(p));
     return out;
 }
@@ -71,7 +50,7 @@ TEST(FigCells, ValuesAreBoundedAndColumnsGrowWithThem) {
     ASSERT_EQ(strokesOfWidth(ops, kGrid).size(), 1u);
     EXPECT_EQ(subpaths(strokesOfWidth(ops, kGrid)[0]->path), 4 + 127);
     // The column is 8 units per cell: 1024 units, the last cell's wash padded at the end.
-    auto fills = only<FillOp>(ops);
+    auto fills = all<FillOp>(ops);
     ASSERT_EQ(fills.size(), 1u);
     const double ch = 8 * kK;
     expectRect(fills[0]->bounds(), Rect{kL + kM, kT + 127 * ch, 16 * kK - 2 * kM, ch - kM});
@@ -87,7 +66,7 @@ TEST(FigCells, OneValueHasNoSeparatorsAndAPaddedWash) {
         auto ops = cellsOps(text);
         EXPECT_EQ(subpaths(strokesOfWidth(ops, kGrid)[0]->path), 4);
         // The group never washes over a highlighted cell; either wash is padded all round.
-        auto fills = only<FillOp>(ops);
+        auto fills = all<FillOp>(ops);
         ASSERT_EQ(fills.size(), 1u);
         expectRect(fills[0]->bounds(), Rect{kL + kM, kT + kM, kW - 2 * kM, kH - 2 * kM});
         EXPECT_EQ(fills[0]->color, Fig::markerColor(std::string(text).find("hl") != std::string::npos ? "yellow" : "blue"));
@@ -120,7 +99,7 @@ TEST(FigCells, HighlightsAndGroupWashes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.item);
         auto ops = cellsOps(c.item);
-        auto fills = only<FillOp>(ops);
+        auto fills = all<FillOp>(ops);
         ASSERT_EQ(fills.size(), c.washes.size());
         for (size_t i = 0; i < fills.size(); ++i) {
             expectRect(fills[i]->bounds(), c.washes[i]);
@@ -129,7 +108,7 @@ TEST(FigCells, HighlightsAndGroupWashes) {
     }
     // A column pads its washes at the top and bottom ends instead.
     auto column = cellsOps(R"({"dir":"v","vals":[0,1],"groups":[{"from":0,"to":0,"c":"teal"}]})");
-    auto fills = only<FillOp>(column);
+    auto fills = all<FillOp>(column);
     ASSERT_EQ(fills.size(), 1u);
     expectRect(fills[0]->bounds(), Rect{kL + kM, kT + kM, 16 * kK - 2 * kM, 8 * kK - kM});
 }
@@ -148,7 +127,7 @@ TEST(FigCells, EllipsisCellsStayOpen) {
     EXPECT_EQ(textsIn(ops, Ink::ink), (std::vector<std::string>{"1", "4"}));
 
     ops = cellsOps(R"({"vals":[1,"\t…"],"face":"print"})");
-    auto printed = only<PacedOp>(ops);
+    auto printed = all<PacedOp>(ops);
     ASSERT_EQ(printed.size(), 2u);
     auto dots = dynamic_cast<const TextOp*>(printed[1]->inner.get());
     ASSERT_TRUE(dots);
@@ -156,7 +135,8 @@ TEST(FigCells, EllipsisCellsStayOpen) {
     EXPECT_EQ(dots->color, Ink::grey);
 
     // An ellipsis is never a bit.
-    EXPECT_EQ(only<FillOp>(cellsOps(R"({"vals":["…",1],"bits":true})")).size(), 1u);
+    const auto ellipsis = cellsOps(R"({"vals":["…",1],"bits":true})");
+    EXPECT_EQ(all<FillOp>(ellipsis).size(), 1u);
 }
 
 TEST(FigCells, BitSquares) {
@@ -168,9 +148,9 @@ TEST(FigCells, BitSquares) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
         auto ops = cellsOps(std::string(R"({"bits":true,"tc":"blue","vals":[)") + c.value + "]}");
-        auto fills = only<FillOp>(ops);
+        auto fills = all<FillOp>(ops);
         ASSERT_EQ(fills.size(), c.filled ? 1u : 0u);
-        EXPECT_TRUE(only<PhraseOp>(ops).empty());
+        EXPECT_TRUE(all<PhraseOp>(ops).empty());
         if (!c.filled) continue;
         const double inset = 0.2 * kH;  // a fifth of the smaller side
         expectRect(fills[0]->bounds(), Rect{kL + inset, kT + inset, kW - 2 * inset, kH - 2 * inset});
@@ -191,7 +171,7 @@ TEST(FigCells, PrintFaceSizes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.item);
         auto ops = cellsOps(c.item);
-        auto printed = only<PacedOp>(ops);
+        auto printed = all<PacedOp>(ops);
         ASSERT_EQ(printed.size(), 1u);
         auto t = dynamic_cast<const TextOp*>(printed[0]->inner.get());
         ASSERT_TRUE(t);
@@ -199,7 +179,7 @@ TEST(FigCells, PrintFaceSizes) {
     }
     // The face name is case-sensitive.
     auto ops = cellsOps(R"({"vals":[7],"face":"Print"})");
-    EXPECT_TRUE(only<PacedOp>(ops).empty());
+    EXPECT_TRUE(all<PacedOp>(ops).empty());
     EXPECT_EQ(textsIn(ops, Ink::ink), std::vector<std::string>{"7"});
 }
 
@@ -216,7 +196,7 @@ TEST(FigCells, IndexLabels) {
     std::string vals = "0";
     for (int i = 1; i < 20; ++i) vals += "," + std::to_string(i);
     auto ops = cellsOps(R"({"idx":["a label far too wide for its cell","x"],"vals":[)" + vals + "]}");
-    auto labels = only<PhraseOp>(ops);
+    auto labels = all<PhraseOp>(ops);
     std::vector<double> sizes;
     for (auto p : labels)
         if (p->runs.front().color == Ink::grey) sizes.push_back(p->size);
@@ -263,9 +243,9 @@ TEST(FigCells, BraceAt) {
         auto f = makeFig();
         const Rect r = f->braceAt({150 - 50 * dir, 50}, {150 + 50 * dir, 50}, "label", Ink::ink, 2, 18 * kU, 0);
         expectRect(r, Rect{150 - tw / 2, 50 + 7 * kU + d - 0.15 * ls + 0.2 * ls, tw, 1.1 * ls});
-        ASSERT_EQ(only<StrokeOp>(f->ops).size(), 1u);
+        ASSERT_EQ(all<StrokeOp>(f->ops).size(), 1u);
         EXPECT_GT(f->ops[0]->bounds().maxY(), 50 + 0.9 * d);
-        EXPECT_DOUBLE_EQ(only<StrokeOp>(f->ops)[0]->pen.width, 0.9 * 2);
+        EXPECT_DOUBLE_EQ(all<StrokeOp>(f->ops)[0]->pen.width, 0.9 * 2);
     }
     // Vertical either way round: bulges right, label beside the tip.
     for (double dir : {1.0, -1.0}) {
@@ -310,7 +290,7 @@ TEST(FigCells, PointerLabelsStepDownPastEachOther) {
     // Two steps of 0.8 of the label size clear a label 1.3 sizes tall.
     const double ps = 0.9 * kText;
     EXPECT_NEAR(shafts[2]->bounds().height() - shafts[0]->bounds().height(), 2 * 0.8 * ps, 1e-9);
-    auto labels = only<PhraseOp>(ops);
+    auto labels = all<PhraseOp>(ops);
     ASSERT_EQ(labels.size(), 5u);
     EXPECT_FALSE(labels[3]->bounds().intersects(labels[4]->bounds()));
 }

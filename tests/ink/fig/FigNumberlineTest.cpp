@@ -16,30 +16,9 @@ constexpr double kX0 = kOx + 5 * kK, kY = kOy + 16 * kK, kW = 90 * kK;
 // The item drawn on its own into a fresh figure; ruled items draw exactly straight strokes.
 std::vector<InkOpRef> lineOps(const std::string& item) { return drawn("[" + item + "]"); }
 
-template <class T>
-std::vector<const T*> only(const std::vector<InkOpRef>& ops) {
-    std::vector<const T*> out;
-    for (const auto& op : ops)
-        if (auto t = as<T>(op)) out.push_back(t);
-    return out;
-}
-
-std::vector<const StrokeOp*> strokesOfWidth(const std::vector<InkOpRef>& ops, double width) {
-    std::vector<const StrokeOp*> out;
-    for (auto s : only<StrokeOp>(ops))
-        if (std::fabs(s->pen.width - width) < 1e-9) out.push_back(s);
-    return out;
-}
-
-std::string text(const PhraseOp* p) {
-    std::string s;
-    for (const auto& r : p->runs) s += (s.empty() ? "" : " ") + r.glyphs.text;
-    return s;
-}
-
 std::vector<std::string> texts(const std::vector<InkOpRef>& ops) {
     std::vector<std::string> out;
-    for (auto p : only<PhraseOp>(ops)) out.push_back(text(p));
+    for (auto p : all<PhraseOp>(ops)) out.push_back(text(p));
     return out;
 }
 
@@ -96,7 +75,7 @@ TEST(FigNumberline, Ends) {
         EXPECT_NEAR(line.minX() + kLine, kX0 - c.left * kU, 1e-9);
         EXPECT_NEAR(line.maxX() - kLine, kX0 + kW + c.right * kU, 1e-9);
         const int withHeads = c.heads ? 1 : 0;
-        ASSERT_EQ(only<StrokeOp>(ops).size(), 2u + withHeads);
+        ASSERT_EQ(all<StrokeOp>(ops).size(), 2u + withHeads);
         if (!c.heads) continue;
         EXPECT_EQ(subpaths(as<StrokeOp>(ops[1])->path), 4 * c.heads);
         if (c.heads == 1) {
@@ -110,7 +89,7 @@ TEST(FigNumberline, Ends) {
 TEST(FigNumberline, BackwardsLineTicksLeftToRight) {
     auto ops = lineOps(R"({"k":"numberline","from":10,"to":0})");
     EXPECT_EQ(texts(ops), (std::vector<std::string>{"10", "7.5", "5", "2.5", "0"}));
-    auto labels = only<PhraseOp>(ops);
+    auto labels = all<PhraseOp>(ops);
     for (size_t i = 1; i < labels.size(); ++i) EXPECT_GT(labels[i]->bounds().minX(), labels[i - 1]->bounds().maxX());
 }
 
@@ -181,7 +160,7 @@ TEST(FigNumberline, RangeWashes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.range);
         auto ops = lineOps(std::string(R"({"k":"numberline","to":10,"ranges":[)") + c.range + "]}");
-        auto fills = only<FillOp>(ops);
+        auto fills = all<FillOp>(ops);
         ASSERT_EQ(fills.size(), 1u);
         EXPECT_EQ(ops[0].get(), fills[0]);  // under the line
         const Rect r = fills[0]->bounds();
@@ -196,7 +175,7 @@ TEST(FigNumberline, RangeWashes) {
 
 TEST(FigNumberline, RangeLabelsLiftClearOfEachOther) {
     auto ops = lineOps(R"({"k":"numberline","to":10,"ranges":[{"from":1,"to":4,"text":"first"},{"from":2,"to":5,"text":"second","c":"Gold"},{"from":8,"to":9,"c":"orange","text":"third"}]})");
-    auto labels = only<PhraseOp>(ops);
+    auto labels = all<PhraseOp>(ops);
     ASSERT_GE(labels.size(), 3u);
     // Written before the ticks' numbers, each in its range's label ink.
     EXPECT_EQ(text(labels[0]), "first");
@@ -262,7 +241,7 @@ TEST(FigNumberline, PointsOnTheExtension) {
 
 TEST(FigNumberline, CrowdedPointLabelsMoveAsideOrUp) {
     auto ops = lineOps(R"({"k":"numberline","to":10,"points":[{"v":5,"text":"here"},{"v":5,"text":"there","c":"blue"},{"v":5,"text":"and there"}]})");
-    auto labels = only<PhraseOp>(ops);
+    auto labels = all<PhraseOp>(ops);
     std::vector<const PhraseOp*> pointLabels;
     for (auto p : labels)
         if (p->size == 0.85 * kText) pointLabels.push_back(p);
@@ -281,7 +260,7 @@ TEST(FigNumberline, CrowdedPointLabelsMoveAsideOrUp) {
 
     // A label with room beside an earlier one moves sideways and needs no leader.
     ops = lineOps(R"({"k":"numberline","to":10,"points":[{"v":4,"text":"a"},{"v":4.6,"text":"long label"}]})");
-    labels = only<PhraseOp>(ops);
+    labels = all<PhraseOp>(ops);
     ASSERT_GE(labels.size(), 2u);
     const PhraseOp *first = labels[labels.size() - 2], *second = labels.back();
     EXPECT_NEAR(first->runs[0].y, second->runs[0].y, 1.5);
@@ -294,7 +273,7 @@ TEST(FigNumberline, PointLabelsAvoidJumpArcs) {
     auto ops = lineOps(R"({"k":"numberline","to":10,"jumps":[{"from":2,"to":8}],"points":[{"v":2.5,"text":"under"}]})");
     auto arc = strokesOfWidth(ops, 2.3 * kPw);
     ASSERT_EQ(arc.size(), 2u);
-    const PhraseOp* label = only<PhraseOp>(ops).back();
+    const PhraseOp* label = all<PhraseOp>(ops).back();
     ASSERT_EQ(text(label), "under");
     for (const Polyline& line : arc[0]->lines())
         for (Point p : line) EXPECT_FALSE(label->bounds().contains(p));

@@ -14,17 +14,6 @@ constexpr double kPi = 3.141592653589793;
 const Point kCentre{kOx + 50 * kK, kOy + 20 * kK};
 constexpr double kR = 12 * kK;
 
-template <class T>
-std::vector<const T*> all(const std::vector<InkOpRef>& ops) {
-    std::vector<const T*> out;
-    for (const auto& op : ops)
-        if (auto t = as<T>(op)) out.push_back(t);
-    return out;
-}
-// The pointers live only as long as the operations: never collect from a temporary.
-template <class T>
-std::vector<const T*> all(std::vector<InkOpRef>&&) = delete;
-
 // The end of every stroke of a path (each divider is one cubic from the centre outwards).
 std::vector<Point> strokeEnds(const Path& path) {
     std::vector<Point> out;

@@ -14,17 +14,6 @@ namespace {
 constexpr double kLeft = kOx + 3 * kK, kTop = kOy + 3 * kK, kW = 94 * kK, kH = 8 * kK;
 constexpr double kF = 0.95 * kText;  // below 0.6 × the row height
 
-template <class T>
-std::vector<const T*> all(const std::vector<InkOpRef>& ops) {
-    std::vector<const T*> out;
-    for (const auto& op : ops)
-        if (auto t = as<T>(op)) out.push_back(t);
-    return out;
-}
-// The pointers live only as long as the operations: never collect from a temporary.
-template <class T>
-std::vector<const T*> all(std::vector<InkOpRef>&&) = delete;
-
 std::vector<InkOpRef> table(const std::string& keys) { return drawn(R"([{"k":"table",)" + keys + "}]"); }
 
 double handWidth(const std::string& text, double size) {

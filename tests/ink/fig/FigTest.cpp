@@ -9,12 +9,7 @@ using namespace nolby::testing;
 
 namespace {
 
-std::vector<const StrokeOp*> strokes(const std::vector<InkOpRef>& ops) {
-    std::vector<const StrokeOp*> out;
-    for (const auto& op : ops)
-        if (auto s = as<StrokeOp>(op)) out.push_back(s);
-    return out;
-}
+std::vector<const StrokeOp*> strokes(const std::vector<InkOpRef>& ops) { return all<StrokeOp>(ops); }
 
 }  // namespace
 

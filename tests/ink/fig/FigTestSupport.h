@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +39,32 @@ inline std::vector<InkOpRef> drawn(const std::string& items, uint64_t seed = 5) 
 template <class T>
 const T* as(const InkOpRef& op) {
     return dynamic_cast<const T*>(op.get());
+}
+
+// The operations of one class, in order. The pointers live only as long as the operations:
+// never collect from a temporary.
+template <class T>
+std::vector<const T*> all(const std::vector<InkOpRef>& ops) {
+    std::vector<const T*> out;
+    for (const auto& op : ops)
+        if (auto t = as<T>(op)) out.push_back(t);
+    return out;
+}
+template <class T>
+std::vector<const T*> all(std::vector<InkOpRef>&&) = delete;
+
+inline std::vector<const StrokeOp*> strokesOfWidth(const std::vector<InkOpRef>& ops, double width) {
+    std::vector<const StrokeOp*> out;
+    for (auto s : all<StrokeOp>(ops))
+        if (std::fabs(s->pen.width - width) < 1e-9) out.push_back(s);
+    return out;
+}
+
+// The words of a phrase, joined by spaces.
+inline std::string text(const PhraseOp* p) {
+    std::string s;
+    for (const auto& r : p->runs) s += (s.empty() ? "" : " ") + r.glyphs.text;
+    return s;
 }
 
 inline int subpaths(const Path& p) {
