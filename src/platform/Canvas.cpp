@@ -165,5 +165,15 @@ void clipRect(cairo_t* cr, const Rect& r) {
     cairo_clip(cr);
 }
 
+void fillPath(cairo_t* cr, const Path& path, Color color, cairo_operator_t op, bool evenOdd) {
+    Saved saved(cr);
+    cairo_set_operator(cr, op);
+    setColor(cr, color);
+    cairo_new_path(cr);
+    appendPath(cr, path);
+    cairo_set_fill_rule(cr, evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+    cairo_fill(cr);
+}
+
 }  // namespace draw
 }  // namespace nolby

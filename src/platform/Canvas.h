@@ -61,6 +61,10 @@ void setDash(cairo_t* cr, const std::vector<double>& dash, double phase = 0);
 void setLineWidth(cairo_t* cr, double width);
 // Clips to a rectangle; a non-finite one clips everything away.
 void clipRect(cairo_t* cr, const Rect& r);
+// Fills a path in a colour with the operator given (cairo's, e.g. from cairoOperator()),
+// by the winding rule or the even-odd rule, leaving the context's state as it was.
+void fillPath(cairo_t* cr, const Path& path, Color color, cairo_operator_t op = CAIRO_OPERATOR_OVER,
+              bool evenOdd = false);
 
 // Save and restore around a scope, so no setting leaks into the caller's context.
 class Saved {

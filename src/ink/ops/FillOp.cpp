@@ -9,13 +9,7 @@ FillOp::FillOp(Path p, Color c, BlendMode b, bool eo)
 
 void FillOp::draw(cairo_t* cr, double t) const {
     if (!(t > 0)) return;
-    draw::Saved saved(cr);
-    draw::setBlend(cr, blend);
-    draw::setColor(cr, color);
-    cairo_new_path(cr);
-    draw::appendPath(cr, path);
-    cairo_set_fill_rule(cr, evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
-    cairo_fill(cr);
+    draw::fillPath(cr, path, color, cairoOperator(blend), evenOdd);
 }
 
 }  // namespace nolby

@@ -62,13 +62,7 @@ InkStrokeOp::InkStrokeOp(const StrokeItem& item, Color c)
 
 void InkStrokeOp::draw(cairo_t* cr, double t) const {
     if (!(t > 0)) return;
-    draw::Saved saved(cr);
-    draw::setBlend(cr, blend);
-    draw::setColor(cr, color);
-    cairo_new_path(cr);
-    draw::appendPath(cr, path);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
-    cairo_fill(cr);
+    draw::fillPath(cr, path, color, cairoOperator(blend));
 }
 
 }  // namespace nolby

@@ -41,11 +41,7 @@ void MonoOp::draw(cairo_t* cr, double t) const {
         if (!draw::translate(cr, x + adv * static_cast<double>(i) + adv / 2, y)) continue;
         if (!draw::scale(cr, cell.squeeze, 1)) continue;
         if (!draw::translate(cr, -cell.glyphs.width / 2, 0)) continue;
-        cairo_new_path(cr);
-        draw::appendPath(cr, cell.glyphs.path);
-        draw::setColor(cr, cell.color);
-        cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
-        cairo_fill(cr);
+        draw::fillPath(cr, cell.glyphs.path, cell.color);
     }
 }
 

@@ -18,11 +18,7 @@ void fillGlyphs(cairo_t* cr, const Path& glyphs, Color color, const std::optiona
         draw::setJoin(cr, LineJoin::round);
         cairo_stroke(cr);
     }
-    cairo_new_path(cr);
-    draw::appendPath(cr, glyphs);
-    draw::setColor(cr, color);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
-    cairo_fill(cr);
+    draw::fillPath(cr, glyphs, color);
 }
 
 void TextOp::draw(cairo_t* cr, double t) const {
