@@ -75,12 +75,10 @@ std::optional<std::string> numberText(const json& v) {
 bool isDigitOrSign(char c) { return (c >= '0' && c <= '9') || c == '-'; }
 bool inNumber(char c) { return isDigitOrSign(c) || c == '+' || c == '.' || c == 'e' || c == 'E'; }
 
-// One pass over the text outside strings before the JSON parser sees it. Nesting deeper
-// than kMaxDepth rejects the line. A number literal that overflows a double would make
-// the parser reject the whole line; it is replaced by null so the rest survives. `mended`
-// is filled only when something was replaced.
-bool prescan(std::string_view text, std::string& mended) {
-    int depth = 0;
+// A number literal that overflows a double would make the parser reject the whole line;
+// it is replaced by null so the rest survives. `mended` is filled only when something
+// was replaced.
+void mendHugeNumbers(std::string_view text, std::string& mended) {
     bool inString = false;
     size_t copied = 0;
     for (size_t i = 0; i < text.size(); ++i) {
@@ -90,10 +88,6 @@ bool prescan(std::string_view text, std::string& mended) {
             else if (c == '"') inString = false;
         } else if (c == '"') {
             inString = true;
-        } else if (c == '[' || c == '{') {
-            if (++depth > kMaxDepth) return false;
-        } else if (c == ']' || c == '}') {
-            --depth;
         } else if (isDigitOrSign(c)) {
             size_t j = i;
             bool exponent = false;
@@ -113,7 +107,6 @@ bool prescan(std::string_view text, std::string& mended) {
         }
     }
     if (copied > 0) mended.append(text.substr(copied));
-    return true;
 }
 
 // Copies v without what must never be written: non-finite numbers (the writer would put
@@ -166,9 +159,29 @@ std::optional<J> J::wrap(const json& v) const {
     return J(d_, &v);
 }
 
+size_t J::nestingDepth(std::string_view text) {
+    size_t depth = 0, deepest = 0;
+    bool inString = false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (inString) {
+            if (c == '\\') ++i;
+            else if (c == '"') inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            deepest = std::max(deepest, ++depth);
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
 std::optional<J> J::parse(std::string_view text) {
+    if (nestingDepth(text) > static_cast<size_t>(kMaxDepth)) return std::nullopt;
     std::string mended;
-    if (!prescan(text, mended)) return std::nullopt;
+    mendHugeNumbers(text, mended);
     if (!mended.empty()) text = mended;
     try {
         json v = json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false);

@@ -33,6 +33,9 @@ struct J {
     // One line of JSON text as the tutor sends it. None unless the line holds one object.
     // A number too large for a double reads as absent (null) rather than losing the line.
     static std::optional<J> parse(std::string_view text);
+    // How deeply arrays and objects nest in a JSON text, counted outside strings: checked
+    // before parsing, so hostile text cannot make the parser recurse without bound.
+    static size_t nestingDepth(std::string_view text);
 
     // The number rule behind every numeric accessor: Booleans 1 and 0, finite numbers, and
     // strings trimmed of spaces and tabs that parse whole as a C-locale double (hexadecimal

@@ -1,4 +1,5 @@
 // Reading the notebook file tolerantly: every repair is noted, nothing throws.
+#include "ink/J.h"
 #include "model/NotebookFile.h"
 #include "model/StrokeSamples.h"
 
@@ -14,27 +15,6 @@ namespace {
 using Json = nlohmann::json;
 
 constexpr size_t maxBytes = size_t(256) << 20;
-
-// Nesting depth of arrays and objects, counted outside strings, so that a hostile file
-// cannot make the parser or the tree's destructor recurse without bound.
-size_t nestingDepth(std::string_view s) {
-    size_t depth = 0, deepest = 0;
-    bool inString = false;
-    for (size_t i = 0; i < s.size(); ++i) {
-        char c = s[i];
-        if (inString) {
-            if (c == '\\') ++i;
-            else if (c == '"') inString = false;
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '[' || c == '{') {
-            deepest = std::max(deepest, ++depth);
-        } else if ((c == ']' || c == '}') && depth > 0) {
-            --depth;
-        }
-    }
-    return deepest;
-}
 
 class Reader {
 public:
@@ -372,7 +352,7 @@ NotebookFile::Decoded NotebookFile::decode(std::string_view bytes) {
         out.issues.push_back("file too large");
         return out;
     }
-    if (nestingDepth(bytes) > maxDepth) {
+    if (J::nestingDepth(bytes) > maxDepth) {
         out.issues.push_back("nested too deep");
         return out;
     }
