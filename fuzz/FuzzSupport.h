@@ -2,12 +2,14 @@
 // What the fuzz targets share: a hard stop on a broken promise, the finiteness test of a
 // page rectangle, and a reader that turns bytes into choices.
 
+#include "ink/ops/InkOp.h"
 #include "platform/Geometry.h"
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 namespace nolby::fuzz {
 
@@ -17,6 +19,17 @@ inline void require(bool ok) {
 
 inline bool finite(const Rect& r) {
     return r.isNull() || (std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.w) && std::isfinite(r.h));
+}
+
+// Every operation present, with finite bounds, cost, pace and pause.
+inline void requireFiniteOp(const InkOpRef& op) {
+    require(op != nullptr);
+    require(finite(op->bounds()));
+    require(std::isfinite(op->cost()) && std::isfinite(op->pace()) && std::isfinite(op->pause));
+}
+
+inline void requireFiniteOps(const std::vector<InkOpRef>& ops) {
+    for (const InkOpRef& op : ops) requireFiniteOp(op);
 }
 
 // Reads the bytes in turn; past the end every read gives 0.

@@ -21,12 +21,7 @@ using namespace nolby::fuzz;
 
 namespace {
 
-void check(const std::vector<InkOpRef>& ops) {
-    for (const auto& op : ops) {
-        require(finite(op->bounds()));
-        require(std::isfinite(op->cost()) && std::isfinite(op->pace()) && std::isfinite(op->pause));
-    }
-}
+void check(const std::vector<InkOpRef>& ops) { requireFiniteOps(ops); }
 
 }  // namespace
 

@@ -134,9 +134,7 @@ void check(const Laid& laid, const std::string& kind, bool draw) {
     require(laid.rooms.size() == (kind == "ask" ? 1u : 0u));
     cairo_t* cr = draw ? cairo_create(canvas()) : nullptr;
     for (const InkOpRef& op : laid.ops) {
-        require(op != nullptr);
-        require(finite(op->bounds()));
-        require(std::isfinite(op->cost()) && std::isfinite(op->pace()) && std::isfinite(op->pause));
+        requireFiniteOp(op);
         if (cr) {
             op->draw(cr, 0.5);
             op->draw(cr, 1);

@@ -87,13 +87,7 @@ json itemsFromBytes(Bytes& b) {
     return items;
 }
 
-void check(const Fig& fig) {
-    for (const InkOpRef& op : fig.ops) {
-        require(op != nullptr);
-        require(finite(op->bounds()));
-        require(std::isfinite(op->cost()) && std::isfinite(op->pace()) && std::isfinite(op->pause));
-    }
-}
+void check(const Fig& fig) { requireFiniteOps(fig.ops); }
 
 }  // namespace
 
