@@ -1,3 +1,4 @@
+#include "BlocksTestSupport.h"
 #include "ink/Faces.h"
 #include "ink/Ink.h"
 #include "ink/blocks/Blocks.h"
@@ -7,17 +8,9 @@
 #include <gtest/gtest.h>
 
 using namespace nolby;
+using namespace nolby::testing;
 
 namespace {
-
-const Color kAccent = Color::hex(0x1971c2);
-
-Blocks page(double pageW = 400) {
-    Faces::registerFrom();
-    return Blocks{{pageW, 869}, kAccent};
-}
-
-J obj(const std::string& json) { return *J::parse(json); }
 
 // The baselines of the answer area's rules: one sub-path per rule.
 std::vector<double> ruleRows(const StrokeOp& rules) {

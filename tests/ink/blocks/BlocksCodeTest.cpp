@@ -1,3 +1,4 @@
+#include "BlocksTestSupport.h"
 #include "ink/Faces.h"
 #include "ink/Ink.h"
 #include "ink/blocks/Blocks.h"
@@ -15,15 +16,9 @@
 #include <set>
 
 using namespace nolby;
+using namespace nolby::testing;
 
 namespace {
-
-Blocks page(double pageW = 400) {
-    Faces::registerFrom();
-    return Blocks{{pageW, 869}, Color::hex(0x1971c2)};
-}
-
-J obj(const std::string& json) { return *J::parse(json); }
 
 // A code block of the given lines (and any further keys, as JSON members).
 J codeOf(const std::vector<std::string>& lines, const std::string& more = "") {

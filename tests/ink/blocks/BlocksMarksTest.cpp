@@ -1,5 +1,6 @@
 // The teacher's marks, links and dive holes: colours, where each mark sits (and how it
 // keeps to the page), where its note goes, the link's arrow and text, the hole's dots.
+#include "BlocksTestSupport.h"
 #include "ink/Hand.h"
 #include "ink/Ink.h"
 #include "ink/Rough.h"
@@ -19,17 +20,9 @@
 #include <limits>
 
 using namespace nolby;
+using namespace nolby::testing;
 
 namespace {
-
-const Color kAccent = Color::hex(0x1971c2);
-
-Blocks page(double pageW = 400) {
-    Faces::registerFrom();
-    return Blocks{{pageW, 869}, kAccent};
-}
-
-J obj(const std::string& json) { return *J::parse(json); }
 
 template <class T>
 std::shared_ptr<const T> as(const InkOpRef& op) {

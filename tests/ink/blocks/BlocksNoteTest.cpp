@@ -1,4 +1,5 @@
 // Sticky notes and asides: colours, the sheet's place and tilt, the tape, the text column.
+#include "BlocksTestSupport.h"
 #include "ink/Hand.h"
 #include "ink/Ink.h"
 #include "ink/Rng.h"
@@ -13,15 +14,9 @@
 #include <nlohmann/json.hpp>
 
 using namespace nolby;
+using namespace nolby::testing;
 
 namespace {
-
-Blocks page(double pageW = 400) {
-    Faces::registerFrom();
-    return Blocks{{pageW, 869}, Color::hex(0x1971c2)};
-}
-
-J obj(const char* json) { return *J::parse(json); }
 
 const RotOp& rot(const InkOpRef& op) {
     auto r = dynamic_cast<const RotOp*>(op.get());

@@ -1,5 +1,6 @@
 // Sketches and figure blocks: heights, the "_scale" squeeze, the painting's place, the
 // wet placeholder, captions, and the figure's frame in the column.
+#include "BlocksTestSupport.h"
 #include "../fig/FigTestSupport.h"
 #include "ink/Hand.h"
 #include "ink/Ink.h"
@@ -13,18 +14,13 @@
 #include <nlohmann/json.hpp>
 
 using namespace nolby;
+using nolby::testing::obj;
+using nolby::testing::page;
 using nolby::testing::sameInk;
 
 namespace {
 
 constexpr double kW = 352;  // the column of a 400-point page
-
-Blocks page() {
-    Faces::registerFrom();
-    return Blocks{{400, 869}, Color::hex(0x1971c2)};
-}
-
-J obj(const std::string& json) { return *J::parse(json); }
 
 std::shared_ptr<const Image> painting(int w, int h) {
     return Image::adopt(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h));
