@@ -2,7 +2,6 @@
 // Timing lines: with the launch argument "-hitchlog", steps that take longer than 4 ms
 // print "SLOW <ms>ms <label>" to standard output.
 
-#include <cstdio>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -17,11 +16,12 @@ inline constexpr double threshold = 0.004;
 // Whether these launch arguments ask for timing lines.
 bool requested(const std::vector<std::string>& args);
 
-// Called once by the application at start with its launch arguments. The first of
-// configure() and on() fixes the switch for the life of the process.
+// Called once by the application at start with its launch arguments; the first call
+// fixes the switch for the life of the process, later calls change nothing.
 void configure(const std::vector<std::string>& args);
 
-// Whether timing lines are printed.
+// Whether timing lines are printed: false until configure() turns them on (a step timed
+// before the application configured the switch is simply not timed).
 bool on();
 
 // Prints the line for a step that took `seconds`, when it took longer than the threshold.

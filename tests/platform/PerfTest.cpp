@@ -1,4 +1,5 @@
 #include "platform/Perf.h"
+#include "support/DecimalComma.h"
 
 #include <gtest/gtest.h>
 
@@ -40,8 +41,18 @@ TEST(Perf, OnlyTheExactArgumentRequestsTimingLines) {
     EXPECT_FALSE(Perf::requested({"nolby", "-HITCHLOG"}));
 }
 
+TEST(Perf, TimingLineReadsTheSameUnderADecimalCommaLocale) {
+    nolby::testing::DecimalComma comma;
+    NOLBY_REQUIRE_DECIMAL_COMMA(comma);
+    std::ostringstream out;  // made under the locale, so it would group and use a comma
+    Perf::report("patch 1200 ops", 1.23456, out);
+    EXPECT_EQ(out.str(), "SLOW 1234.6ms patch 1200 ops\n");
+}
+
 // The switch is fixed once per process, so this is the one test that sets it.
 TEST(Perf, ConfiguredSwitchIsFixedAndTimesSteps) {
+    // Read before the application configures it: off, and not fixed off.
+    EXPECT_FALSE(Perf::on());
     Perf::configure({"nolby", "-hitchlog"});
     Perf::configure({"nolby"});
     ASSERT_TRUE(Perf::on());
