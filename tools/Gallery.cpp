@@ -170,15 +170,23 @@ GalleryCase wrappers() {
 // pressure (width from speed), a quick tick, a dot, and a highlighter over a line.
 GalleryCase inkStrokes() {
     GalleryCase g{"inkstroke", 360, 140, {}};
-    auto item = [](const char* tool, const char* color, double width) { return StrokeItem{{}, color, width, tool}; };
-    StrokeItem swell = item("pen", "ink", 3.2);
+    // Samples owned here, read through the PenStroke view as stored strokes are.
+    struct Item {
+        std::vector<float> pts;
+        const char* color;
+        double width;
+        const char* tool;
+        operator PenStroke() const { return {pts, color, width, tool}; }
+    };
+    auto item = [](const char* tool, const char* color, double width) { return Item{{}, color, width, tool}; };
+    Item swell = item("pen", "ink", 3.2);
     for (int i = 0; i <= 60; ++i) {
         double u = i / 60.0;
         swell.pts.insert(swell.pts.end(), {static_cast<float>(20 + 140 * u), static_cast<float>(40 + 18 * std::sin(u * 6.3)),
                                            static_cast<float>(0.15 + 0.85 * std::sin(u * M_PI))});
     }
     g.ops.push_back(std::make_shared<InkStrokeOp>(swell, Ink::learner));
-    StrokeItem loop = item("pen", "ink", 2.4);
+    Item loop = item("pen", "ink", 2.4);
     for (int i = 0; i <= 90; ++i) {
         // Samples bunch up where the pen slows at the top of each loop.
         double a = i / 90.0 * 4 * M_PI;
@@ -186,14 +194,14 @@ GalleryCase inkStrokes() {
                                          static_cast<float>(50 - 22 * std::cos(a)), 0.5f});
     }
     g.ops.push_back(std::make_shared<InkStrokeOp>(loop, Ink::ink));
-    StrokeItem tick = item("pen", "red", 2.8);
+    Item tick = item("pen", "red", 2.8);
     tick.pts = {304, 30, 0.3f, 310, 40, 0.6f, 316, 50, 0.9f, 326, 34, 0.7f, 342, 14, 0.4f};
     g.ops.push_back(std::make_shared<InkStrokeOp>(tick, Color::hex(0xe03131)));
-    StrokeItem dot = item("pen", "ink", 4);
+    Item dot = item("pen", "ink", 4);
     dot.pts = {350, 52, 0.8f};
     g.ops.push_back(std::make_shared<InkStrokeOp>(dot, Ink::ink));
-    StrokeItem under = item("pen", "ink", 1.8);
-    StrokeItem marker = item("marker", "pink", 14);
+    Item under = item("pen", "ink", 1.8);
+    Item marker = item("marker", "pink", 14);
     for (int i = 0; i <= 40; ++i) {
         double x = 30 + 300 * i / 40.0;
         under.pts.insert(under.pts.end(), {static_cast<float>(x), static_cast<float>(108 + 2 * std::sin(x / 30)), 0.6f});

@@ -1,6 +1,7 @@
 #pragma once
 // A pen stroke as the notebook stores it: its samples, colour name, width and tool.
 
+#include "ink/PenStroke.h"
 #include "model/ContentHasher.h"
 #include "platform/Date.h"
 #include "platform/Geometry.h"
@@ -24,23 +25,13 @@ struct StrokeItem {
     Date created = ReferenceClock::now();
     std::optional<int64_t> turn = std::nullopt;  // the tutor turn that read it; absent while unread
 
-    // One point per whole triple; a trailing incomplete triple is ignored.
-    std::vector<Point> points() const {
-        std::vector<Point> out;
-        if (pts.size() < 3) return out;
-        out.reserve(pts.size() / 3);
-        for (size_t i = 0; i + 2 < pts.size(); i += 3) out.push_back({pts[i], pts[i + 1]});
-        return out;
-    }
+    // What the pen outline reads of it; valid while this stroke lives.
+    operator PenStroke() const { return {pts, color, width, tool}; }
 
+    // One point per whole triple; a trailing incomplete triple is ignored.
+    std::vector<Point> points() const { return PenStroke(*this).points(); }
     // The pressure of each point, in the same order.
-    std::vector<double> pressures() const {
-        std::vector<double> out;
-        if (pts.size() < 3) return out;
-        out.reserve(pts.size() / 3);
-        for (size_t i = 2; i < pts.size(); i += 3) out.push_back(pts[i]);
-        return out;
-    }
+    std::vector<double> pressures() const { return PenStroke(*this).pressures(); }
 
     // Every field, in the order the file lists them: id, pts, color, width, tool, created, turn.
     void hashInto(ContentHasher& h) const {

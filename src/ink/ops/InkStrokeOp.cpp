@@ -20,7 +20,7 @@ bool hasPressure(const std::vector<double>& pressures) {
                        [](double p) { return p > 0 && std::fabs(p - 0.5) > 0.001; });
 }
 
-Freehand::Options options(const StrokeItem& item, bool marker, bool simulate) {
+Freehand::Options options(const PenStroke& item, bool marker, bool simulate) {
     Freehand::Options o;
     o.size = item.width;
     o.taperFloor = 0.25;
@@ -39,7 +39,7 @@ Freehand::Options options(const StrokeItem& item, bool marker, bool simulate) {
     return o;
 }
 
-Path outlineOf(const StrokeItem& item, bool marker) {
+Path outlineOf(const PenStroke& item, bool marker) {
     std::vector<Point> points = item.points();
     std::vector<double> pressures = item.pressures();
     std::vector<Freehand::Sample> samples;
@@ -49,15 +49,12 @@ Path outlineOf(const StrokeItem& item, bool marker) {
     return Freehand::outline(samples, options(item, marker, !hasPressure(pressures)));
 }
 
-// The highlighter is the tool named exactly "marker"; every other tool is a pen.
-bool isMarker(const StrokeItem& item) { return item.tool == "marker"; }
-
 }  // namespace
 
-InkStrokeOp::InkStrokeOp(const StrokeItem& item, Color c)
-    : path(outlineOf(item, isMarker(item))),
-      color(isMarker(item) ? Ink::marker(std::optional<std::string>(item.color)).withAlpha(0.9) : c),
-      blend(isMarker(item) ? BlendMode::multiply : BlendMode::normal),
+InkStrokeOp::InkStrokeOp(const PenStroke& item, Color c)
+    : path(outlineOf(item, item.marker())),
+      color(item.marker() ? Ink::marker(std::optional<std::string>(item.color)).withAlpha(0.9) : c),
+      blend(item.marker() ? BlendMode::multiply : BlendMode::normal),
       bounds_(path.boundingBox()) {}
 
 void InkStrokeOp::draw(cairo_t* cr, double t) const {

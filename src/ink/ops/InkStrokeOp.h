@@ -2,16 +2,17 @@
 // The learner's stored pen stroke, filled as a variable-width outline in the pen's colour;
 // a highlighter stroke in its marker colour, translucent, multiplied onto the page.
 
+#include "ink/PenStroke.h"
 #include "ink/ops/InkOp.h"
-#include "model/StrokeItem.h"
 #include "platform/Path.h"
 
 namespace nolby {
 
 class InkStrokeOp : public InkOp {
 public:
-    // The outline of the item drawn in `color`; a "marker" stroke takes its own marker colour.
-    InkStrokeOp(const StrokeItem& item, Color color);
+    // The outline of the stroke drawn in `color`; a "marker" stroke takes its own marker
+    // colour. A notebook's StrokeItem converts to the PenStroke it reads.
+    InkStrokeOp(const PenStroke& stroke, Color color);
 
     const Path path;  // the filled outline
     const Color color;

@@ -1,7 +1,6 @@
 #include "ink/Freehand.h"
 #include "ink/Ink.h"
 #include "ink/ops/InkStrokeOp.h"
-#include "model/StrokeItem.h"
 #include "OpsTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -11,8 +10,19 @@ using namespace nolby::testing;
 
 namespace {
 
-StrokeItem stroke(std::vector<float> pts, const char* tool = "pen", const char* color = "blue", double width = 3) {
-    return StrokeItem{std::move(pts), color, width, tool};
+// A stroke that owns its samples, read through the PenStroke view as a stored stroke is.
+struct Stroke {
+    std::vector<float> pts;
+    std::string color;
+    double width;
+    std::string tool;
+    operator PenStroke() const { return {pts, color, width, tool}; }
+    std::vector<Point> points() const { return PenStroke(*this).points(); }
+    std::vector<double> pressures() const { return PenStroke(*this).pressures(); }
+};
+
+Stroke stroke(std::vector<float> pts, const char* tool = "pen", const char* color = "blue", double width = 3) {
+    return Stroke{std::move(pts), color, width, tool};
 }
 
 // A wavy stroke across the box with the given pressure at every sample.
@@ -26,7 +36,7 @@ std::vector<float> wave(float pressure, int n = 40) {
     return pts;
 }
 
-std::vector<Freehand::Sample> samples(const StrokeItem& item) {
+std::vector<Freehand::Sample> samples(const Stroke& item) {
     std::vector<Freehand::Sample> out;
     auto points = item.points();
     auto pressures = item.pressures();
@@ -39,7 +49,7 @@ Freehand::Options marker(double width, bool simulate) { return {width, 0, 0.55, 
 
 }  // namespace
 
-TEST(StrokeItem, PointsAndPressuresTakeWholeTriples) {
+TEST(PenStroke, PointsAndPressuresTakeWholeTriples) {
     struct Case {
         std::vector<float> pts;
         std::vector<Point> points;
@@ -55,7 +65,7 @@ TEST(StrokeItem, PointsAndPressuresTakeWholeTriples) {
         {{1, 2, 0.5f, 4, 5, 0.25f, 7}, {{1, 2}, {4, 5}}, {0.5, 0.25}},
     };
     for (const Case& c : cases) {
-        StrokeItem item = stroke(c.pts);
+        Stroke item = stroke(c.pts);
         EXPECT_EQ(item.points(), c.points) << c.pts.size();
         EXPECT_EQ(item.pressures(), c.pressures) << c.pts.size();
     }
@@ -81,7 +91,7 @@ TEST(InkStrokeOp, PenPressureOrSimulatedPressure) {
         for (size_t i = 0; i < c.pressures.size(); ++i) {
             pts.insert(pts.end(), {10.0f + 12 * i, 20.0f + 3 * (i % 2), c.pressures[i]});
         }
-        StrokeItem item = stroke(pts, "pen", "ink", 4);
+        Stroke item = stroke(pts, "pen", "ink", 4);
         InkStrokeOp op(item, Ink::ink);
         EXPECT_EQ(op.path, Freehand::outline(samples(item), pen(4, c.simulate))) << c.pressures[2];
         EXPECT_EQ(op.color, Ink::ink);
@@ -101,7 +111,7 @@ TEST(InkStrokeOp, HighlighterIsConstantWidthInItsMarkerColourMultiplied) {
         {"", Color::hex(0xffec80, 0.9)},
     };
     for (const Case& c : cases) {
-        StrokeItem item = stroke(wave(0.9f), "marker", c.color, 14);
+        Stroke item = stroke(wave(0.9f), "marker", c.color, 14);
         InkStrokeOp op(item, Ink::ink);
         EXPECT_EQ(op.color, c.marker) << c.color;
         EXPECT_EQ(op.blend, BlendMode::multiply);
@@ -119,7 +129,7 @@ TEST(InkStrokeOp, HighlighterIsConstantWidthInItsMarkerColourMultiplied) {
 }
 
 TEST(InkStrokeOp, CostBoundsAndWholeRevealAtAnyProgress) {
-    StrokeItem item = stroke(wave(0.8f), "pen", "ink", 3);
+    Stroke item = stroke(wave(0.8f), "pen", "ink", 3);
     InkStrokeOp op(item, Color::hex(0x2a4b9b));
     EXPECT_EQ(op.cost(), 20);
     EXPECT_EQ(op.pace(), 1);
