@@ -238,6 +238,15 @@ AnimationGroup::AnimationGroup(const AnimationGroup& other) : Animation(other) {
         if (a) animations.push_back(a->clone());
 }
 
+AnimationGroup& AnimationGroup::operator=(const AnimationGroup& other) {
+    if (this != &other) {
+        AnimationGroup copy(other);
+        Animation::operator=(other);
+        animations = std::move(copy.animations);
+    }
+    return *this;
+}
+
 bool AnimationGroup::animates(KeyPath key) const {
     for (const auto& a : animations)
         if (a && a->animates(key)) return true;

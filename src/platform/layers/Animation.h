@@ -114,6 +114,7 @@ public:
 protected:
     Animation() = default;
     Animation(const Animation&) = default;
+    Animation& operator=(const Animation&) = default;
     // The value `time` seconds into an iteration of `length` seconds.
     virtual void at(KeyPath key, double time, double length, LayerValue& value) const = 0;
 
@@ -189,7 +190,9 @@ class AnimationGroup final : public Animation {
 public:
     explicit AnimationGroup(std::vector<std::shared_ptr<const Animation>> animations = {})
         : animations(std::move(animations)) {}
+    // Copies hold copies of the animations.
     AnimationGroup(const AnimationGroup& other);
+    AnimationGroup& operator=(const AnimationGroup& other);
 
     std::vector<std::shared_ptr<const Animation>> animations;
 
