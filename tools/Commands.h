@@ -12,5 +12,6 @@ int mathCommand(const Args& args);
 int textCommand(const Args& args);
 int figCommand(const Args& args);
 int blockCommand(const Args& args);
+int layersCommand(const Args& args);
 
 }  // namespace nolby::tools

@@ -3,6 +3,9 @@
 //   nolby-ink gallery OUTDIR
 //       renders every drawing operation kind at t = 0.25, 0.5 and 1, one PNG per kind,
 //       and prints the operations, one JSON object a line.
+//   nolby-ink layers OUTDIR
+//       renders named layer scenes (fill modes, stroke ends, wipes, multiply, repeating
+//       drops, springs, mask floods, anchors) at several clock times, one PNG a scene.
 //   nolby-ink math 'TEX' [--display] [--size S] [--seed N] [--png OUT]
 //       typesets a formula and prints its operations, then its notes and extent.
 //   nolby-ink text 'TEXT' [--face hand|scrawl|round] [--size S] [--width W] [--seed N] [--png OUT]
@@ -44,6 +47,7 @@ const Command kCommands[] = {
     {"block", blockCommand, "block JSON [--seed N] [--page 400x869] [--accent blue] [--png OUT] [--t T]"},
     {"face", faceCommand, "face hand|scrawl|round TEXT [--size S] [--png OUT]"},
     {"fig", figCommand, "fig ITEMS_JSON [--h H] [--seed N] [--page W] [--png OUT] [--t T]"},
+    {"layers", layersCommand, "layers OUTDIR"},
 };
 
 int usage() {
