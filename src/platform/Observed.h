@@ -36,11 +36,13 @@ public:
     const T& operator*() const { return value_; }
     const T* operator->() const { return &value_; }
 
-    // Stores `value` and notifies, unless it equals the current value.
+    // Stores `value`; notifies unless it equals the old value. An equal value is still
+    // stored: equality may look at part of a value (a notebook compares by id and date), and
+    // the other parts must not be lost.
     void set(T value) {
-        if (value_ == value) return;
+        const bool same = value_ == value;
         value_ = std::move(value);
-        notify();
+        if (!same) notify();
     }
 
     // Changes the value in place and always notifies.

@@ -21,7 +21,7 @@ TEST(Observed, EqualValuesAreStoredSilentlyButModifyAlwaysNotifies) {
     Subscription sub = value.observe([&] { ++calls; });
     value.set(Keyed{1, "b"});
     EXPECT_EQ(calls, 0);
-    EXPECT_EQ(value->payload, "a");  // equal: not stored
+    EXPECT_EQ(value->payload, "b");  // equal: stored, nobody told
     value.set(Keyed{2, "c"});
     EXPECT_EQ(calls, 1);
     value.modify([](Keyed& k) { k.payload = "d"; });
