@@ -21,10 +21,7 @@ void JsonText::key(std::string_view k) {
     needComma_ = false;
 }
 
-namespace {
-
-// Length of the valid UTF-8 sequence starting at s[i], or 0 when it is not valid.
-size_t utf8Length(std::string_view s, size_t i) {
+size_t utf8SequenceLength(std::string_view s, size_t i) {
     auto at = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
     auto cont = [&](size_t k) { return k < s.size() && (at(k) & 0xC0) == 0x80; };
     unsigned char c = at(i);
@@ -46,6 +43,8 @@ size_t utf8Length(std::string_view s, size_t i) {
     }
     return 0;
 }
+
+namespace {
 
 void escapeControl(std::string& out, unsigned char c) {
     static constexpr char hex[] = "0123456789abcdef";
@@ -81,7 +80,7 @@ void JsonText::string(std::string_view s) {
         else if (c == '/') out_ += "\\/";
         else if (c < 0x20) escapeControl(out_, c);
         if (c == '"' || c == '\\' || c == '/' || c < 0x20) { ++i; continue; }
-        size_t n = utf8Length(s, i);
+        size_t n = utf8SequenceLength(s, i);
         if (n == 0) {
             out_ += "\xEF\xBF\xBD";
             ++i;

@@ -4,11 +4,17 @@
 // -0 as 0, "/" escaped as "\/", invalid UTF-8 replaced by U+FFFD. Callers never pass a
 // non-finite number (it has no JSON form); one that slips through is written as 0.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace nolby {
+
+// Length of the valid UTF-8 sequence starting at s[i] (1 to 4), or 0 when the bytes there
+// are not valid UTF-8 (overlong forms, surrogates, values past U+10FFFF, cut sequences).
+// Writer and reader replace each byte it refuses by one U+FFFD.
+size_t utf8SequenceLength(std::string_view s, size_t i);
 
 class JsonText {
 public:

@@ -9,11 +9,24 @@
 // the forward slash is escaped as "\/", and floats are written in their shortest form.
 //
 // Reading is tolerant: a missing or malformed field takes the value a new value of its type
-// starts with, a malformed page item is dropped, and every list is bounded. Each such repair
-// is listed in `issues`, so a caller that wants only clean files can reject any with issues.
-// A document that is not JSON, not an object, nested absurdly deep, or whose notebook "id" is
-// missing or not a UUID gives no notebook at all (without the id it cannot be told apart
-// from other notebooks).
+// starts with, a malformed page item is dropped, and every list is bounded. Damage inside a
+// value costs only that value: a number beyond its field's range (1e400, a 400-digit
+// integer, an Int below -2^63) is malformed, bytes that are not UTF-8 and lone surrogate
+// escapes become U+FFFD. Floats are read as floats, so every float written reads back to
+// itself. A sketch's "image" must be a plain file name; two pages, or two items, with one
+// id are told apart by a fresh id for the later one. Each such repair is listed in
+// `issues`, so a caller that wants only clean files can reject any with issues.
+//
+// A document that is not JSON (a fault of structure anywhere, nesting deeper than
+// maxDepth), not an object, larger than maxBytes, or whose notebook "id" is missing or not
+// a UUID gives no notebook at all (without the id it cannot be told apart from other
+// notebooks); nor does running out of memory while reading, which is reported, never thrown.
+//
+// Memory: the text is read in one pass without building a document. What is kept is
+// charged against memoryFactor × the file's size + memorySlack; lists stop growing when
+// that is spent (noted), so a hostile file cannot make the reader take more than a small
+// multiple of its own size. Written files never come near it (the writer spells out every
+// field, so no element takes more memory than twice its text).
 
 #include "model/Notebook.h"
 
@@ -32,6 +45,10 @@ struct NotebookFile {
     static constexpr size_t maxTurns = 100000;
     static constexpr size_t maxReview = 10000;
     static constexpr size_t maxDepth = 64;
+    // Larger files are not read (a store may check the size before reading the file).
+    static constexpr size_t maxBytes = size_t(64) << 20;
+    static constexpr size_t memoryFactor = 3;
+    static constexpr size_t memorySlack = size_t(1) << 20;
 
     struct Decoded {
         std::optional<Notebook> notebook;

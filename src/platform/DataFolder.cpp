@@ -57,4 +57,9 @@ const std::filesystem::path& support() {
     return folder;
 }
 
+bool isPlainFileName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+           name.find('\0') == std::string_view::npos;
+}
+
 }  // namespace nolby::Platform

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace nolby::Platform {
 
@@ -37,5 +38,10 @@ Environment processEnvironment();
 // The data folder of this process: computed on first use (making it when needed, a
 // failure ignored) and then fixed.
 const std::filesystem::path& support();
+
+// Whether a name read from a file names one file inside a folder and nothing else: not
+// empty, not "." or "..", without "/" (so neither absolute nor reaching into another
+// folder) and without a NUL byte (which would cut the name short).
+bool isPlainFileName(std::string_view name);
 
 }  // namespace nolby::Platform

@@ -57,3 +57,25 @@ TEST(DataFolder, SupportIsMadeOnceFromTheProcessEnvironment) {
     else
         ::unsetenv("XDG_DATA_HOME");
 }
+
+TEST(DataFolder, PlainFileNamesOnly) {
+    struct Case {
+        std::string name;
+        bool plain;
+    };
+    const Case cases[] = {
+        {"sketch.png", true},
+        {"0F1E2D3C-4B5A-4697-8877-665544332211.png", true},
+        {"..png", true},
+        {"a b", true},
+        {"", false},
+        {".", false},
+        {"..", false},
+        {"../x.png", false},
+        {"/etc/passwd", false},
+        {"Sketches/x.png", false},
+        {"x/", false},
+        {std::string("x.png\0.txt", 10), false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Platform::isPlainFileName(c.name), c.plain) << c.name;
+}
