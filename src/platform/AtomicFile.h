@@ -4,6 +4,7 @@
 // A reader sees either the old content or the new, never a mix.
 
 #include <filesystem>
+#include <functional>
 #include <string_view>
 
 namespace nolby {
@@ -12,6 +13,19 @@ struct AtomicFile {
     // True when the target now holds exactly `bytes`. On failure the target keeps its old
     // content and no temporary file is left behind.
     static bool write(const std::filesystem::path& target, std::string_view bytes);
+
+    // Whether a file name is the temporary of a write that never finished (a crash between
+    // creating it and the rename); such files are safe to remove once no write runs.
+    static bool isTemporary(std::string_view fileName);
+
+    // The steps of a write, for tests that stop one part-way (a crash, a race): before
+    // anything, after creating the temporary, after writing it, after flushing it to the
+    // disk, after closing it, after the rename, and at the end.
+    enum class Step { begin, opened, written, synced, closed, renamed, finished };
+    using StepHook = std::function<void(Step step, const std::filesystem::path& target)>;
+    // Called on the writing thread at every step of every write. Tests only; set it while
+    // no write runs.
+    static void setStepHook(StepHook hook);
 };
 
 }  // namespace nolby

@@ -1,8 +1,9 @@
 #include "platform/AtomicFile.h"
 
+#include "../TempFolder.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -11,15 +12,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TempFolder {
-    fs::path path;
-    TempFolder() {
-        std::string tmpl = (fs::temp_directory_path() / "nolby-atomic-XXXXXX").string();
-        path = mkdtemp(tmpl.data());
-    }
-    ~TempFolder() { fs::remove_all(path); }
-    size_t entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(path), fs::directory_iterator())); }
-};
+using test::TempFolder;
 
 std::string contents(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -55,4 +48,34 @@ TEST(AtomicFile, AFailedWriteKeepsTheOldContentAndLeavesNoTemporary) {
     EXPECT_FALSE(AtomicFile::write(dir.path / "B.json", "new"));
     EXPECT_EQ(contents(dir.path / "B.json" / "inside"), "old");
     EXPECT_EQ(dir.entries(), 1u);
+}
+
+TEST(AtomicFile, TellsItsOwnTemporariesApart) {
+    const std::string id = "0F8E2C4A-1B3D-4E5F-8A9B-0C1D2E3F4A5B";
+    struct Case {
+        std::string name;
+        bool temporary;
+    };
+    const Case cases[] = {
+        {"." + id + ".json." + id + ".tmp", true},
+        {".A.json." + id + ".tmp", true},
+        {"." + id + ".json", false},                 // a hidden notebook file
+        {"A.json." + id + ".tmp", false},            // not hidden
+        {".A.json." + id + ".TMP", false},
+        {".A.json.ZZZZZZZZ-1B3D-4E5F-8A9B-0C1D2E3F4A5B.tmp", false},  // not hexadecimal
+        {".A.json" + id + ".tmp", false},            // no dot before the id
+        {"." + id + ".tmp", false},                  // no target name
+        {".tmp", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(AtomicFile::isTemporary(c.name), c.temporary) << c.name;
+
+    // And what write() leaves behind when it dies before the rename is one of them.
+    TempFolder dir;
+    AtomicFile::setStepHook([](AtomicFile::Step step, const fs::path&) {
+        if (step == AtomicFile::Step::written) throw 1;
+    });
+    EXPECT_THROW(AtomicFile::write(dir.path / "A.json", "x"), int);
+    AtomicFile::setStepHook(nullptr);
+    ASSERT_EQ(dir.entries(), 1u);
+    EXPECT_TRUE(AtomicFile::isTemporary(fs::directory_iterator(dir.path)->path().filename().string()));
 }
