@@ -156,20 +156,31 @@ bool isWhitespace(char32_t c) { return u_isUWhiteSpace(static_cast<UChar32>(c));
 bool isPunctuation(char32_t c) { return u_ispunct(static_cast<UChar32>(c)); }
 bool isIgnorable(char32_t c) { return u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_DEFAULT_IGNORABLE_CODE_POINT); }
 
-std::string lowercased(std::string_view s) {
+namespace {
+
+// ASCII text changes case byte by byte; anything else goes through ICU's root locale.
+std::string recased(std::string_view s, bool upper) {
     bool ascii = true;
     for (char c : s) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
     if (ascii) {
         std::string out(s);
-        for (char& c : out)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        for (char& c : out) {
+            if (upper && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+            if (!upper && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        }
         return out;
     }
     icu::UnicodeString u = icu::UnicodeString::fromUTF8(icu::StringPiece(s.data(), static_cast<int32_t>(s.size())));
-    u.toLower(icu::Locale::getRoot());
+    if (upper) u.toUpper(icu::Locale::getRoot());
+    else u.toLower(icu::Locale::getRoot());
     std::string out;
     u.toUTF8String(out);
     return out;
 }
+
+}  // namespace
+
+std::string lowercased(std::string_view s) { return recased(s, false); }
+std::string uppercased(std::string_view s) { return recased(s, true); }
 
 }  // namespace nolby::unicode

@@ -30,5 +30,7 @@ bool isIgnorable(char32_t c);
 
 // Full Unicode lower-casing, independent of the locale.
 std::string lowercased(std::string_view s);
+// Full Unicode upper-casing ("ß" becomes "SS"), independent of the locale.
+std::string uppercased(std::string_view s);
 
 }  // namespace nolby::unicode

@@ -47,4 +47,6 @@ TEST(Unicode, ClassesAndLowercase) {
     EXPECT_EQ(unicode::lowercased("Teal"), "teal");
     EXPECT_EQ(unicode::lowercased("\xC3\x89T\xC3\x89"), "\xC3\xA9t\xC3\xA9");  // ÉTÉ
     EXPECT_EQ(unicode::lowercased("\xCE\xA3"), "\xCF\x83");                     // Σ
+    EXPECT_EQ(unicode::uppercased("No. 007 fractions"), "NO. 007 FRACTIONS");
+    EXPECT_EQ(unicode::uppercased("stra\xC3\x9F" "e \xC3\xA9t\xC3\xA9"), "STRASSE \xC3\x89T\xC3\x89");  // ß, é
 }
