@@ -57,13 +57,13 @@ bool AtomicFile::isTemporary(std::string_view name) {
     return rest[rest.size() - uuidLength - 1] == '.' && Uuid::parse(rest.substr(rest.size() - uuidLength)).has_value();
 }
 
-bool AtomicFile::write(const std::filesystem::path& target, std::string_view bytes) {
+bool AtomicFile::write(const std::filesystem::path& target, std::string_view bytes, unsigned mode) {
     std::filesystem::path folder = target.parent_path();
     // A unique hidden name per write, so two writes of one file never share a temporary.
     std::filesystem::path temp =
         folder / ("." + target.filename().string() + "." + Uuid::random().string() + std::string(tempSuffix));
     step(Step::begin, target);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, static_cast<mode_t>(mode));
     if (fd < 0) return false;
     step(Step::opened, target);
     bool ok = writeAll(fd, bytes);

@@ -11,8 +11,9 @@ namespace nolby {
 
 struct AtomicFile {
     // True when the target now holds exactly `bytes`. On failure the target keeps its old
-    // content and no temporary file is left behind.
-    static bool write(const std::filesystem::path& target, std::string_view bytes);
+    // content and no temporary file is left behind. `mode` is the new file's permission
+    // bits (less the umask); a secret is never readable by others, not even for a moment.
+    static bool write(const std::filesystem::path& target, std::string_view bytes, unsigned mode = 0644);
 
     // Whether a file name is the temporary of a write that never finished (a crash between
     // creating it and the rename); such files are safe to remove once no write runs.
