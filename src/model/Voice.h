@@ -1,0 +1,12 @@
+#pragma once
+// The voice-input holder of an open notebook. Dictation is not offered on this desktop, so
+// it holds nothing: no callbacks, never listening. The model makes one and calls nothing on it.
+
+namespace nolby {
+
+class Voice {
+public:
+    bool listening() const { return false; }
+};
+
+}  // namespace nolby
