@@ -1,0 +1,180 @@
+// The store's list and its changes: lookups, create, save with its debounce, delete, sort.
+#include "model/Library.h"
+
+#include "ink/Ink.h"
+#include "model/NotebookFile.h"
+#include "platform/DataFolder.h"
+
+#include <algorithm>
+#include <iostream>
+#include <limits>
+#include <random>
+#include <stdexcept>
+#include <system_error>
+
+namespace nolby {
+
+namespace {
+
+std::shared_ptr<Scheduler>& sharedScheduler() {
+    static std::shared_ptr<Scheduler> scheduler;
+    return scheduler;
+}
+
+}  // namespace
+
+Library::Library(const std::filesystem::path& dataFolder, std::shared_ptr<Scheduler> scheduler,
+                 std::shared_ptr<Press> press, std::ostream* log)
+    : dir(dataFolder / "Notebooks"),
+      sketches(dataFolder / "Sketches"),
+      scheduler_(std::move(scheduler)),
+      press_(press ? std::move(press) : std::make_shared<Press>(dataFolder)),
+      log_(log),
+      writes_(scheduler_) {}
+
+std::shared_ptr<Library> Library::make(const std::filesystem::path& dataFolder, std::shared_ptr<Scheduler> scheduler,
+                                       std::shared_ptr<Press> press, std::ostream* log) {
+    std::shared_ptr<Library> library(new Library(dataFolder, std::move(scheduler), std::move(press), log));
+    std::error_code ignored;
+    std::filesystem::create_directories(library->dir, ignored);
+    std::filesystem::create_directories(library->sketches, ignored);
+    library->load();
+    return library;
+}
+
+void Library::configure(std::shared_ptr<Scheduler> scheduler) { sharedScheduler() = std::move(scheduler); }
+
+const std::shared_ptr<Library>& Library::shared() {
+    static const std::shared_ptr<Library> library = [] {
+        if (!sharedScheduler()) throw std::logic_error("Library::shared() needs Library::configure() first");
+        return make(Platform::support(), sharedScheduler(), Press::shared());
+    }();
+    return library;
+}
+
+std::ostream* Library::defaultLog() { return &std::cerr; }
+
+std::filesystem::path Library::fileOf(const Uuid& id) const { return dir / NotebookFile::fileName(id); }
+
+std::optional<Notebook> Library::notebook(const Uuid& id) const {
+    for (const Notebook& n : notebooks.get())
+        if (n.id == id) return n;
+    return std::nullopt;
+}
+
+std::vector<Notebook> Library::issues() const {
+    std::vector<Notebook> out;
+    for (const Notebook& n : notebooks.get())
+        if (!n.parent) out.push_back(n);
+    return out;
+}
+
+std::vector<Notebook> Library::dives(const Uuid& from) const {
+    std::vector<Notebook> out;
+    for (const Notebook& n : notebooks.get())
+        if (n.parent == from) out.push_back(n);
+    return out;
+}
+
+int64_t Library::nextIssue() const {
+    int64_t highest = 0;
+    for (const Notebook& n : notebooks.get())
+        if (n.issue) highest = std::max(highest, *n.issue);
+    // A file claiming the largest number must not make the next one overflow.
+    return highest == std::numeric_limits<int64_t>::max() ? highest : highest + 1;
+}
+
+Notebook Library::create(double pageH, double pageW) {
+    Notebook n;
+    n.pageH = pageH;
+    n.pageW = pageW;
+    const auto& names = Ink::names();
+    std::random_device random;
+    n.color = names[std::uniform_int_distribution<size_t>(0, names.size() - 1)(random)];
+    n.issue = nextIssue();
+    save(n, true);  // not in the list yet: goes first
+    return n;
+}
+
+void Library::put(const Notebook& notebook) {
+    notebooks.modify([&](std::vector<Notebook>& list) {
+        auto it = std::find_if(list.begin(), list.end(), [&](const Notebook& n) { return n.id == notebook.id; });
+        if (it != list.end())
+            *it = notebook;
+        else
+            list.insert(list.begin(), notebook);
+    });
+}
+
+void Library::cancelPending(const Uuid& id) {
+    auto it = pending_.find(id);
+    if (it == pending_.end()) return;
+    it->second.timer.cancel();
+    it->second.copy.reset();
+}
+
+void Library::save(const Notebook& notebook, bool now) {
+    const Uuid id = notebook.id;
+    if (deleted_.count(id)) return;  // a late save must not bring a deleted notebook back
+    put(notebook);
+    cancelPending(id);
+    auto copy = std::make_shared<const Notebook>(notebook);
+    if (now) {
+        writes_.write(std::move(copy), fileOf(id));
+        return;
+    }
+    Pending& p = pending_[id];
+    p.copy = copy;
+    std::weak_ptr<Library> weak = weak_from_this();
+    p.timer = scheduler_->after(debounce, [weak, id, copy] {
+        if (auto self = weak.lock()) self->debounced(id, copy);
+    });
+}
+
+void Library::debounced(const Uuid& id, const std::shared_ptr<const Notebook>& copy) {
+    auto it = pending_.find(id);
+    if (it == pending_.end() || it->second.copy != copy) return;  // replaced or cancelled
+    it->second.copy.reset();
+    writes_.write(copy, fileOf(id));
+}
+
+void Library::remove(const Uuid& id) {
+    std::set<Uuid> visiting;
+    removeChain(id, visiting);
+}
+
+void Library::removeChain(const Uuid& id, std::set<Uuid>& visiting) {
+    // A damaged file can make a notebook its own ancestor; each id is deleted once.
+    if (!visiting.insert(id).second) return;
+    std::vector<Uuid> children;
+    for (const Notebook& n : notebooks.get())
+        if (n.parent == id) children.push_back(n.id);
+    for (const Uuid& child : children) removeChain(child, visiting);
+
+    deleted_.insert(id);
+    cancelPending(id);
+    notebooks.modify([&](std::vector<Notebook>& list) {
+        std::erase_if(list, [&](const Notebook& n) { return n.id == id; });
+    });
+    writes_.remove(fileOf(id));
+    press_->forget(id);
+}
+
+void Library::sortByRecent() {
+    notebooks.modify([](std::vector<Notebook>& list) {
+        std::stable_sort(list.begin(), list.end(),
+                         [](const Notebook& a, const Notebook& b) { return a.updated > b.updated; });
+    });
+}
+
+void Library::flush() {
+    for (auto& [id, p] : pending_) {
+        if (!p.copy) continue;
+        p.timer.cancel();
+        writes_.write(std::move(p.copy), fileOf(id));
+        p.copy.reset();
+    }
+    writes_.flush();
+}
+
+}  // namespace nolby

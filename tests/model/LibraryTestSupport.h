@@ -1,0 +1,75 @@
+#pragma once
+// A notebook store on a fresh temporary data folder, driven by a manual scheduler, and
+// helpers to put notebook files in place and read them back.
+
+#include "model/Library.h"
+#include "model/NotebookFile.h"
+#include "platform/Files.h"
+
+#include "../TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace nolby::test {
+
+namespace fs = std::filesystem;
+
+inline Date at(double seconds) { return dateFromReference(seconds); }
+
+// A notebook with a title, dates and an optional issue and parent.
+inline Notebook notebook(const std::string& title, double created = 100, double updated = 200,
+                         std::optional<int64_t> issue = std::nullopt, std::optional<Uuid> parent = std::nullopt) {
+    Notebook n;
+    n.title = title;
+    n.created = at(created);
+    n.updated = at(updated);
+    n.issue = issue;
+    n.parent = parent;
+    return n;
+}
+
+struct Store {
+    TempFolder data;
+    std::shared_ptr<ManualScheduler> scheduler = std::make_shared<ManualScheduler>();
+    std::ostringstream log;
+    std::shared_ptr<Library> library;
+
+    fs::path notebooks() const { return data.path / "Notebooks"; }
+    fs::path covers() const { return data.path / "Covers"; }
+    fs::path fileOf(const Uuid& id) const { return notebooks() / NotebookFile::fileName(id); }
+
+    // A new store on the folder, as at launch (the old one, if any, is dropped).
+    Library& open() {
+        library = Library::make(data.path, scheduler, nullptr, &log);
+        return *library;
+    }
+
+    void put(const std::string& name, const std::string& bytes) const {
+        fs::create_directories(notebooks());
+        std::ofstream(notebooks() / name, std::ios::binary) << bytes;
+    }
+    void put(const Notebook& n) const { put(NotebookFile::fileName(n.id), NotebookFile::encode(n)); }
+
+    // The notebook in the file named by the id, or nothing.
+    std::optional<Notebook> onDisk(const Uuid& id) const {
+        auto bytes = Files::read(fileOf(id));
+        if (!bytes) return std::nullopt;
+        return NotebookFile::decode(*bytes).notebook;
+    }
+    std::string titleOnDisk(const Uuid& id) const {
+        auto n = onDisk(id);
+        return n ? n->title : "(no file)";
+    }
+};
+
+inline std::vector<std::string> titles(const std::vector<Notebook>& list) {
+    std::vector<std::string> out;
+    for (const auto& n : list) out.push_back(n.title);
+    return out;
+}
+
+}  // namespace nolby::test
