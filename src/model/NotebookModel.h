@@ -19,7 +19,7 @@
 #include "model/InkCache.h"
 #include "model/InkRaster.h"
 #include "model/Notebook.h"
-#include "model/WriterSeam.h"
+#include "model/Scribe.h"
 #include "platform/Clock.h"
 #include "platform/Geometry.h"
 #include "platform/Observed.h"
@@ -52,9 +52,6 @@ struct PageLayer {
 
 class NotebookModel : public std::enable_shared_from_this<NotebookModel> {
 public:
-    // The notebook's writer.
-    using Writer = WriterSeam;
-
     // ---- Values ----
 
     // What the views show while a tutor turn runs; the tutor writes it.
@@ -199,7 +196,7 @@ public:
 
     // ---- Owned objects ----
 
-    const std::shared_ptr<Writer> scribe;
+    const std::shared_ptr<Scribe> scribe;
     const std::shared_ptr<InkCache> cache;
     const std::shared_ptr<InkRaster> raster;
     const std::shared_ptr<Voice> voice;
