@@ -13,5 +13,6 @@ int textCommand(const Args& args);
 int figCommand(const Args& args);
 int blockCommand(const Args& args);
 int layersCommand(const Args& args);
+int paperCommand(const Args& args);
 
 }  // namespace nolby::tools

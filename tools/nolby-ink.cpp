@@ -13,6 +13,9 @@
 //       then {"height": h, "rooms": []}.
 //   nolby-ink face hand|scrawl|round 'TEXT' [--size S] [--png OUT]
 //       shapes the text in a handwriting face and prints, per run, which font file drew it.
+//   nolby-ink paper [--title T] [--issue N] [--number N] [--side single|left|right] [--png OUT]
+//       draws a page's paper and print furniture at 2 pixels per point and prints the
+//       masthead, whether the page opens the issue (and its band's height) and the folio.
 
 #include "Commands.h"
 #include "Gallery.h"
@@ -48,6 +51,7 @@ const Command kCommands[] = {
     {"face", faceCommand, "face hand|scrawl|round TEXT [--size S] [--png OUT]"},
     {"fig", figCommand, "fig ITEMS_JSON [--h H] [--seed N] [--page W] [--png OUT] [--t T]"},
     {"layers", layersCommand, "layers OUTDIR"},
+    {"paper", paperCommand, "paper [--title T] [--issue N] [--number N] [--side single|left|right] [--png OUT]"},
 };
 
 int usage() {
