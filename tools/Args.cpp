@@ -1,4 +1,5 @@
 #include "Args.h"
+#include "platform/NumberText.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -21,10 +22,10 @@ bool flag(const Args& args, const char* name) {
 std::optional<double> number(const Args& args, const char* name, double fallback, double lo, double hi) {
     const char* s = option(args, name);
     if (!s) return fallback;
-    char* end = nullptr;
-    double v = std::strtod(s, &end);
-    if (end == s || *end || !(v > lo && v < hi)) {
-        std::fprintf(stderr, "nolby-ink: %s must be a number between %g and %g\n", name, lo, hi);
+    std::optional<double> v = NumberText::parseDouble(s);
+    if (!v || !(*v > lo && *v < hi)) {
+        std::fprintf(stderr, "nolby-ink: %s must be a number between %s and %s\n", name, NumberText::shortest(lo).c_str(),
+                     NumberText::shortest(hi).c_str());
         return std::nullopt;
     }
     return v;

@@ -4,6 +4,7 @@
 #include "ink/Faces.h"
 #include "ink/Ink.h"
 #include "ink/blocks/Blocks.h"
+#include "platform/NumberText.h"
 
 #include <nlohmann/json.hpp>
 
@@ -19,10 +20,13 @@ std::optional<Geo> pageOption(const Args& args) {
     Geo geo;
     const char* s = option(args, "--page");
     if (!s) return geo;
-    char* end = nullptr;
-    geo.pageW = std::strtod(s, &end);
-    if (*end == 'x') geo.pageH = std::strtod(end + 1, &end);
-    if (*end || !(geo.pageW >= 100 && geo.pageW <= 4000) || !(geo.pageH >= 100 && geo.pageH <= 20000)) {
+    const std::string_view text(s);
+    const size_t x = text.find('x');
+    std::optional<double> w = NumberText::parseDouble(text.substr(0, x));
+    std::optional<double> h = x == std::string_view::npos ? geo.pageH : NumberText::parseDouble(text.substr(x + 1));
+    if (w) geo.pageW = *w;
+    if (h) geo.pageH = *h;
+    if (!w || !h || !(geo.pageW >= 100 && geo.pageW <= 4000) || !(geo.pageH >= 100 && geo.pageH <= 20000)) {
         std::fprintf(stderr, "nolby-ink: --page must be WIDTHxHEIGHT in points, e.g. 400x869\n");
         return std::nullopt;
     }

@@ -4,6 +4,7 @@
 #include "ink/Faces.h"
 #include "ink/Ink.h"
 #include "platform/Canvas.h"
+#include "platform/NumberText.h"
 #include "platform/TextLine.h"
 
 #include <cstdio>
@@ -27,8 +28,9 @@ int faceCommand(const Args& args) {
     for (const auto& run : line.runs)
         std::printf("{\"font\":%s,\"glyphs\":%zu}\n", quoted(run.instance->file().postScriptName()).c_str(),
                     run.glyphs.size());
-    std::printf("{\"width\":%.3f,\"ascent\":%.3f,\"descent\":%.3f,\"missing\":%s}\n", line.width, line.ascent,
-                line.descent, line.hasMissingGlyphs() ? "true" : "false");
+    std::printf("{\"width\":%s,\"ascent\":%s,\"descent\":%s,\"missing\":%s}\n", NumberText::fixed(line.width, 3).c_str(),
+                NumberText::fixed(line.ascent, 3).c_str(), NumberText::fixed(line.descent, 3).c_str(),
+                line.hasMissingGlyphs() ? "true" : "false");
     if (const char* out = option(args, "--png")) {
         double pad = size * 0.5;
         Canvas canvas(line.width + 2 * pad, line.ascent + line.descent + 2 * pad, 2);

@@ -13,6 +13,7 @@
 #include "ink/ops/WetOp.h"
 #include "ink/ops/WrapOp.h"
 #include "platform/Canvas.h"
+#include "platform/NumberText.h"
 
 #include <cmath>
 #include <filesystem>
@@ -243,8 +244,7 @@ bool renderGallery(const std::string& outdir, std::FILE* out) {
             draw::clipRect(cr, {0, 0, c.width, c.height});
             for (const auto& op : c.ops) op->draw(cr, ts[i]);
             cairo_reset_clip(cr);
-            char caption[64];
-            std::snprintf(caption, sizeof caption, "%s   t = %g", c.name.c_str(), ts[i]);
+            const std::string caption = c.name + "   t = " + NumberText::shortest(ts[i]);
             TextOp(caption, 4, c.height + 14, *label, Ink::grey).draw(cr, 1);
         }
         std::string file = (std::filesystem::path(outdir) / (c.name + ".png")).string();

@@ -6,6 +6,7 @@
 #include "ink/ops/StrokeOp.h"
 #include "ink/ops/TextOp.h"
 #include "ink/ops/WrapOp.h"
+#include "platform/NumberText.h"
 
 #include <cmath>
 
@@ -13,17 +14,8 @@ namespace nolby::tools {
 
 namespace {
 
-std::string number(double v) {
-    if (!std::isfinite(v)) return "null";
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.4f", v);
-    std::string s = buf;
-    // Trim trailing zeros so integral values print as integers.
-    s.erase(s.find_last_not_of('0') + 1);
-    if (s.back() == '.') s.pop_back();
-    if (s == "-0") s = "0";
-    return s;
-}
+// Four decimals at most, integral values as integers, whatever the locale.
+std::string number(double v) { return std::isfinite(v) ? NumberText::trimmed(v, 4) : "null"; }
 
 }  // namespace
 

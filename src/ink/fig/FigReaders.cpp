@@ -1,11 +1,11 @@
 // Number and list readers of figure items: numbers as text and lists of texts or integers,
 // tolerant of whatever element types the tutor sends.
 #include "ink/fig/Fig.h"
+#include "platform/NumberText.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <string>
 
@@ -19,18 +19,8 @@ int whole(double v) { return static_cast<int>(std::round(std::clamp(v, -1e6, 1e6
 }  // namespace
 
 std::string Fig::num(double v) {
-    if (!std::isfinite(v)) return "0";
-    const double r = std::round(v);
-    if (std::fabs(v - r) < 1e-9 && std::fabs(v) < 1e12) return std::to_string(static_cast<long long>(r));
-    // Four decimals, independent of the user's locale, then trailing zeros and point dropped.
-    char buf[400];
-    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 4);
-    std::string s(buf, res.ptr);
-    while (!s.empty() && s.back() == '0') s.pop_back();
-    if (!s.empty() && s.back() == '.') s.pop_back();
-    // A tiny negative value rounds to "-0.0000"; a label must never read "-0".
-    if (s == "-0") s = "0";
-    return s;
+    // Four decimals, trailing zeros and point dropped, never "-0", whatever the locale.
+    return std::isfinite(v) ? NumberText::trimmed(v, 4) : "0";
 }
 
 std::vector<std::string> Fig::strings(const nlohmann::json* list) {

@@ -1,6 +1,6 @@
 #include "ink/math/MathTree.h"
 
-#include <charconv>
+#include "platform/NumberText.h"
 
 namespace nolby::math {
 
@@ -20,11 +20,7 @@ const char* kindName(Kind k) {
 }
 
 // Shortest round-trip form, independent of the process locale.
-std::string number(double v) {
-    char buf[32];
-    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
-    return ec == std::errc() ? std::string(buf, end) : std::string("?");
-}
+std::string number(double v) { return NumberText::shortest(v); }
 
 void write(std::string& out, const MRef& m);
 
