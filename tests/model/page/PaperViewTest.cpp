@@ -1,6 +1,7 @@
 #include "PageTestSupport.h"
 
 #include "ink/Ink.h"
+#include "model/page/PageBack.h"
 #include "model/page/PaperView.h"
 #include "platform/Oklab.h"
 
@@ -259,4 +260,29 @@ TEST_F(Paper, PageBackFillsTheGroundThenThePaper) {
     // The single form always draws its texture: opaque over the whole view.
     EXPECT_EQ(withPaper.pixel(0, 0).a, 1);
     EXPECT_EQ(withPaper.pixel(299, 399).a, 1);
+}
+
+TEST_F(Paper, KeptBackEqualsTheBackDrawnAnew) {
+    const Notebook nb = titled("Fractions", 7);
+    const std::optional<PaperView> paper = PaperView::forPage(nb, 0, 1, Side::single, true);
+    PageBack back;
+    for (double scale : {1.0, 2.0}) {
+        Canvas direct(300, 500, scale), kept(300, 500, scale);
+        drawPageBack(direct.cr(), {300, 500}, true, &*paper);
+        back.draw(kept.cr(), {300, 500}, true, paper);
+        EXPECT_EQ(bytes(direct), bytes(kept)) << scale;
+    }
+    EXPECT_EQ(back.renders(), 2);  // one bitmap per pixel scale
+    Canvas again(300, 500, 2);
+    back.draw(again.cr(), {300, 500}, true, paper);
+    EXPECT_EQ(back.renders(), 2);  // unchanged: the kept bitmap
+    back.draw(again.cr(), {300, 501}, true, paper);
+    CoverBand::Look arriving;
+    arriving.leaving = CoverBand::Shown{};
+    arriving.progress = 0.5;
+    back.draw(again.cr(), {300, 501}, true, paper, arriving);
+    EXPECT_EQ(back.renders(), 4);
+    // Nothing for a bad size or a context that cannot scale.
+    back.draw(again.cr(), {0, 500}, true, paper);
+    EXPECT_EQ(back.renders(), 4);
 }
