@@ -14,6 +14,7 @@ int figCommand(const Args& args);
 int blockCommand(const Args& args);
 int layersCommand(const Args& args);
 int paperCommand(const Args& args);
+int bloomCommand(const Args& args);
 int libraryCommand(const Args& args);
 
 }  // namespace nolby::tools

@@ -16,6 +16,9 @@
 //   nolby-ink paper [--title T] [--issue N] [--number N] [--side single|left|right] [--png OUT]
 //       draws a page's paper and print furniture at 2 pixels per point and prints the
 //       masthead, whether the page opens the issue (and its band's height) and the folio.
+//   nolby-ink bloom PNG [--seed N] --png OUT
+//       shows how a painting blooms: the painting, its ink lines, and the colour and rim
+//       sheets of every 4th stage and the last, on paper; prints the grid it used.
 //   nolby-ink library [--data DIR]
 //       loads the notebook store of the data folder as the app does (numbering and saving
 //       issue-less notebooks too) and prints each notebook, its dives under it, and the
@@ -56,6 +59,7 @@ const Command kCommands[] = {
     {"fig", figCommand, "fig ITEMS_JSON [--h H] [--seed N] [--page W] [--png OUT] [--t T]"},
     {"layers", layersCommand, "layers OUTDIR"},
     {"paper", paperCommand, "paper [--title T] [--issue N] [--number N] [--side single|left|right] [--png OUT]"},
+    {"bloom", bloomCommand, "bloom PNG [--seed N] --png OUT"},
     {"library", libraryCommand, "library [--data DIR]   (numbers and saves issue-less notebooks, as the app does)"},
 };
 

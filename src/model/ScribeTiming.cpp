@@ -117,9 +117,7 @@ void Scribe::pump() {
         begun_.insert(*focus);
         cursor_ = t;
     }
-    for (auto& [page, strokes] : made) timeline_.insert(timeline_.end(), strokes.begin(), strokes.end());
-    std::stable_sort(timeline_.begin(), timeline_.end(), [](const Stroke& a, const Stroke& b) { return a.end() < b.end(); });
-    // Each page's strokes go to its stage once, stages in their order.
+    // Each page's strokes go to its stage once, stages in their order; then into the timeline.
     std::set<Uuid> told;
     for (const Live& live : std::vector<Live>(stages_)) {
         auto it = made.find(live.page);
@@ -130,6 +128,9 @@ void Scribe::pump() {
             s->advance(clock_->now());
         }
     }
+    for (auto& [page, strokes] : made)
+        timeline_.insert(timeline_.end(), std::make_move_iterator(strokes.begin()), std::make_move_iterator(strokes.end()));
+    std::stable_sort(timeline_.begin(), timeline_.end(), [](const Stroke& a, const Stroke& b) { return a.end() < b.end(); });
     if (!busy.get()) {
         busy.set(true);
         if (auto f = started) f();
