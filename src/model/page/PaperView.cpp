@@ -50,7 +50,9 @@ double PaperView::bandHeight() const { return std::max(top - 18, 70.0); }
 
 void PaperView::drawGround(cairo_t* cr, double W, double H) const {
     // The texture is made for the size taken up to 64 points and squeezed to fit exactly.
-    auto texture = PaperTexture::shared().image(static_cast<int>(W), static_cast<int>(H));
+    // Sides beyond any texture are cut down before they become ints (and get none).
+    auto side = [](double v) { return static_cast<int>(std::min(v, PaperTexture::kMaxSide + 1.0)); };
+    auto texture = PaperTexture::shared().image(side(W), side(H));
     if (!texture) return;
     draw::Saved saved(cr);
     cairo_rectangle(cr, 0, 0, W, H);

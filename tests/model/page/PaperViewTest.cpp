@@ -232,8 +232,8 @@ TEST_F(Paper, BadSizesDrawNothing) {
         Size view;
         double s;
     };
-    const Case cases[] = {{{0.5, 800}, 1}, {{400, 0}, 1}, {{nan, 800}, 1}, {{400, inf}, 1},
-                          {{400, 800}, nan}, {{400, 800}, inf}, {{-400, 800}, 1}};
+    const Case cases[] = {{{0.5, 800}, 1}, {{400, 0}, 1},   {{nan, 800}, 1},     {{400, inf}, 1},
+                          {{400, 800}, nan}, {{400, 800}, inf}, {{-400, 800}, 1},   {{1e12, 800}, 1}};
     for (const Case& c : cases) {
         for (Side side : {Side::single, Side::right}) {
             Canvas canvas(50, 50);
