@@ -29,15 +29,21 @@ void TextureNewSize(benchmark::State& state) {
 }
 BENCHMARK(TextureNewSize)->Unit(benchmark::kMillisecond);
 
-// Page `index` of a titled notebook at view scale 1 (the view is the page), drawn at 2×.
-void PaperFrame(benchmark::State& state) {
+// Page `index` of a titled notebook at view scale 1: the view is the page, 400 × 869.
+const Size kView{400, 869};
+PaperView titledPage(int64_t index) {
     Mag::registerFrom();
     Faces::registerFrom();
     Notebook nb;
     nb.title = "Fractions";
     nb.issue = 7;
-    const PaperView paper = PaperView::forPage(nb, state.range(0), 1, PaperView::PageSide::single, true);
-    const Size view{nb.pageW, nb.pageH};
+    return PaperView::forPage(nb, index, 1, PaperView::PageSide::single, true);
+}
+
+// Drawn anew at 2×.
+void PaperFrame(benchmark::State& state) {
+    const PaperView paper = titledPage(state.range(0));
+    const Size view = kView;
     Canvas canvas(view.width, view.height, 2);
     PaperTexture::shared().image(400, 869);
     for (auto _ : state) drawPageBack(canvas.cr(), view, true, &paper);
@@ -47,13 +53,8 @@ BENCHMARK(PaperFrame)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 // The same frame from the back kept at the view's pixel size: what a page pays per frame
 // while its ink animates over still paper.
 void PaperFrameKept(benchmark::State& state) {
-    Mag::registerFrom();
-    Faces::registerFrom();
-    Notebook nb;
-    nb.title = "Fractions";
-    nb.issue = 7;
-    const std::optional<PaperView> paper = PaperView::forPage(nb, state.range(0), 1, PaperView::PageSide::single, true);
-    const Size view{nb.pageW, nb.pageH};
+    const std::optional<PaperView> paper = titledPage(state.range(0));
+    const Size view = kView;
     Canvas canvas(view.width, view.height, 2);
     PageBack back;
     back.draw(canvas.cr(), view, true, paper);
