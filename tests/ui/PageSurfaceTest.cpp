@@ -1,5 +1,6 @@
 #include "../model/page/PageTestSupport.h"
 
+#include "model/page/PageBack.h"
 #include "model/page/PaperView.h"
 #include "ui/notebook/PageSurface.h"
 
@@ -14,7 +15,8 @@ using namespace nolby::testing;
 
 namespace {
 
-// A page of paper and its furniture, as the page view will show it before its ink.
+// A page of paper and its furniture, as the page view will show it before its ink: its
+// back kept at the view's pixel size.
 class PaperPage final : public PageSurface {
 public:
     PaperPage(std::shared_ptr<const Clock> clock, PaperView paper, PressSource& press)
@@ -22,7 +24,7 @@ public:
 
 protected:
     void paintSurface(cairo_t* cr, Size view, double now) override {
-        drawPageBack(cr, view, true, &paper_, band_.look(press_, paper_.notebook.id, now));
+        back_.draw(cr, view, true, paper_, band_.look(press_, paper_.notebook.id, now));
     }
     bool animating(double now) const override { return band_.animating(now); }
 
@@ -30,6 +32,7 @@ private:
     PaperView paper_;
     PressSource& press_;
     CoverBand band_;
+    PageBack back_;
 };
 
 // The same page drawn headless, its band having been looked at the same times.
