@@ -124,18 +124,21 @@ void Library::save(const Notebook& notebook, bool now) {
         return;
     }
     Pending& p = pending_[id];
-    p.copy = copy;
+    p.copy = std::move(copy);
+    p.ticket = ++tickets_;
+    // The timer holds no copy: a cancelled one, however long the scheduler keeps it, keeps
+    // no notebook alive.
     std::weak_ptr<Library> weak = weak_from_this();
-    p.timer = scheduler_->after(debounce, [weak, id, copy] {
-        if (auto self = weak.lock()) self->debounced(id, copy);
+    p.timer = scheduler_->after(debounce, [weak, id, ticket = p.ticket] {
+        if (auto self = weak.lock()) self->debounced(id, ticket);
     });
 }
 
-void Library::debounced(const Uuid& id, const std::shared_ptr<const Notebook>& copy) {
+void Library::debounced(const Uuid& id, uint64_t ticket) {
     auto it = pending_.find(id);
-    if (it == pending_.end() || it->second.copy != copy) return;  // replaced or cancelled
+    if (it == pending_.end() || it->second.ticket != ticket || !it->second.copy) return;  // replaced or cancelled
+    writes_.write(std::move(it->second.copy), fileOf(id));
     it->second.copy.reset();
-    writes_.write(copy, fileOf(id));
 }
 
 void Library::remove(const Uuid& id) {

@@ -16,6 +16,7 @@
 #include "platform/Observed.h"
 #include "platform/Scheduler.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <iosfwd>
 #include <map>
@@ -105,6 +106,7 @@ private:
     struct Pending {
         Timer timer;
         std::shared_ptr<const Notebook> copy;  // null once written or cancelled
+        uint64_t ticket = 0;                   // which save the timer belongs to
     };
 
     std::filesystem::path fileOf(const Uuid& id) const;
@@ -112,7 +114,7 @@ private:
     void put(const Notebook& notebook);
     void removeChain(const Uuid& id, std::set<Uuid>& visiting);
     void cancelPending(const Uuid& id);
-    void debounced(const Uuid& id, const std::shared_ptr<const Notebook>& copy);
+    void debounced(const Uuid& id, uint64_t ticket);
     void report(const LoadNote& note) const;
     void numberIssues();
 
@@ -121,6 +123,7 @@ private:
     std::ostream* log_;
     NotebookWrites writes_;
     std::map<Uuid, Pending> pending_;
+    uint64_t tickets_ = 0;
     std::set<Uuid> deleted_;
     std::map<std::string, std::shared_ptr<const Image>> sketchCache_;
     std::vector<LoadNote> loadNotes_;
