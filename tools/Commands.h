@@ -16,5 +16,6 @@ int layersCommand(const Args& args);
 int paperCommand(const Args& args);
 int bloomCommand(const Args& args);
 int libraryCommand(const Args& args);
+int notebookCommand(const Args& args);
 
 }  // namespace nolby::tools

@@ -61,6 +61,7 @@ const Command kCommands[] = {
     {"paper", paperCommand, "paper [--title T] [--issue N] [--number N] [--side single|left|right] [--png OUT]"},
     {"bloom", bloomCommand, "bloom PNG [--seed N] --png OUT"},
     {"library", libraryCommand, "library [--data DIR]   (numbers and saves issue-less notebooks, as the app does)"},
+    {"notebook", notebookCommand, "notebook FILE [--page N | --all] --png OUT"},
 };
 
 int usage() {
