@@ -156,6 +156,22 @@ TEST(NotebookModelChange, UndoMovesToThePageRedoDoesNot) {
     EXPECT_EQ(rig.haptics->played.size(), 2u);
 }
 
+TEST(NotebookModelChange, RedoCarriesWhatNowOverflows) {
+    ModelRig rig;
+    BlockItem a = paragraph(104);
+    NotebookModel& m = rig.open(notebookOf({{a}}));
+    primeInk(m, a, 104, 700);
+    TextItem n = note(720, "late");
+    append(m, 0, n, true);
+    primeInk(m, n, 720, 790);
+    EXPECT_EQ(m.nb->pages.size(), 1u);  // the change path itself carries nothing
+    ASSERT_TRUE(m.undo());
+    ASSERT_TRUE(m.redo());
+    ASSERT_EQ(m.nb->pages.size(), 2u);
+    EXPECT_EQ(m.nb->pages[1].items.at(0).id(), n.id);
+    EXPECT_EQ(m.pageIndex.get(), 0);
+}
+
 TEST(NotebookModelChange, UndoThenRedoGivesThePageBackItemForItem) {
     ModelRig rig;
     NotebookModel& m = rig.open(notebookOf({{paragraph(110), note(200, "zero")}}));
