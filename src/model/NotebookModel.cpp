@@ -48,13 +48,19 @@ int openingPage(const Notebook& notebook) {
     return static_cast<int>(std::clamp<int64_t>(notebook.lastPage, 0, std::max<int64_t>(last, 0)));
 }
 
+// Paintings are read back through the store, which caches them by name.
+InkCache::SketchLoader sketchesOf(std::shared_ptr<Library> library) {
+    if (!library) return {};
+    return [library](const std::string& name) { return library->loadSketch(name); };
+}
+
 }  // namespace
 
 NotebookModel::NotebookModel(Notebook notebook, Services services)
     : nb(withPages(std::move(notebook))),
       pageIndex(openingPage(nb.get())),
       scribe(std::make_shared<Scribe>(services.clock, services.scheduler)),
-      cache(std::make_shared<InkCache>()),
+      cache(std::make_shared<InkCache>(sketchesOf(services.library))),
       raster(std::make_shared<InkRaster>(services.scheduler)),
       voice(std::make_shared<Voice>()),
       services_(std::move(services)) {}
@@ -69,13 +75,6 @@ std::shared_ptr<NotebookModel> NotebookModel::make(Notebook notebook, Services s
 
 void NotebookModel::wire() {
     std::weak_ptr<NotebookModel> weak = weak_from_this();
-
-    // Paintings are read back through the store, which caches them by name.
-    *cache = InkCache([weak](const std::string& name) -> std::shared_ptr<const Image> {
-        auto self = weak.lock();
-        if (!self || !self->services_.library) return nullptr;
-        return self->services_.library->loadSketch(name);
-    });
 
     scribe->finished = [weak](const Uuid& item) {
         if (auto self = weak.lock()) self->written(item);

@@ -224,9 +224,6 @@ public:
     Geo geo() const;
     Color accent() const;
 
-    const Library& library() const { return *services_.library; }
-    const Services& services() const { return services_; }
-
     // ---- The change path, undo and saving ----
 
     using Change = std::function<void(std::vector<PageItem>&)>;

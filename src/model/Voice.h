@@ -4,9 +4,6 @@
 
 namespace nolby {
 
-class Voice {
-public:
-    bool listening() const { return false; }
-};
+class Voice {};
 
 }  // namespace nolby

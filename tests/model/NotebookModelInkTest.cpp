@@ -2,6 +2,8 @@
 // the lowest ink of a page.
 #include "ModelTestSupport.h"
 
+#include "platform/Canvas.h"
+
 #include <gtest/gtest.h>
 
 using namespace nolby;
@@ -89,4 +91,24 @@ TEST(NotebookModelInk, LowestInk) {
         EXPECT_EQ(m.lowestInk(0), pageH < 700 ? 62 : 90) << pageH;
         EXPECT_EQ(m.lowestInk(1), 412.5) << pageH;
     }
+}
+
+TEST(NotebookModelInk, APaintingIsReadBackThroughTheStore) {
+    ModelRig rig;
+    BlockItem sketch = paragraph(104);
+    sketch.json = R"({"t":"sketch","prompt":"a pie cut in halves","h":160})";
+    NotebookModel& m = rig.open(notebookOf({{sketch}}));
+    const auto painted = [&] {
+        for (const InkOpRef& op : m.entry(m.nb->pages[0].items[0]).ops)
+            if (std::string(op->placement().base->className()) == "ImageOp") return true;
+        return false;
+    };
+    EXPECT_FALSE(painted());  // wet paper, waiting
+
+    // The painting is saved among the sketches, and the block names it.
+    Canvas painting(40, 30, 1);
+    painting.fill(Color::hex(0xcc3322));
+    ASSERT_TRUE(painting.writePng((rig.store.data.path / "Sketches" / "pie.png").string()));
+    m.mutate(0, false, [](std::vector<PageItem>& items) { std::get<BlockItem>(items[0].value).image = "pie.png"; });
+    EXPECT_TRUE(painted());
 }
