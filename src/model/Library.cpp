@@ -28,7 +28,7 @@ Library::Library(const std::filesystem::path& dataFolder, std::shared_ptr<Schedu
     : dir(dataFolder / "Notebooks"),
       sketches(dataFolder / "Sketches"),
       scheduler_(std::move(scheduler)),
-      press_(press ? std::move(press) : std::make_shared<Press>(dataFolder)),
+      press_(press ? std::move(press) : Press::make(dataFolder, scheduler_, nullptr)),
       log_(log),
       writes_(scheduler_) {}
 

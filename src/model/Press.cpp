@@ -1,23 +1,184 @@
+// The press's life on the main thread: the folder scan, the queue of paintings two at a
+// time, their outcomes, thumbnails loaded in the background, and forgetting a cover.
 #include "model/Press.h"
 
+#include "ink/Mag.h"
+#include "platform/AtomicFile.h"
 #include "platform/DataFolder.h"
 #include "platform/Files.h"
+#include "platform/Pict.h"
 
+#include <atomic>
+#include <stdexcept>
 #include <system_error>
 
 namespace nolby {
 
-Press::Press(const std::filesystem::path& dataFolder) : dir(dataFolder / "Covers") {
+namespace {
+
+struct SharedSetup {
+    std::shared_ptr<Scheduler> scheduler;
+    Press::Paint paint;
+};
+
+SharedSetup& sharedSetup() {
+    static SharedSetup setup;
+    return setup;
+}
+
+}  // namespace
+
+Press::Press(const std::filesystem::path& dataFolder, std::shared_ptr<Scheduler> scheduler, Paint paint)
+    : dir(dataFolder / "Covers"), scheduler_(std::move(scheduler)), paint_(std::move(paint)) {
     std::error_code ignored;
     std::filesystem::create_directories(dir, ignored);
-    // Whatever the extension, a name that is a UUID marks a printed cover.
-    for (const std::string& name : Files::names(dir))
-        if (auto id = Uuid::parse(std::filesystem::path(name).stem().string())) printed_.insert(*id);
+    // Only what the press itself writes counts as a cover: "<UUID>.jpg". A stray file with
+    // another extension (or a temporary left by an interrupted write) would otherwise be
+    // taken for a cover that can never be shown, and the issue would never be painted.
+    for (const std::string& name : Files::names(dir)) {
+        const std::filesystem::path path(name);
+        if (path.extension() != ".jpg") continue;
+        if (auto id = Uuid::parse(path.stem().string())) printed_.insert(*id);
+    }
+}
+
+std::shared_ptr<Press> Press::make(const std::filesystem::path& dataFolder, std::shared_ptr<Scheduler> scheduler,
+                                   Paint paint) {
+    return std::shared_ptr<Press>(new Press(dataFolder, std::move(scheduler), std::move(paint)));
+}
+
+void Press::configure(std::shared_ptr<Scheduler> scheduler, Paint paint) {
+    sharedSetup() = {std::move(scheduler), std::move(paint)};
 }
 
 const std::shared_ptr<Press>& Press::shared() {
-    static const std::shared_ptr<Press> press = std::make_shared<Press>(Platform::support());
+    static const std::shared_ptr<Press> press = [] {
+        SharedSetup& setup = sharedSetup();
+        if (!setup.scheduler) throw std::logic_error("Press::shared() needs Press::configure() first");
+        return make(Platform::support(), setup.scheduler, setup.paint);
+    }();
     return press;
+}
+
+Subscription Press::observe(std::function<void()> onChange) {
+    struct Both {
+        Subscription version, printing;
+    };
+    auto both = std::make_shared<Both>();
+    both->version = version_.observe(onChange);
+    both->printing = printing_.observe(std::move(onChange));
+    return Subscription(both);
+}
+
+std::string Press::thumbKey(const Uuid& id, int px) { return id.string() + "@" + std::to_string(px); }
+
+void Press::ensure(const Notebook& notebook) {
+    if (notebook.parent) return;
+    const Uuid& id = notebook.id;
+    if (printed_.count(id) || printing_->count(id) || failed_.count(id)) return;
+    std::optional<std::string> words = subject(notebook);
+    if (!words) return;
+    printing_.modify([&](std::set<Uuid>& s) { s.insert(id); });
+    queue_.push_back({id, std::move(*words), Mag::inks(notebook.color).names});
+    pump();
+}
+
+void Press::pump() {
+    while (running_ < kSlots && !queue_.empty()) {
+        Request request = std::move(queue_.front());
+        queue_.pop_front();
+        ++running_;
+        const Uuid id = request.id;
+        // The reply may come on any thread, and more than once from a faulty painter: only
+        // the first counts, and it goes back to the press on the main thread.
+        auto answered = std::make_shared<std::atomic<bool>>(false);
+        std::weak_ptr<Press> weak = weak_from_this();
+        std::weak_ptr<Scheduler> scheduler = scheduler_;
+        Reply reply = [answered, weak, scheduler, id](std::optional<Bytes> picture) {
+            if (answered->exchange(true)) return;
+            auto s = scheduler.lock();
+            if (!s) return;
+            auto carried = std::make_shared<std::optional<Bytes>>(std::move(picture));
+            s->post([weak, id, carried] {
+                if (auto press = weak.lock()) press->painted(id, std::move(*carried));
+            });
+        };
+        if (paint_) paint_("cover", request.subject, "3:4", request.inks, std::move(reply));
+        else reply(std::nullopt);
+    }
+}
+
+void Press::painted(const Uuid& id, std::optional<Bytes> picture) {
+    // Trimming, encoding and writing run in the background; the outcome comes back here.
+    const std::filesystem::path file = dir / fileName(id);
+    std::weak_ptr<Press> weak = weak_from_this();
+    std::weak_ptr<Scheduler> scheduler = scheduler_;
+    auto carried = std::make_shared<std::optional<Bytes>>(std::move(picture));
+    scheduler_->background([weak, scheduler, id, file, carried] {
+        bool ok = false;
+        if (*carried) {
+            if (auto jpeg = finish(**carried)) {
+                const std::string_view bytes(reinterpret_cast<const char*>(jpeg->data()), jpeg->size());
+                // A cover that cannot be written is not printed: counting it printed would
+                // leave the issue with no cover and no new painting for the rest of the run.
+                ok = AtomicFile::write(file, bytes);
+            }
+        }
+        if (auto s = scheduler.lock())
+            s->post([weak, id, ok] {
+                if (auto press = weak.lock()) press->done(id, ok);
+            });
+    });
+}
+
+void Press::done(const Uuid& id, bool ok) {
+    --running_;
+    if (ok) {
+        printed_.insert(id);
+        fresh_.insert(id);
+        const std::string prefix = id.string();
+        std::erase_if(thumbs_, [&](const auto& entry) { return entry.first.starts_with(prefix); });
+    } else {
+        failed_.insert(id);
+    }
+    printing_.modify([&](std::set<Uuid>& s) { s.erase(id); });
+    if (ok) bump();
+    pump();
+}
+
+std::shared_ptr<const Image> Press::image(const Uuid& id, int px) {
+    if (!printed_.count(id)) return nullptr;
+    const int size = px <= kSmall ? kSmall : kLarge;
+    const std::string key = thumbKey(id, size);
+    if (auto found = thumbs_.find(key); found != thumbs_.end()) return found->second;
+    if (!loading_.count(key)) {
+        loading_.insert(key);
+        const std::filesystem::path file = dir / fileName(id);
+        std::weak_ptr<Press> weak = weak_from_this();
+        std::weak_ptr<Scheduler> scheduler = scheduler_;
+        scheduler_->background([weak, scheduler, key, file, size] {
+            std::shared_ptr<const Image> image = thumbnail(file, size);
+            if (auto s = scheduler.lock())
+                s->post([weak, key, image] {
+                    if (auto press = weak.lock()) press->loaded(key, image);
+                });
+        });
+    }
+    if (auto small = thumbs_.find(thumbKey(id, kSmall)); small != thumbs_.end()) return small->second;
+    return nullptr;
+}
+
+void Press::loaded(const std::string& key, std::shared_ptr<const Image> image) {
+    loading_.erase(key);
+    if (!image) return;  // nothing cached: the next image() call loads again
+    thumbs_[key] = std::move(image);
+    bump();
+}
+
+std::shared_ptr<const Image> Press::thumbnail(const std::filesystem::path& file, int px) {
+    std::optional<std::string> bytes = Files::read(file);
+    if (!bytes) return nullptr;
+    return Pict::thumbnail({reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()}, px);
 }
 
 void Press::forget(const Uuid& id) {

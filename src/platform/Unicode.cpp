@@ -146,6 +146,12 @@ size_t graphemeCount(std::string_view s) {
     return n ? n - 1 : 0;
 }
 
+std::string prefix(std::string_view s, size_t count) {
+    const std::vector<size_t> bounds = graphemeBounds(s);
+    if (bounds.size() <= count + 1) return std::string(s);
+    return std::string(s.substr(0, bounds[count]));
+}
+
 bool isLetter(char32_t c) { return u_isalpha(static_cast<UChar32>(c)); }
 bool isDigit(char32_t c) { return u_isdigit(static_cast<UChar32>(c)); }
 bool isNumber(char32_t c) {

@@ -19,6 +19,8 @@ std::vector<std::string> graphemes(std::string_view s);
 // Byte offsets where each grapheme cluster starts, plus s.size() at the end.
 std::vector<size_t> graphemeBounds(std::string_view s);
 size_t graphemeCount(std::string_view s);
+// The first `count` grapheme clusters of the text (all of it when it has no more).
+std::string prefix(std::string_view s, size_t count);
 
 bool isLetter(char32_t c);
 bool isDigit(char32_t c);       // decimal digits of any script

@@ -245,10 +245,12 @@ TEST(Library, PressForgetsDeletedCovers) {
     Uuid kept = Uuid::random(), gone = Uuid::random();
     fs::create_directories(s.covers());
     std::ofstream(s.covers() / (kept.string() + ".jpg")) << "x";
-    std::ofstream(s.covers() / (gone.string() + ".png")) << "x";  // any extension counts
-    Press press(s.data.path);
-    EXPECT_EQ(press.printed(), (std::set<Uuid>{kept, gone}));
-    press.forget(gone);
-    press.forget(Uuid::random());  // no file: nothing happens
-    EXPECT_EQ(press.printed(), (std::set<Uuid>{kept}));
+    std::ofstream(s.covers() / (gone.string() + ".jpg")) << "x";
+    auto press = Press::make(s.data.path, s.scheduler, nullptr);
+    EXPECT_EQ(press->printed(), (std::set<Uuid>{kept, gone}));
+    s.library = Library::make(s.data.path, s.scheduler, press, &s.log);
+    s.library->remove(gone);
+    press->forget(Uuid::random());  // no file: nothing happens
+    EXPECT_EQ(press->printed(), (std::set<Uuid>{kept}));
+    EXPECT_FALSE(fs::exists(s.covers() / (gone.string() + ".jpg")));
 }
