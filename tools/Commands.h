@@ -17,5 +17,6 @@ int paperCommand(const Args& args);
 int bloomCommand(const Args& args);
 int libraryCommand(const Args& args);
 int notebookCommand(const Args& args);
+int writeCommand(const Args& args);
 
 }  // namespace nolby::tools

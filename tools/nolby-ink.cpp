@@ -23,6 +23,9 @@
 //       loads the notebook store of the data folder as the app does (numbering and saving
 //       issue-less notebooks too) and prints each notebook, its dives under it, and the
 //       files it skipped or repaired.
+//   nolby-ink write JSON [--speed S] [--painting PNG [--at T]] (--sheet OUT.png | --frames DIR [--fps N])
+//       writes a reply out on a page as the notebook does, a painting arriving for its first
+//       sketch at T; draws moments of it on paper and prints each stroke as it is scheduled.
 
 #include "Commands.h"
 #include "Gallery.h"
@@ -62,6 +65,7 @@ const Command kCommands[] = {
     {"bloom", bloomCommand, "bloom PNG [--seed N] --png OUT"},
     {"library", libraryCommand, "library [--data DIR]   (numbers and saves issue-less notebooks, as the app does)"},
     {"notebook", notebookCommand, "notebook FILE [--page N | --all] --png OUT"},
+    {"write", writeCommand, "write JSON [--speed S] [--painting PNG [--at T]] (--sheet OUT.png | --frames DIR [--fps N])"},
 };
 
 int usage() {
