@@ -1,0 +1,68 @@
+#pragma once
+// nolby-gateway: the local gateway service the app talks to. It issues session tokens
+// (one-use challenges, the attested and the unsupported login), refuses requests without a
+// valid bearer token (401), counts each token's lessons per UTC day (429 once the
+// allowance is used up) and rests in a daily window (503). "v1/messages" streams the
+// tutor's reply as server-sent events: a reply queued by a test, else the real model
+// through a relay when an API key is set, else the offline demo tutor. "v1/paint" paints
+// a deterministic picture. The "_control" paths queue replies, switch faults on and show
+// the log of requests. It listens on 127.0.0.1 only.
+//
+// The service runs in its own threads, in the nolby-gateway program or inside a test.
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace nolby::service {
+
+struct Options {
+    int port = 8787;  // 0: any free port
+    // Lessons ("x-nolby-op: lesson" requests) per token and UTC day; none: no limit.
+    std::optional<int64_t> allowance;
+    // The daily resting window in minutes of the UTC day, [from, to); it may wrap past
+    // midnight. None: never resting.
+    std::optional<std::pair<int, int>> rest;
+    // The relay: with a key, replies come from the model at `upstream`.
+    std::string apiKey;
+    std::string upstream = "https://api.anthropic.com/";
+    std::optional<std::string> model;  // replaces the request's model when set
+    // Seconds between the demo tutor's text pieces, so it streams like a model.
+    double demoPace = 0.012;
+    // Request bodies larger than this are refused (413).
+    size_t maxBody = size_t(64) << 20;
+    // The wall clock for days and windows.
+    std::function<std::chrono::system_clock::time_point()> now = [] { return std::chrono::system_clock::now(); };
+};
+
+// "HH:MM-HH:MM" (UTC) as minutes of the day; none when malformed. "24:00" ends a day.
+std::optional<std::pair<int, int>> parseWindow(const std::string& text);
+
+class GatewayService {
+public:
+    explicit GatewayService(Options options);
+    ~GatewayService();  // stops
+    GatewayService(const GatewayService&) = delete;
+    GatewayService& operator=(const GatewayService&) = delete;
+
+    // Binds 127.0.0.1 at the port of the options; the port bound, or -1.
+    int bind();
+    // Serves on the calling thread until stop().
+    void serve();
+    // bind() and serve() in a thread of its own; the port, or -1.
+    int start();
+    // Stops serving; requests in flight are ended (a stalled stream stops stalling).
+    void stop();
+
+    int port() const;
+    // "http://127.0.0.1:<port>/".
+    std::string base() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace nolby::service

@@ -1,0 +1,98 @@
+// nolby-gateway: the local gateway service. Prints its base address as the first line of
+// standard output, then serves until interrupted.
+
+#include "Service.h"
+
+#include "tutor/Gateway.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <thread>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: nolby-gateway [--port N] [--allowance N] [--rest HH:MM-HH:MM] [--model NAME]\n"
+    "  --port N        listen on 127.0.0.1:N (default 8787; 0 takes a free port)\n"
+    "  --allowance N   lessons per session token and UTC day (default: no limit)\n"
+    "  --rest A-B      rest every day from A to B (UTC), answering 503\n"
+    "  --model NAME    with the relay, ask the model NAME whatever the app asks for\n"
+    "Replies come from the model when ANTHROPIC_API_KEY is set (NOLBY_UPSTREAM overrides\n"
+    "its address), else from the offline demo tutor.\n";
+
+bool number(const char* text, long long& out) {
+    char* end = nullptr;
+    out = std::strtoll(text, &end, 10);
+    return end && *end == '\0' && end != text;
+}
+
+int fail(const std::string& message) {
+    std::cerr << "nolby-gateway: " << message << "\n" << kUsage;
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace nolby;
+    service::Options options;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (i + 1 >= argc) return fail("missing value after " + arg);
+        const char* value = argv[++i];
+        long long n;
+        if (arg == "--port") {
+            if (!number(value, n) || n < 0 || n > 65535) return fail("--port takes 0 to 65535");
+            options.port = static_cast<int>(n);
+        } else if (arg == "--allowance") {
+            if (!number(value, n) || n < 0) return fail("--allowance takes a count");
+            options.allowance = n;
+        } else if (arg == "--rest") {
+            options.rest = service::parseWindow(value);
+            if (!options.rest) return fail("--rest takes HH:MM-HH:MM");
+        } else if (arg == "--model") {
+            options.model = std::string(value);
+        } else {
+            return fail("unknown option " + arg);
+        }
+    }
+    if (const char* key = std::getenv("ANTHROPIC_API_KEY")) options.apiKey = key;
+    if (const char* upstream = std::getenv("NOLBY_UPSTREAM")) {
+        std::optional<std::string> base = Gateway::baseFrom(upstream);
+        if (!base) return fail("NOLBY_UPSTREAM must be an http or https address");
+        options.upstream = *base;
+    }
+
+    // Interrupts are taken by a thread of their own, which stops the server cleanly.
+    sigset_t stops;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stops, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    service::GatewayService gateway(options);
+    if (gateway.bind() < 0) {
+        std::cerr << "nolby-gateway: cannot listen on 127.0.0.1:" << options.port << "\n";
+        return 1;
+    }
+    std::cout << gateway.base() << std::endl;
+    std::cerr << (options.apiKey.empty() ? "offline demo tutor (set ANTHROPIC_API_KEY to relay to the model)"
+                                         : "relaying to " + options.upstream)
+              << std::endl;
+    std::thread([&gateway, stops] {
+        int signal = 0;
+        sigwait(&stops, &signal);
+        gateway.stop();
+    }).detach();
+    gateway.serve();
+    return 0;
+}
