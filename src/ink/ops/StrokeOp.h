@@ -24,6 +24,7 @@ public:
     const char* className() const override { return "StrokeOp"; }
 
     const std::vector<Polyline>& lines() const { return lines_; }
+    int passes() const { return passes_; }
     double total() const { return total_; }
 
 private:

@@ -9,6 +9,12 @@ TextOp::TextOp(std::string t, double x, double y, const Font& font, Color color,
     : text(std::move(t)), x(x), y(y), size(font.size()), color(color), rotate(rotate), halo(halo),
       glyphs(text, font, kern) {}
 
+TextOp::TextOp(const TextOp& from, Color color)
+    : InkOp(), text(from.text), x(from.x), y(from.y), size(from.size), color(color), rotate(from.rotate),
+      halo(from.halo), glyphs(from.glyphs) {
+    pause = from.pause;
+}
+
 void fillGlyphs(cairo_t* cr, const Path& glyphs, Color color, const std::optional<Color>& halo, double size) {
     if (halo) {
         cairo_new_path(cr);

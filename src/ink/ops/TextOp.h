@@ -14,6 +14,9 @@ public:
     TextOp(std::string text, double x, double y, const Font& font, Color color, double rotate = 0,
            std::optional<Color> halo = std::nullopt, double kern = 0);
 
+    // The same run in another colour (the glyphs are not shaped again).
+    TextOp(const TextOp& from, Color color);
+
     const std::string text;
     const double x, y;
     const double size;

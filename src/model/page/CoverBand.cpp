@@ -1,11 +1,15 @@
 #include "model/page/CoverBand.h"
 
+#include "ink/mag/Registering.h"
+#include "platform/Canvas.h"
+
+#include <algorithm>
 #include <cmath>
 
 namespace nolby {
 
 CoverBand::Look CoverBand::look(PressSource& press, const Uuid& id, double now) {
-    Shown current{press.image(id, kPixels), false};
+    Shown current{press.image(id, pixels_), false};
     current.fresh = current.cover && press.fresh().count(id) > 0;
     const int64_t version = press.version();
     if (!seen_) {
@@ -27,12 +31,39 @@ CoverBand::Look CoverBand::look(PressSource& press, const Uuid& id, double now) 
     Look l;
     l.shown = shown_;
     l.leaving = leaving_;
-    l.progress = leaving_ ? kCurve((now - since_) / kDuration) : 1;
+    l.progress = leaving_ ? kCurve((now - since_) / duration()) : 1;
     return l;
 }
 
+double CoverBand::duration() const { return shown_.fresh ? freshDuration_ : plainDuration_; }
+
 bool CoverBand::animating(double now) const {
-    return leaving_ && std::isfinite(now) && now - since_ < kDuration;
+    return leaving_ && std::isfinite(now) && now - since_ < duration();
+}
+
+void CoverBand::draw(cairo_t* cr, const Rect& area, const Look& look,
+                     const std::function<void(cairo_t*, const Image&)>& cover,
+                     const std::function<void(cairo_t*, double alpha)>& placeholder) {
+    auto one = [&](const Shown& shown, double amount) {
+        if (!(amount > 0)) return;
+        amount = std::min(amount, 1.0);
+        if (!shown.cover) {
+            placeholder(cr, amount);
+        } else if (amount >= 1) {
+            cover(cr, *shown.cover);
+        } else if (shown.fresh) {
+            Registering{amount}.draw(cr, area, [&](cairo_t* c) { cover(c, *shown.cover); });
+        } else {
+            draw::Saved saved(cr);
+            draw::clipRect(cr, area);
+            cairo_push_group(cr);
+            cover(cr, *shown.cover);
+            cairo_pop_group_to_source(cr);
+            cairo_paint_with_alpha(cr, amount);
+        }
+    };
+    if (look.leaving) one(*look.leaving, 1 - look.progress);
+    one(look.shown, look.leaving ? look.progress : 1);
 }
 
 }  // namespace nolby

@@ -1,16 +1,19 @@
 #pragma once
-// The opening page's cover band over time. The band shows the notebook's printed cover, or
-// the palette's gradient while it has none; whenever the press's version changes and a
-// cover comes or goes, the change runs as a 1.2 s ease-out on the media clock: a cover
-// printed during this run arrives through mis-registered print, any other by fading in,
-// and what it replaces fades out beneath it.
+// A notebook's cover over time, as the opening page's band and the shelf's covers show it:
+// the printed cover, or a placeholder while it has none; whenever the press's version
+// changes and a cover comes or goes, the change runs as an ease-out on the media clock
+// (1.2 s on the page): a cover printed during this run arrives through mis-registered
+// print, any other by fading in, and what it replaces fades out beneath it.
 
 #include "model/PressSource.h"
 #include "platform/Image.h"
 #include "platform/layers/Animation.h"
 #include "platform/Uuid.h"
 
+#include <cairo.h>
+
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -22,6 +25,12 @@ public:
     static constexpr TimingFunction kCurve = TimingFunction::easeOut();
     // The cover size the band asks the press for.
     static constexpr int kPixels = 1600;
+
+    CoverBand() = default;
+    // A cover asking for `pixels`, whose change takes `freshDuration` seconds for a cover
+    // printed during this run and `plainDuration` for any other.
+    CoverBand(int pixels, double freshDuration, double plainDuration)
+        : pixels_(pixels), freshDuration_(freshDuration), plainDuration_(plainDuration) {}
 
     // One thing the band can show: a cover, or the palette gradient (no image).
     struct Shown {
@@ -45,7 +54,19 @@ public:
     // Whether a transition is still running at `now`.
     bool animating(double now) const;
 
+    // Draws a look in `area`: what leaves at 1 − progress, what is shown at progress. A
+    // cover is drawn by `cover`, the placeholder by `placeholder`; a fresh cover arriving
+    // comes through mis-registered print, anything else fades.
+    static void draw(cairo_t* cr, const Rect& area, const Look& look,
+                     const std::function<void(cairo_t*, const Image&)>& cover,
+                     const std::function<void(cairo_t*, double alpha)>& placeholder);
+
 private:
+    double duration() const;
+
+    int pixels_ = kPixels;
+    double freshDuration_ = kDuration;
+    double plainDuration_ = kDuration;
     bool seen_ = false;
     int64_t version_ = 0;
     Shown shown_;

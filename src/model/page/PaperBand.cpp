@@ -4,7 +4,6 @@
 
 #include "ink/Mag.h"
 #include "ink/mag/Grain.h"
-#include "ink/mag/Registering.h"
 #include "platform/Canvas.h"
 #include "platform/Oklab.h"
 
@@ -39,27 +38,6 @@ void drawCover(cairo_t* cr, const Image& cover, const Rect& band) {
     cairo_paint(cr);
 }
 
-// What the band shows at `amount` of its way in (1: in place; 0: gone).
-void drawShown(cairo_t* cr, const CoverBand::Shown& shown, const Rect& band, Color top, Color bottom,
-               double amount) {
-    if (!(amount > 0)) return;
-    if (!shown.cover) {
-        verticalGradient(cr, band, top, bottom, std::min(amount, 1.0));
-        return;
-    }
-    if (amount >= 1) {
-        drawCover(cr, *shown.cover, band);
-    } else if (shown.fresh) {
-        Registering{amount}.draw(cr, band, [&](cairo_t* c) { drawCover(c, *shown.cover, band); });
-    } else {
-        draw::Saved saved(cr);
-        cairo_push_group(cr);
-        drawCover(cr, *shown.cover, band);
-        cairo_pop_group_to_source(cr);
-        cairo_paint_with_alpha(cr, amount);
-    }
-}
-
 }  // namespace
 
 void PaperView::drawBand(cairo_t* cr, double W, const CoverBand::Look& look) const {
@@ -69,8 +47,9 @@ void PaperView::drawBand(cairo_t* cr, double W, const CoverBand::Look& look) con
     const Color a = Color::hex(inks.a), b = Color::hex(inks.b);
     const Color bottom = oklab::mix(b, a, 0.5);
 
-    if (look.leaving) drawShown(cr, *look.leaving, band, a, bottom, 1 - look.progress);
-    drawShown(cr, look.shown, band, a, bottom, look.leaving ? look.progress : 1);
+    CoverBand::draw(
+        cr, band, look, [&](cairo_t* c, const Image& cover) { drawCover(c, cover, band); },
+        [&](cairo_t* c, double alpha) { verticalGradient(c, band, a, bottom, alpha); });
     verticalGradient(cr, band, Color{0, 0, 0, 0.42}, Color{0, 0, 0, 0.12}, 1);
     Grain{0.2}.draw(cr, band);
     draw::Saved saved(cr);
