@@ -2,6 +2,9 @@
 // a 40 MB file reads in a child process whose address space is limited to 1.2 GB, a hostile
 // file of tiny elements is cut short instead of growing without bound, and running out of
 // memory gives no notebook and a clear issue, never an abort.
+// Each limit is set in a freshly started copy of the test binary ("threadsafe" death tests):
+// a forked child would inherit memory that earlier tests freed but kept mapped, and could
+// read the notebook there without asking for more.
 #include "model/NotebookFile.h"
 
 #include <gtest/gtest.h>
@@ -87,7 +90,7 @@ std::string firstIssue(const NotebookFile::Decoded& d) { return d.issues.empty()
 }  // namespace
 
 TEST(NotebookFileMemory, FortyMegabytesReadUnderAnAddressSpaceLimit) {
-    GTEST_FLAG_SET(death_test_style, "fast");
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     size_t pages = 0;
     const std::string text = realisticFile(kFileBytes, pages);
     ASSERT_GE(text.size(), kFileBytes);
@@ -103,7 +106,7 @@ TEST(NotebookFileMemory, FortyMegabytesReadUnderAnAddressSpaceLimit) {
 }
 
 TEST(NotebookFileMemory, HostileFileIsCutShortWithinItsBudget) {
-    GTEST_FLAG_SET(death_test_style, "fast");
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     const std::string text = hostileFile(kFileBytes);
     // What is kept may take memoryFactor times the file; growing lists and the strings of
     // the element being read may add half as much again. Anything more fails to allocate.
@@ -121,7 +124,7 @@ TEST(NotebookFileMemory, HostileFileIsCutShortWithinItsBudget) {
 }
 
 TEST(NotebookFileMemory, RunningOutOfMemoryGivesNoNotebookAndSaysSo) {
-    GTEST_FLAG_SET(death_test_style, "fast");
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     size_t pages = 0;
     const std::string text = realisticFile(kFileBytes, pages);
     // Far too little for the notebook the file holds.
