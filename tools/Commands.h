@@ -17,6 +17,8 @@ int paperCommand(const Args& args);
 int bloomCommand(const Args& args);
 int libraryCommand(const Args& args);
 int notebookCommand(const Args& args);
+int coverCommand(const Args& args);
+int trimCommand(const Args& args);
 int writeCommand(const Args& args);
 
 }  // namespace nolby::tools

@@ -26,6 +26,11 @@
 //   nolby-ink write JSON [--speed S] [--painting PNG [--at T]] (--sheet OUT.png | --frames DIR [--fps N])
 //       writes a reply out on a page as the notebook does, a painting arriving for its first
 //       sketch at T; draws moments of it on paper and prints each stroke as it is scheduled.
+//   nolby-ink cover FILE --size WxH [--art IMG] [--printing] [--large] [--png OUT]
+//       draws a notebook file's issue cover at 2 pixels per point and prints its design, slug
+//       and line of facts.
+//   nolby-ink trim IN OUT
+//       trims a painting's mat as the cover press does and prints the part kept.
 
 #include "Commands.h"
 #include "Gallery.h"
@@ -65,6 +70,8 @@ const Command kCommands[] = {
     {"bloom", bloomCommand, "bloom PNG [--seed N] --png OUT"},
     {"library", libraryCommand, "library [--data DIR]   (numbers and saves issue-less notebooks, as the app does)"},
     {"notebook", notebookCommand, "notebook FILE [--page N | --all] --png OUT"},
+    {"cover", coverCommand, "cover FILE --size WxH [--art IMG] [--printing] [--large] [--png OUT]"},
+    {"trim", trimCommand, "trim IN OUT"},
     {"write", writeCommand, "write JSON [--speed S] [--painting PNG [--at T]] (--sheet OUT.png | --frames DIR [--fps N])"},
 };
 
