@@ -98,6 +98,11 @@ void NotebookModel::wire() {
     scrollWatch_ = scroll.observe(syncSpread);
     syncSpread();
 
+    // The model hears first of its own changes: a note refits its gap, and keeps to its
+    // page, before any view reads it.
+    editingWatch_ = editing.observe([this] { editingChanged(); });
+    pagesWatch_ = nb.observe([this] { followEditingPage(); });
+
     session = services_.tutor ? services_.tutor(weak) : std::make_shared<StandInTutor>();
 
     raster->ready = [weak] {

@@ -10,7 +10,11 @@
 //   NotebookModelInk.cpp       item ink and bounds, settled operations, raster layers, written items
 //   NotebookModelMeasures.cpp  note text, note height, caret, answer rooms
 //   NotebookModelFlow.cpp      page flow: push, carry, close up, tidy
-//   NotebookModelPages.cpp     committing the open note and moving between pages
+//   NotebookModelNotes.cpp     typed notes: opening by a click or by typing, committing, asking
+//   NotebookModelGap.cpp       the typing spot and the room opened under the note being typed
+//   NotebookModelNavigation.cpp pages in view, the reading page, flips and curls, the live pen
+//   NotebookModelWords.cpp     the block and the word under a point, words of a page, dive marks
+//   NotebookModelWay.cpp       the one next step offered, the open question, the review list
 //
 // Main thread only. Callbacks that the model installs on its writer, raster cache and
 // scheduler hold it weakly: a late callback after the model is gone does nothing.
@@ -23,7 +27,9 @@
 #include "platform/Clock.h"
 #include "platform/Geometry.h"
 #include "platform/Observed.h"
+#include "platform/Path.h"
 #include "platform/Scheduler.h"
+#include "platform/layers/Animation.h"
 
 #include <cstdint>
 #include <functional>
@@ -105,10 +111,22 @@ public:
     struct Gap {
         Uuid page;
         std::set<Uuid> ids;  // the items the gap moves
-        double top = 0;
-        double cut = 0;
-        double applied = 0;
+        double top = 0;      // their smallest top when the gap opened; +inf when none
+        double cut = 0;      // items from this line down count as below the note
+        double applied = 0;  // how far they are moved down now
         std::vector<PageItem> before;  // the page as it was when the note opened
+    };
+
+    // Where typing without a click starts: a page, and the note's column there when the page
+    // has room for one.
+    struct Spot {
+        double x = 0, y = 0, width = 0;
+        bool operator==(const Spot&) const = default;
+    };
+    struct TypingSpot {
+        int page = 0;
+        std::optional<Spot> spot;
+        bool operator==(const TypingSpot&) const = default;
     };
 
     // A two-page spread flipping, and a single page curling.
@@ -121,8 +139,68 @@ public:
     struct Curl {
         bool forward = true;
         int top = 0, under = 0;
-        Point corner, finger;
+        Point corner, finger;  // view points
         bool operator==(const Curl&) const = default;
+    };
+
+    // The animated change behind a running flip or curl, for the views to play: the value
+    // (a flip's progress in x, a curl's finger) runs from `from` to `to` along `curve`,
+    // starting at `begin` on the model's clock and lasting `duration` seconds. The model's
+    // `leaf` and `curl` already hold the end value, as an animated change does.
+    struct Motion {
+        Point from, to;
+        TimingFunction curve;
+        double begin = 0, duration = 0;
+        // Progress along the curve at a clock time: 0 before the start, 1 from the end on.
+        double fraction(double time) const;
+        // The value at a clock time.
+        Point at(double time) const;
+        bool operator==(const Motion&) const = default;
+    };
+
+    // One word of a tutor block as written on a page.
+    struct Word {
+        Rect rect;
+        std::string text;
+        Uuid block;
+        bool operator==(const Word&) const = default;
+    };
+    // A word box of a block's ink: where it is written and its text.
+    struct WordBox {
+        Rect rect;
+        std::string text;
+        bool operator==(const WordBox&) const = default;
+    };
+    // The content block under a point, with its ink bounds.
+    struct Hit {
+        BlockItem block;
+        Rect bounds;
+        bool operator==(const Hit&) const = default;
+    };
+    // A deep-dive mark on a page: the passage's rectangles, the dive and its words.
+    struct Dive {
+        std::vector<Rect> rects;
+        Uuid to;
+        std::string text;
+        bool operator==(const Dive&) const = default;
+    };
+    // The unanswered check-in question on the reading page and its answer room.
+    struct Ask {
+        BlockItem block;
+        Rect room;
+        bool operator==(const Ask&) const = default;
+    };
+
+    // The one next step the notebook offers.
+    struct Way {
+        enum class Kind { next, skip, turn, writing, reading, ask };
+        Kind kind = Kind::next;
+        std::optional<std::string> label;  // of `next` only: the next step's title
+
+        static Way next(std::optional<std::string> label) { return {Kind::next, std::move(label)}; }
+        static Way of(Kind kind) { return {kind, std::nullopt}; }
+        // Two `next` ways are equal when their labels are; any other way equals its kind.
+        bool operator==(const Way& o) const { return kind == o.kind && (kind != Kind::next || label == o.label); }
     };
 
     // The live pen stroke. Every write of it is news.
@@ -193,6 +271,7 @@ public:
     Observed<double> keyboardLift{0};
     Observed<int> rasterVersion{0};  // raised when a background bitmap arrives
     Observed<std::optional<Notice>> notice;
+    Observed<std::optional<Motion>> motion;  // the flip or curl being played; none when idle
 
     // ---- Owned objects ----
 
@@ -302,13 +381,116 @@ public:
     // Brings the following carry page's content back when it fits, removing the carry page.
     void closeUp(int after);
 
-    // ---- Notes and pages (the rest of them comes with typed notes and navigation) ----
+    // ---- Typed notes ----
+    //
+    // Every change of `editing` that keeps the note (same id) but changes its text refits the
+    // gap under it, so views may type straight into editing.text (editing.modify). The note's
+    // `page` follows its page through every page insertion and removal.
 
-    // Ends the note being typed. There is no typing yet: nothing to end.
+    // Opens a new free note at a point of the current page, at least 170 wide, and its gap.
+    void startWriting(Point at, bool spoken);
+    // Opens a note by what lies under a point of the current page: an answer in an "ask"
+    // block's room (or the 12 points above it), a margin note about the word clicked in any
+    // other block, else a free note.
+    void beginNote(Point at, bool spoken);
+    // A click on a page: inside the open note's box nothing happens; otherwise the open note
+    // is committed, the page becomes current and the learner note under the point is
+    // reopened, or a note begun there. Nothing while a page turns or for a page not there.
+    void click(Point at, int page);
+    // Ends the note being typed: a new note with text becomes a learner TextItem, a reopened
+    // note is changed or (emptied) removed with the notice "Note removed"/"Undo"; the gap is
+    // closed. Text is never dropped: a note whose item or page went meanwhile is stored anew.
     void commitEditing();
-    // Moves to a page: a plain change of pageIndex and a debounced save; `then` runs at
-    // once. Nothing but `then` for an index outside the pages or the current page.
+    // Commits the note and starts a tutor turn (in scroll mode with nothing new, from the
+    // reading page).
+    void ask();
+
+    // ---- Typing spot and the gap ----
+
+    // Where typing without a click would start: the open question's answer room, 26 below
+    // the lowest ink, or the first line of an empty page; no spot on a page without room.
+    TypingSpot typingSpot();
+    // Commits any note and opens a new one at the typing spot, on a new page after the
+    // current one when it has no room.
+    void writeHere();
+    // Opens the gap under the note being typed (what lies below it moves down to start 18
+    // under the note) and fits it. Openers that set `editing` themselves call it after.
+    void openGap();
+
+    // ---- Navigation ----
+
+    // Pages on screen: all of them when scrolling, the spread's pair, else the current page.
+    std::vector<int> inView() const;
+    // The last page in view that has ink; the current page when none has.
+    int readingPage();
+    // The next page (spread) after those in view; made (appended, saved) when the pages in
+    // view hold anything; none otherwise.
+    std::optional<int> nextPageIndex();
+    // Moves to a page: a leaf flip between spreads, a curl in one-page mode (view measured),
+    // else a plain change. The note being typed is committed first. A turn that is still
+    // running is landed on its own target first. Nothing but `then` for a page not there or
+    // the current page. `then` runs after the landing, even when the model is gone by then.
     void go(int to, bool animated, bool slow, std::function<void()> then = {});
+    // Ends a curl on a page (nothing moves for a page not there) and saves.
+    void finishCurl(int landOn);
+    // A flip or curl is showing.
+    bool turning() const;
+    // Seconds a flip and a curl take to land.
+    static constexpr double flipSeconds = 0.5, slowFlipSeconds = 0.8;
+    static constexpr double curlSeconds = 0.72, slowCurlSeconds = 1.05;
+    static constexpr double curlBackSeconds = 0.7, slowCurlBackSeconds = 1.0;
+    // The left page of the spread holding a page: pages pair (1, 2), (3, 4) ...; page 0
+    // stands alone, its left page -1.
+    static int spreadLeft(int page);
+    // The live pen: the marker ink of the pen, its colour, and the outline of `live`.
+    std::string markerName() const;
+    Color penColor() const;
+    std::optional<Path> liveOutline() const;
+
+    // ---- Words and hit-testing ----
+
+    // Block kinds drawn on a page that are not content: "mark", "link", "pto", "hole".
+    static const std::set<std::string>& overlays();
+    // A block's kind: its "t"; "" when its JSON is not an object.
+    static std::string kind(const BlockItem& block);
+    // The topmost content block whose ink, grown by 4, holds the point (current page when
+    // none is given), with its ink bounds as they are.
+    std::optional<Hit> blockHit(Point at, std::optional<int> on = std::nullopt);
+    // The block's word nearest the point, trimmed of quotes and punctuation, its box grown by
+    // 5 across and 3 down.
+    std::optional<WordBox> wordAt(Point at, const BlockItem& in);
+    // Every word box of a block's ink, texts as written.
+    std::vector<WordBox> words(const BlockItem& in);
+    // Every word of a page's content blocks, blocks by their top.
+    std::vector<Word> words(int onPage);
+    // The middle of a word written on the current page, a little above its baseline.
+    std::optional<Point> point(std::string_view ofWord);
+    // The deep-dive marks of a page.
+    std::vector<Dive> dives(int onPage);
+    // Writes a deep-dive mark over the rectangles, not undoable.
+    void markDive(int page, const std::vector<Rect>& rects, const Uuid& to, const std::string& text);
+
+    // ---- The next step ----
+
+    Way way();
+    void follow(const Way& way);
+    std::optional<Ask> openAsk();
+    // The last answer was judged "wrong" or "partly".
+    bool missed() const;
+    // Drops the open question (onto the review list) and asks for the next thing.
+    void skip();
+    // Adds an idea to the review list (newest last, at most six).
+    void remember(const std::string& idea);
+    // The learner wrote something no tutor turn has seen (a note being typed included).
+    bool hasNewInk() const;
+    // A page after those in view holds anything.
+    bool laterInk() const;
+    // Writing waits on a page after those in view.
+    bool turnCue() const;
+    // The title of the next step.
+    std::optional<std::string> nextLabel() const;
+    // Prompts for where the learner types, longest first.
+    std::vector<std::string> fieldPrompts();
 
 private:
     NotebookModel(Notebook notebook, Services services);
@@ -336,8 +518,47 @@ private:
     void finishWritingOf(int page, const std::vector<Uuid>& items);
     void movePlacer(int page, double from, double by);
 
+    // Typed notes.
+    void write(Point at);
+    Editing newNote(double x, double y, double width, bool spoken) const;
+    // The first line of an empty page.
+    double firstLine() const;
+    // The did-set step of `editing`: a note whose text changed refits its gap.
+    void editingChanged();
+    // Keeps the note being typed on its own page when pages come and go.
+    void followEditingPage();
+    // The id of the page holding the note being typed, when it has one.
+    std::optional<Uuid> editingPageId() const;
+
+    // The gap.
+    void fitGap();
+    void closeGap(Gap g, const std::string& text, const std::optional<TextItem>& removed);
+    // Items added below the moved content while the gap is open move with it from then on.
+    void joinGap(Gap& g, int page, const std::optional<Uuid>& note);
+    // An item of the gap moved from `was` to `to` (both counted from the gap's `before`).
+    PageItem gapPlaced(const PageItem& item, const std::map<Uuid, const PageItem*>& before, const Gap& g,
+                       double was, double to) const;
+
+    // Navigation.
+    void land(int on);
+    // The landing of the running flip or curl.
+    struct Landing {
+        Timer timer;
+        int target = 0;
+        bool curl = false;
+        std::shared_ptr<std::function<void()>> then;  // run once, model or no model
+    };
+    void startTurn(Motion m, int target, bool isCurl, std::function<void()> then);
+    // Ends the running landing now: its timer is cancelled; returns its `then`.
+    std::function<void()> takeLanding();
+    void levelChange();
+    static void runOnce(const std::shared_ptr<std::function<void()>>& slot);
+
     Services services_;
-    Subscription spreadWatch_, scrollWatch_;
+    Subscription spreadWatch_, scrollWatch_, editingWatch_, pagesWatch_;
+    std::optional<Editing> lastEditing_;  // `editing` as the did-set step last saw it
+    std::optional<Uuid> editingPage_;     // the page of the note being typed
+    std::optional<Landing> landing_;
 };
 
 }  // namespace nolby

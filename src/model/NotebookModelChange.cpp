@@ -134,6 +134,8 @@ void NotebookModel::save(bool now) {
 }
 
 void NotebookModel::close() {
+    // The note being typed is kept: closing must not lose what the learner wrote.
+    commitEditing();
     scribe->flush();
     if (session) session->cancel();
     if (isEmptyNotebook() && nb->turns.empty()) {

@@ -136,6 +136,8 @@ void NotebookModel::carry(int page) {
 void NotebookModel::closeUp(int after) {
     const int p = after, q = after + 1;
     if (!validPage(nb.get(), p) || !validPage(nb.get(), q) || !isCarryPage(nb->pages[q])) return;
+    // A note being typed on the carry page holds its room there: the page stays.
+    if (editingPage_ && *editingPage_ == nb->pages[q].id) return;
 
     std::vector<Uuid> returning;
     double t = kInf, u = -kInf;
@@ -199,7 +201,10 @@ std::vector<NotebookModel::Displaced> NotebookModel::tidy(const Uuid& pageId) {
     const Uuid shown = nb->pages[shownIndex].id;
     if (session && session->task()) return taken;  // a running turn may still write on them
 
-    const auto emptyCarry = [&](const Page& p) { return isCarryPage(p) && p.items.empty() && p.id != shown; };
+    // The page shown stays, and so does the page a note is being typed on.
+    const auto emptyCarry = [&](const Page& p) {
+        return isCarryPage(p) && p.items.empty() && p.id != shown && p.id != editingPage_;
+    };
     if (std::any_of(nb->pages.begin(), nb->pages.end(), emptyCarry))
         nb.modify([&](Notebook& n) { std::erase_if(n.pages, emptyCarry); });
     pageIndex.set(pageIndexOf(shown));

@@ -55,6 +55,15 @@ inline BlockItem paragraph(double y, std::string text = "words") {
     return b;
 }
 
+// The page-turn mark the tutor leaves on a page it turns away from.
+inline BlockItem pageTurn(double y) {
+    BlockItem b;
+    b.json = R"({"t":"pto"})";
+    b.y = y;
+    b.h = 18;
+    return b;
+}
+
 // A learner note at (x, y).
 inline TextItem note(double y, std::string text = "a note", double x = 28) {
     TextItem t;

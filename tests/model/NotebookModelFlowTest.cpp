@@ -48,14 +48,6 @@ std::vector<Uuid> idsOf(const std::vector<PageItem>& items) {
     return out;
 }
 
-BlockItem pageTurn(double y) {
-    BlockItem b;
-    b.json = R"({"t":"pto"})";
-    b.y = y;
-    b.h = 18;
-    return b;
-}
-
 }  // namespace
 
 TEST(PageFlow, OverflowLineAndMargins) {
