@@ -123,10 +123,19 @@ public:
                  std::optional<Color> halo = std::nullopt, double indent = 0, int indentLines = 0,
                  double wobble = 1);
 
+    // How many lines write() breaks the text into with these settings, without writing it:
+    // the same reading, measuring and line filling, no ink made. For measuring text as it is
+    // typed.
+    size_t lineCount(const std::string& text, double width, double size = 17, Faces::Face face = Faces::Face::hand,
+                     bool marks = true, double indent = 0, int indentLines = 0);
+
     // Where a ring around a word should end: before closing punctuation, when it has some.
     static double ringEnd(const std::string& text, double a, double b, const Font& font);
 
 private:
+    // The text read, measured and broken into lines: what write() writes and lineCount() counts.
+    std::vector<std::vector<Tok>> lay(const std::string& text, double width, double size, const Font& font,
+                                      bool marks, double indent, int indentLines, double spaceW);
     void measure(std::vector<Tok>& toks, const Font& font, double size);
     static void makeRoomForRings(std::vector<Tok>& toks, double size);
     static std::vector<std::vector<Tok>> fillLines(const std::vector<Tok>& toks, double width, double indent,

@@ -71,11 +71,7 @@ Hand::Result Hand::write(const std::string& text, double x, double top, double w
     auto font = Faces::font(face, s);
     auto codeFont = Faces::font(Faces::Face::hand, s * 0.92);
     const double spaceW = textWidth(" ", *font) * 1.05;
-
-    std::vector<Tok> toks = tokens(spans(prepare(text)));
-    measure(toks, *font, s);
-    if (marks) makeRoomForRings(toks, s);
-    std::vector<std::vector<Tok>> lines = fillLines(toks, width, indent, indentLines, spaceW);
+    std::vector<std::vector<Tok>> lines = lay(text, width, s, *font, marks, indent, indentLines, spaceW);
 
     Result result;
     double lineTop = top;
@@ -146,6 +142,20 @@ Hand::Result Hand::write(const std::string& text, double x, double top, double w
     }
     result.height = lineTop - top;
     return result;
+}
+
+std::vector<std::vector<Hand::Tok>> Hand::lay(const std::string& text, double width, double size, const Font& font,
+                                             bool marks, double indent, int indentLines, double spaceW) {
+    std::vector<Tok> toks = tokens(spans(prepare(text)));
+    measure(toks, font, size);
+    if (marks) makeRoomForRings(toks, size);
+    return fillLines(toks, width, indent, indentLines, spaceW);
+}
+
+size_t Hand::lineCount(const std::string& text, double width, double size, Faces::Face face, bool marks, double indent,
+                       int indentLines) {
+    auto font = Faces::font(face, size);
+    return lay(text, width, size, *font, marks, indent, indentLines, textWidth(" ", *font) * 1.05).size();
 }
 
 void Hand::measure(std::vector<Tok>& toks, const Font& font, double s) {

@@ -70,13 +70,12 @@ double NotebookModel::firstBaseline() {
 }
 
 double NotebookModel::editingHeight(const Editing& e) {
-    // An empty note still measures one line.
+    // An empty note still measures one line. Only the line count matters, and it runs on
+    // every keystroke: the text is broken into lines as the note is written, without ink.
     const std::string s = e.text.empty() ? std::string("x") : e.text;
     Hand hand(1);
-    Hand::Result r = hand.write(noteText(s, e.about), 0, 0, e.width, noteSize, Ink::ink, Faces::Face::hand,
-                                std::nullopt, Hand::Align::left, false, std::nullopt, 0, 0, 1);
-    const double lines = static_cast<double>(std::max<size_t>(r.lines.size(), 1));
-    return lines * noteSize * 1.42;
+    const size_t count = hand.lineCount(noteText(s, e.about), e.width, noteSize, Faces::Face::hand, false);
+    return static_cast<double>(std::max<size_t>(count, 1)) * noteSize * 1.42;
 }
 
 Rect NotebookModel::caret(const Editing& e) {
