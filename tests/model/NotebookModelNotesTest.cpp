@@ -327,3 +327,42 @@ TEST(NotebookModelNotes, AskingCommitsAndInScrollModeReadsOnFromTheReadingPage) 
     EXPECT_EQ(m.nb->pages[2].items.size(), 1u);
     EXPECT_EQ(rig.tutor->asks, 2);
 }
+
+TEST(NotebookModelNotes, ANoteStaysOnItsPageWhenACarryPageBeforeItGoes) {
+    ModelRig rig;
+    BlockItem top = paragraph(104), carried = paragraph(104);
+    Notebook n = notebookOf({{top}, {carried}, {}});
+    n.pages[1].carry = true;
+    NotebookModel& m = rig.open(n);
+    primeInk(m, top, 104, 200);
+    primeInk(m, carried, 104, 150);
+    const Uuid third = m.nb->pages[2].id;
+    m.click({100, 300}, 2);
+    type(m, "on the third page");
+
+    m.closeUp(0);  // the carry page's content fits back: the carry page goes
+    ASSERT_EQ(m.nb->pages.size(), 2u);
+    EXPECT_EQ(open(m).page, 1);
+    EXPECT_EQ(m.pageIndex.get(), 1);
+    m.commitEditing();
+    EXPECT_EQ(m.nb->pages[1].id, third);
+    EXPECT_EQ(m.nb->pages[1].items.size(), 1u);
+}
+
+TEST(NotebookModelNotes, ACarryPageWithANoteBeingTypedOnItStays) {
+    ModelRig rig;
+    BlockItem top = paragraph(104), carried = paragraph(104);
+    Notebook n = notebookOf({{top}, {carried}});
+    n.pages[1].carry = true;
+    NotebookModel& m = rig.open(n);
+    primeInk(m, top, 104, 200);
+    primeInk(m, carried, 104, 150);
+    m.click({100, 400}, 1);
+    type(m, "under the carried part");
+    m.closeUp(0);
+    EXPECT_EQ(m.nb->pages.size(), 2u);
+    m.commitEditing();
+    m.closeUp(0);  // once the note is stored, it comes back with the rest
+    ASSERT_EQ(m.nb->pages.size(), 1u);
+    EXPECT_EQ(m.nb->pages[0].items.size(), 3u);
+}
