@@ -3,17 +3,13 @@
 // debounced saves the edits ask for (the store's main-thread share: one copy per save).
 // Measured in a notebook of 40 pages and, beside it, of 2.
 #include "ink/Faces.h"
-#include "model/Library.h"
-#include "model/NotebookModel.h"
+#include "OpenModel.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 using namespace nolby;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -46,40 +42,24 @@ Page fullPage(int page) {
     return p;
 }
 
-struct Open {
-    fs::path folder;
-    std::shared_ptr<ManualScheduler> scheduler = std::make_shared<ManualScheduler>();
-    std::shared_ptr<Library> library;
-    std::shared_ptr<NotebookModel> model;
+Notebook fullNotebook(int pages) {
+    Notebook n;
+    n.pages.clear();
+    for (int i = 0; i < pages; ++i) n.pages.push_back(fullPage(i));
+    return n;
+}
+
+struct Open : bench::OpenModel {
     Notebook original;
 
-    explicit Open(int pages) {
-        std::string tmpl = (fs::temp_directory_path() / "nolby-bench-XXXXXX").string();
-        folder = mkdtemp(tmpl.data());
-        library = Library::make(folder, scheduler, nullptr, nullptr);
-        original.pages.clear();
-        for (int i = 0; i < pages; ++i) original.pages.push_back(fullPage(i));
-        NotebookModel::Services s;
-        s.library = library;
-        s.clock = scheduler->clock();
-        s.scheduler = scheduler;
-        model = NotebookModel::make(original, s);
-        for (int i = 0; i < pages; ++i)
-            for (const PageItem& item : model->nb->pages[i].items) model->bounds(item);  // lay everything out once
-    }
-    ~Open() {
-        model.reset();
-        library.reset();
-        fs::remove_all(folder);
-    }
+    explicit Open(int pages) : OpenModel(fullNotebook(pages)), original(model->nb.get()) {}
 
     // Back to the notebook as it was, its ink cache in step with it.
     void reset(int page) {
         model->nb.set(original);
         model->pageIndex.set(0);
         for (const PageItem& item : model->nb->pages[page].items) model->bounds(item);
-        scheduler->advance(1);  // the debounced save falls due
-        scheduler->drain();     // and is written
+        rest();
     }
 };
 

@@ -8,17 +8,13 @@
 #include "ink/Ink.h"
 #include "ink/J.h"
 #include "ink/blocks/Blocks.h"
-#include "model/Library.h"
-#include "model/NotebookModel.h"
+#include "OpenModel.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 using namespace nolby;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -56,35 +52,7 @@ Page paragraphs(int count, const Geo& geo) {
     return p;
 }
 
-struct Open {
-    fs::path folder;
-    std::shared_ptr<ManualScheduler> scheduler = std::make_shared<ManualScheduler>();
-    std::shared_ptr<Library> library;
-    std::shared_ptr<NotebookModel> model;
-
-    explicit Open(const Notebook& notebook) {
-        std::string tmpl = (fs::temp_directory_path() / "nolby-bench-XXXXXX").string();
-        folder = mkdtemp(tmpl.data());
-        library = Library::make(folder, scheduler, nullptr, nullptr);
-        NotebookModel::Services s;
-        s.library = library;
-        s.clock = scheduler->clock();
-        s.scheduler = scheduler;
-        model = NotebookModel::make(notebook, s);
-        for (const Page& page : model->nb->pages)
-            for (const PageItem& item : page.items) model->bounds(item);  // every item laid out once
-    }
-    ~Open() {
-        model.reset();
-        library.reset();
-        fs::remove_all(folder);
-    }
-    // The debounced save falls due and is written, as time passes between keystrokes.
-    void rest() {
-        scheduler->advance(1);
-        scheduler->drain();
-    }
-};
+using Open = bench::OpenModel;
 
 Notebook fortyPages() {
     Notebook n;
