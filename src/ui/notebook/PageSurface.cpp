@@ -1,5 +1,7 @@
 #include "ui/notebook/PageSurface.h"
 
+#include "ui/CairoImage.h"
+
 #include <QPainter>
 
 #include <cmath>
@@ -27,14 +29,7 @@ void PageSurface::paintEvent(QPaintEvent*) {
     image_.fill(Qt::transparent);
 
     const double now = clock_->now();
-    cairo_surface_t* surface =
-        cairo_image_surface_create_for_data(image_.bits(), CAIRO_FORMAT_ARGB32, w, h, static_cast<int>(image_.bytesPerLine()));
-    cairo_t* cr = cairo_create(surface);
-    cairo_scale(cr, ratio, ratio);
-    paintSurface(cr, {double(width()), double(height())}, now);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    cairo_surface_destroy(surface);
+    paintWithCairo(image_, ratio, [&](cairo_t* cr) { paintSurface(cr, {double(width()), double(height())}, now); });
 
     QPainter painter(this);
     painter.drawImage(QPointF(0, 0), image_);

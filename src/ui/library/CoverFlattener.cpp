@@ -1,0 +1,140 @@
+#include "ui/library/CoverFlattener.h"
+
+#include "model/covers/IssueCover.h"
+#include "platform/Blur.h"
+#include "platform/Canvas.h"
+#include "platform/NumberText.h"
+#include "ui/CairoImage.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace nolby {
+
+namespace {
+
+void roundedRect(cairo_t* cr, double w, double h, double r) {
+    cairo_new_path(cr);
+    cairo_move_to(cr, r, 0);
+    cairo_arc(cr, w - r, r, r, -std::numbers::pi / 2, 0);
+    cairo_arc(cr, w - r, h - r, r, 0, std::numbers::pi / 2);
+    cairo_arc(cr, r, h - r, r, std::numbers::pi / 2, std::numbers::pi);
+    cairo_arc(cr, r, r, r, std::numbers::pi, 3 * std::numbers::pi / 2);
+    cairo_close_path(cr);
+}
+
+// A QImage's pixels as a cairo surface to read from (they share memory; the image must
+// outlive it, and nothing draws into it).
+cairo_surface_t* surfaceOf(const QImage& image) {
+    return cairo_image_surface_create_for_data(const_cast<uchar*>(image.constBits()), CAIRO_FORMAT_ARGB32,
+                                               image.width(), image.height(), static_cast<int>(image.bytesPerLine()));
+}
+
+}  // namespace
+
+CoverFlattener::CoverFlattener(std::shared_ptr<Scheduler> scheduler, size_t capacity)
+    : scheduler_(std::move(scheduler)), capacity_(std::max<size_t>(capacity, 1)),
+      self_(std::make_shared<CoverFlattener*>(this)) {}
+
+CoverFlattener::~CoverFlattener() { *self_ = nullptr; }
+
+std::string CoverFlattener::key(const Request& r) {
+    return r.notebook.id.string() + "|" + NumberText::shortest(referenceSeconds(r.notebook.updated)) + "|" +
+           std::to_string(reinterpret_cast<uintptr_t>(r.art.get())) + "|" + NumberText::shortest(r.size.width()) +
+           "x" + NumberText::shortest(r.size.height()) + "@" + NumberText::shortest(r.ratio) + "|" +
+           (r.dark ? "dark" : "light") + "|" + NumberText::shortest(r.lean) + (r.printing ? "|printing" : "");
+}
+
+std::shared_ptr<const FlatCover> CoverFlattener::get(const Request& request, const std::function<void()>& ready) {
+    const std::string k = key(request);
+    if (auto found = entries_.find(k); found != entries_.end()) {
+        order_.splice(order_.begin(), order_, found->second.second);
+        return found->second.first.flat;
+    }
+    auto& waiting = making_[k];
+    const bool started = !waiting.empty();
+    if (ready) waiting.push_back(ready);
+    else if (!started) waiting.push_back([] {});
+    if (started) return nullptr;
+    std::weak_ptr<CoverFlattener*> self = self_;
+    std::weak_ptr<Scheduler> scheduler = scheduler_;
+    scheduler_->background([self, scheduler, k, request] {
+        auto flat = std::make_shared<const FlatCover>(flatten(request));
+        if (auto s = scheduler.lock())
+            s->post([self, k, flat, art = request.art] {
+                auto owner = self.lock();
+                if (!owner || !*owner) return;
+                (*owner)->store(k, flat, art);
+            });
+    });
+    return nullptr;
+}
+
+void CoverFlattener::store(const std::string& k, std::shared_ptr<const FlatCover> flat,
+                           std::shared_ptr<const Image> art) {
+    order_.push_front(k);
+    entries_[k] = {Entry{std::move(flat), std::move(art)}, order_.begin()};
+    while (order_.size() > capacity_) {
+        entries_.erase(order_.back());
+        order_.pop_back();
+    }
+    auto waiting = making_.extract(k);
+    if (!waiting.empty())
+        for (auto& ready : waiting.mapped())
+            if (ready) ready();
+}
+
+FlatCover CoverFlattener::flatten(const Request& r) {
+    FlatCover out;
+    const double w = r.size.width(), h = r.size.height();
+    if (!(w > 0) || !(h > 0)) return out;
+    IssueCover cover{r.notebook};
+    IssueCover::Art art;
+    art.look.shown.cover = r.art;
+    art.printing = r.printing;
+    art.pulse = 1;
+    out.cover = cairoImage(r.size, r.ratio, [&](cairo_t* cr) {
+        roundedRect(cr, w, h, kCorner);
+        cairo_clip(cr);
+        cover.draw(cr, {w, h}, art);
+    });
+    if (out.cover.isNull() || r.printing) return out;
+
+    // At rest: the cover turned by its lean about its centre, over a soft and a tight shadow.
+    const QSizeF restSize(w + 2 * kMargin, h + 2 * kMargin);
+    out.restAt = QPointF(-kMargin, -kMargin);
+    const QImage& coverPixels = out.cover;
+    out.rest = cairoImage(restSize, r.ratio, [&](cairo_t* cr) {
+        draw::translate(cr, kMargin + w / 2, kMargin + h / 2);
+        draw::rotate(cr, r.lean * std::numbers::pi / 180);
+        draw::translate(cr, -w / 2, -h / 2);
+        auto shape = [&](cairo_t* c) {
+            roundedRect(c, w, h, kCorner);
+            cairo_set_source_rgb(c, 0, 0, 0);
+            cairo_fill(c);
+        };
+        drawShadow(cr, {0, 0, w, h}, Color{0, 0, 0, r.dark ? 0.55 : 0.22}, 7, 0, 14, shape);
+        drawShadow(cr, {0, 0, w, h}, Color{0, 0, 0, 0.12}, 0.75, 0.5, 1.5, shape);
+        cairo_surface_t* s = surfaceOf(coverPixels);
+        cairo_scale(cr, 1 / r.ratio, 1 / r.ratio);
+        cairo_set_source_surface(cr, s, 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+        cairo_paint(cr);
+        cairo_surface_destroy(s);
+    });
+    return out;
+}
+
+QImage CoverFlattener::shadow(QSizeF size, double ratio) {
+    const double w = size.width(), h = size.height();
+    return cairoImage(QSizeF(w + 2 * kMargin, h + 2 * kMargin), ratio, [&](cairo_t* cr) {
+        draw::translate(cr, kMargin, kMargin);
+        drawShadow(cr, {0, 0, w, h}, Color{0, 0, 0, 1}, 9, 0, 0, [&](cairo_t* c) {
+            roundedRect(c, w, h, kCorner);
+            cairo_set_source_rgb(c, 0, 0, 0);
+            cairo_fill(c);
+        });
+    });
+}
+
+}  // namespace nolby

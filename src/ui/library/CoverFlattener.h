@@ -1,0 +1,78 @@
+#pragma once
+// Covers made once, off the main thread, for the shelf: each issue's cover drawn by its
+// painter into one image (clipped to its rounded corners), and beside it the cover as it
+// rests on the shelf (turned by its lean, over its two shadows), so a resting tile costs a
+// single blit per frame. Kept in a bounded cache, the ones used longest ago going first.
+
+#include "model/Notebook.h"
+#include "platform/Image.h"
+#include "platform/Scheduler.h"
+
+#include <QImage>
+#include <QPointF>
+#include <QSizeF>
+
+#include <functional>
+#include <list>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace nolby {
+
+struct FlatCover {
+    QImage cover;      // the cover at its size, rounded corners clipped
+    QImage rest;       // the cover leaning, with its shadows
+    QPointF restAt;    // where the resting image's top left lies from the cover's top left
+};
+
+class CoverFlattener {
+public:
+    static constexpr double kCorner = 2;     // the covers' corner radius
+    static constexpr double kMargin = 44;    // room around a resting cover for its shadow
+
+    struct Request {
+        Notebook notebook;
+        std::shared_ptr<const Image> art;  // the painting, or none for the placeholder
+        QSizeF size;
+        double ratio = 1;
+        bool dark = false;
+        double lean = 0;                   // degrees
+        // The cover with its "ON THE PRESS" mark at full strength (only `cover` is made): drawn
+        // over the plain cover at the pulse's strength, since the mark lies under the cover's
+        // upper layers and cannot simply be laid on top.
+        bool printing = false;
+    };
+
+    CoverFlattener(std::shared_ptr<Scheduler> scheduler, size_t capacity);
+    ~CoverFlattener();
+
+    // The flattened cover when it is made; else none, and its making starts (once), calling
+    // `ready` on the main thread when it is done.
+    std::shared_ptr<const FlatCover> get(const Request& request, const std::function<void()>& ready);
+    // Made here and now, on the calling thread.
+    static FlatCover flatten(const Request& request);
+
+    // The soft shadow of a cover of `size` (black, blurred): drawn under moving covers.
+    static QImage shadow(QSizeF size, double ratio);
+
+    size_t cached() const { return order_.size(); }
+    size_t making() const { return making_.size(); }
+
+private:
+    static std::string key(const Request& r);
+    void store(const std::string& key, std::shared_ptr<const FlatCover> flat, std::shared_ptr<const Image> art);
+
+    struct Entry {
+        std::shared_ptr<const FlatCover> flat;
+        std::shared_ptr<const Image> art;  // kept, so its address cannot be reused by another picture
+    };
+    std::shared_ptr<Scheduler> scheduler_;
+    size_t capacity_;
+    std::list<std::string> order_;  // most recent first
+    std::map<std::string, std::pair<Entry, std::list<std::string>::iterator>> entries_;
+    std::map<std::string, std::vector<std::function<void()>>> making_;
+    std::shared_ptr<CoverFlattener*> self_;  // cleared on destruction: late results are dropped
+};
+
+}  // namespace nolby

@@ -1,0 +1,176 @@
+#include "ui/library/Newsstand.h"
+
+#include "ink/Mag.h"
+#include "ink/mag/ChromeText.h"
+
+#include <QPushButton>
+#include <QResizeEvent>
+
+#include <algorithm>
+
+namespace nolby {
+
+namespace {
+
+constexpr int kBar = 52;          // the strip above the page that holds the search field
+constexpr int kSearchWidth = 240;
+
+}  // namespace
+
+Newsstand::Newsstand(Services services, Actions actions, QWidget* parent)
+    : QWidget(parent), services_(std::move(services)), actions_(std::move(actions)),
+      scheme_(services_.scheme ? services_.scheme : new ColorScheme(this)) {
+    setWindowTitle("Nolby");
+    table_ = new Table(scheme_, this);
+    shelf_ = new Shelf(services_.press, services_.scheduler, this);
+    search_ = new QLineEdit(this);
+    search_->setPlaceholderText("Search issues");
+    search_->setClearButtonEnabled(true);
+    search_->setFixedWidth(kSearchWidth);
+
+    // The covers already printed start loading before the grid asks for them.
+    if (services_.press && services_.library)
+        for (const Notebook& n : services_.library->notebooks.get())
+            if (services_.press->printed().count(n.id)) services_.press->image(n.id, Press::kSmall);
+
+    connect(search_, &QLineEdit::textChanged, this, [this] { refresh(); });
+    connect(shelf_, &Shelf::open, this, [this](const Notebook& n) {
+        if (actions_.open) actions_.open(n);
+    });
+    connect(shelf_, &Shelf::openInWindow, this, [this](const Notebook& n) {
+        if (actions_.openInWindow) actions_.openInWindow(n);
+    });
+    connect(shelf_, &Shelf::remove, this, [this](const Notebook& n) { confirmDelete(n); });
+    connect(shelf_->band(), &AskBand::begin, this, [this] { start(); });
+    connect(shelf_->band(), &AskBand::chose, this, [this](const QString& question) {
+        questionField()->setPlainText(question);
+        start();
+    });
+    connect(scheme_, &ColorScheme::changed, this, [this] { applyScheme(); });
+    if (services_.library) {
+        QPointer<Newsstand> self(this);
+        libraryWatch_ = services_.library->notebooks.observe([self] {
+            if (self) self->refresh();
+        });
+    }
+    shelf_->band()->setToday(services_.today);
+    applyScheme();
+    refresh();
+}
+
+int64_t Newsstand::nextIssue() const {
+    int64_t highest = 0;
+    if (services_.library)
+        for (const Notebook& n : services_.library->issues())
+            if (n.issue) highest = std::max(highest, *n.issue);
+    return highest + 1;
+}
+
+std::string Newsstand::displayTitle(const Notebook& n) { return n.title.empty() ? "Untitled" : n.title; }
+
+std::vector<Notebook> Newsstand::shown() const {
+    std::vector<Notebook> all = services_.library ? services_.library->issues() : std::vector<Notebook>{};
+    QString text = search_->text();
+    // Spaces and tabs around the text do not count; line breaks would.
+    while (!text.isEmpty() && (text.front() == ' ' || text.front() == '\t')) text.remove(0, 1);
+    while (!text.isEmpty() && (text.back() == ' ' || text.back() == '\t')) text.chop(1);
+    if (text.isEmpty()) return all;
+    std::vector<Notebook> out;
+    for (const Notebook& n : all)
+        if (QString::fromStdString(displayTitle(n)).contains(text, Qt::CaseInsensitive)) out.push_back(n);
+    return out;
+}
+
+std::string Newsstand::countText() const {
+    const size_t all = services_.library ? services_.library->issues().size() : 0;
+    if (search_->text().isEmpty()) return std::to_string(all);
+    return std::to_string(shown().size()) + " OF " + std::to_string(all);
+}
+
+std::string Newsstand::replyLine() const {
+    const int64_t n = services_.repliesThisMonth ? services_.repliesThisMonth() : 0;
+    if (n < 1) return "NOLBY PRESS";
+    return std::to_string(n) + (n == 1 ? " REPLY THIS MONTH" : " REPLIES THIS MONTH");
+}
+
+std::string Newsstand::dateline() const {
+    return "NO. " + chrome::zeroPadded(std::max<int64_t>(nextIssue(), 1), 3) + "  \u2022  " +
+           Mag::quarter(ReferenceClock::toSys(services_.today()));
+}
+
+void Newsstand::start() {
+    const std::string question = questionField()->toPlainText().trimmed().toStdString();
+    questionField()->clear();
+    if (actions_.begin) actions_.begin(question);
+}
+
+void Newsstand::ask() {
+    questionField()->setFocus(Qt::OtherFocusReason);
+}
+
+void Newsstand::refresh() {
+    Shelf::Texts texts;
+    texts.dateline = dateline();
+    texts.count = countText();
+    texts.replies = replyLine();
+    texts.any = services_.library && !services_.library->issues().empty();
+    shelf_->band()->setIssue(nextIssue());
+    shelf_->setIssues(shown(), std::move(texts));
+}
+
+void Newsstand::confirmDelete(const Notebook& notebook) {
+    if (alert_) alert_->close();
+    auto* box = new QMessageBox(this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setIcon(QMessageBox::Warning);
+    box->setText(QString::fromStdString("Delete \u201C" + displayTitle(notebook) + "\u201D?"));
+    box->setInformativeText("Its pages and the tutor's notes go with it.");
+    QPushButton* remove = box->addButton("Delete", QMessageBox::DestructiveRole);
+    box->addButton(QMessageBox::Cancel);
+    box->setDefaultButton(QMessageBox::Cancel);
+    const Uuid id = notebook.id;
+    connect(box, &QMessageBox::finished, this, [this, box, remove, id] {
+        if (box->clickedButton() == remove && services_.library) services_.library->remove(id);
+    });
+    alert_ = box;
+    box->open();
+}
+
+void Newsstand::setScheme(std::optional<ColorScheme::Scheme> scheme) {
+    forced_ = scheme;
+    applyScheme();
+}
+
+ColorScheme::Scheme Newsstand::scheme() const { return forced_ ? *forced_ : scheme_->scheme(); }
+
+void Newsstand::applyScheme() {
+    const bool dark = scheme() == ColorScheme::Scheme::dark;
+    table_->setForced(scheme());
+    shelf_->setDark(dark);
+    // The search field sits on the desk like a toolbar's: a soft rounded well in the print colour.
+    search_->setStyleSheet(dark ? "QLineEdit { border: 1px solid rgba(250,248,242,0.18); border-radius: 9px;"
+                                  " padding: 4px 10px; background: rgba(250,248,242,0.07); color: #FAF8F2; }"
+                                : "QLineEdit { border: 1px solid rgba(10,10,12,0.16); border-radius: 9px;"
+                                  " padding: 4px 10px; background: rgba(255,255,255,0.55); color: #0A0A0C; }");
+}
+
+void Newsstand::resizeEvent(QResizeEvent*) {
+    table_->setGeometry(rect());
+    search_->move(width() - kSearchWidth - 16, (kBar - search_->height()) / 2);
+    shelf_->setGeometry(0, kBar, width(), std::max(0, height() - kBar));
+}
+
+void Newsstand::showEvent(QShowEvent*) {
+    ask();
+    if (ensured_ || !services_.press || !services_.library) return;
+    ensured_ = true;
+    // Once shown, every issue is offered to the press, after the first frame.
+    QPointer<Newsstand> self(this);
+    if (services_.scheduler)
+        services_.scheduler->post([self] {
+            if (!self) return;
+            for (const Notebook& n : self->services_.library->issues()) self->services_.press->ensure(n);
+        });
+}
+
+}  // namespace nolby

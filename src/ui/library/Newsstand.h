@@ -1,0 +1,109 @@
+#pragma once
+// The shelf: the desk window's home screen. Every issue as a magazine cover in a lazy grid
+// under the nameplate and the ask band, searchable by title, each opened with a click (or in
+// a window of its own, or deleted, from its menu); a question typed in the band begins a new
+// issue. What opening and beginning do is the application's: the shelf only calls back.
+
+#include "model/Library.h"
+#include "model/Notebook.h"
+#include "model/Press.h"
+#include "platform/Date.h"
+#include "platform/Scheduler.h"
+#include "ui/library/ColorScheme.h"
+#include "ui/library/Shelf.h"
+#include "ui/library/Table.h"
+
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace nolby {
+
+class Newsstand : public QWidget {
+    Q_OBJECT
+public:
+    // What the shelf asks of the application.
+    struct Actions {
+        std::function<void(const Notebook&)> open;          // open the issue in the desk
+        std::function<void(const Notebook&)> openInWindow;  // open it in a window of its own
+        std::function<void(const std::string&)> begin;      // a new issue with this question (maybe "")
+    };
+    // What it reads.
+    struct Services {
+        std::shared_ptr<Library> library;
+        std::shared_ptr<Press> press;
+        std::shared_ptr<Scheduler> scheduler;
+        // The tutor's replies this month (the spend counter's turns); none: no count shown.
+        std::function<int64_t()> repliesThisMonth;
+        // Today, for datelines and the day's starter questions.
+        std::function<Date()> today = [] { return ReferenceClock::now(); };
+        // Light or dark; none: the desktop's preference through a scheme of the shelf's own.
+        ColorScheme* scheme = nullptr;
+    };
+
+    Newsstand(Services services, Actions actions, QWidget* parent = nullptr);
+
+    // One more than the highest issue number (issues without one ignored); 1 when none has one.
+    int64_t nextIssue() const;
+    // The issues the grid shows: all of them, or those whose title (or "Untitled") holds the
+    // search text, ignoring case; spaces and tabs around the search text do not count.
+    std::vector<Notebook> shown() const;
+    // Begins a new issue with the question trimmed of white space and line breaks, and
+    // empties the field. An empty question begins one too.
+    void start();
+    // Puts the keyboard focus in the question field (the desk's New Issue command).
+    void ask();
+
+    // The header's count: "12", or "7 OF 12" while the search field holds any text.
+    std::string countText() const;
+    // "12 REPLIES THIS MONTH", "1 REPLY THIS MONTH", or "NOLBY PRESS" without replies.
+    std::string replyLine() const;
+    // "NO. 008  •  Q4 2026"
+    std::string dateline() const;
+    // The title, or "Untitled".
+    static std::string displayTitle(const Notebook& notebook);
+
+    // Asks whether to delete the issue ("Delete “X”?"); Delete removes it from the library.
+    void confirmDelete(const Notebook& notebook);
+    QMessageBox* deleteAlert() const { return alert_; }
+
+    // Forces light or dark (screenshots, tests); none follows the desktop again.
+    void setScheme(std::optional<ColorScheme::Scheme> scheme);
+    ColorScheme::Scheme scheme() const;
+
+    QLineEdit* searchField() const { return search_; }
+    QuestionField* questionField() const { return shelf_->band()->field(); }
+    AskBand* askBand() const { return shelf_->band(); }
+    Shelf* shelf() const { return shelf_; }
+
+    // Reads the library, the search and the counters again.
+    void refresh();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void applyScheme();
+
+    Services services_;
+    Actions actions_;
+    ColorScheme* scheme_;
+    std::optional<ColorScheme::Scheme> forced_;
+    QLineEdit* search_;
+    Shelf* shelf_;
+    QPointer<QMessageBox> alert_;
+    Subscription libraryWatch_;
+    Table* table_;
+    bool ensured_ = false;
+};
+
+}  // namespace nolby
