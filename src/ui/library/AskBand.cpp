@@ -374,20 +374,17 @@ void AskBand::stepResolve(size_t next) {
 void AskBand::paintEvent(QPaintEvent*) {
     const std::string header = contentsHeader();
     const double ratio = devicePixelRatioF();
-    if (image_.isNull() || drawnSize_ != size() || drawnResolve_ != resolve_ || drawnHeader_ != header ||
-        image_.devicePixelRatio() != ratio) {
-        const Geometry g = geometry(width());
-        const double W = width(), H = height();
+    const Geometry g = geometry(width());
+    const double W = width(), H = height();
+    // The headline's strip: redrawn at each step of its resolve, the rest of the band kept.
+    const QRectF strip(0, g.headline.top(), std::max(g.contents.left() - kGap / 2, 1.0), kHeadline);
+    if (image_.isNull() || drawnSize_ != size() || drawnHeader_ != header || image_.devicePixelRatio() != ratio) {
         image_ = cairoImage(size(), ratio, [&](cairo_t* cr) {
             roundedRect(cr, QRectF(0, 0, W, H), kCorner);
             cairo_clip(cr);
             draw::setColor(cr, Mag::black);
             cairo_paint(cr);
             PixelStair{9, 9}.draw(cr, {0, 0, W, kStair});
-
-            const PixelText headline{"Learn anything.", 50, resolve_, 620, Color{1, 1, 1, 1}, 1};
-            const Size hs = headline.measure();
-            headline.draw(cr, {g.headline.left(), g.headline.top() + (kHeadline - hs.height) / 2});
 
             const chrome::Block desc = description(g.description.width());
             for (size_t i = 0; i < desc.lines.size(); ++i)
@@ -408,11 +405,25 @@ void AskBand::paintEvent(QPaintEvent*) {
             Grain{0.25}.draw(cr, {0, 0, W, H});
         });
         drawnSize_ = size();
-        drawnResolve_ = resolve_;
         drawnHeader_ = header;
+        drawnResolve_ = 0;
+    }
+    if (headline_.isNull() || drawnResolve_ != resolve_) {
+        headline_ = cairoImage(strip.size(), ratio, [&](cairo_t* cr) {
+            draw::translate(cr, 0, -strip.top());
+            draw::clipRect(cr, {strip.left(), strip.top(), strip.width(), strip.height()});
+            draw::setColor(cr, Mag::black);
+            cairo_paint(cr);
+            const PixelText headline{"Learn anything.", 50, resolve_, 620, Color{1, 1, 1, 1}, 1};
+            const Size hs = headline.measure();
+            headline.draw(cr, {g.headline.left(), g.headline.top() + (kHeadline - hs.height) / 2});
+            Grain{0.25}.draw(cr, {0, 0, W, H});  // the band's own grain, in register with the rest
+        });
+        drawnResolve_ = resolve_;
     }
     QPainter p(this);
     p.drawImage(QPointF(0, 0), image_);
+    p.drawImage(strip.topLeft(), headline_);
 }
 
 }  // namespace nolby

@@ -143,7 +143,7 @@ private:
     std::vector<CoverLine*> lines_;
     double resolve_ = kResolve.front();
     Timer resolving_;
-    QImage image_;
+    QImage image_, headline_;
     QSize drawnSize_;
     double drawnResolve_ = 0;
     std::string drawnHeader_;

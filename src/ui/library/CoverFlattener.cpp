@@ -51,37 +51,63 @@ std::shared_ptr<const FlatCover> CoverFlattener::get(const Request& request, con
         order_.splice(order_.begin(), order_, found->second.second);
         return found->second.first.flat;
     }
-    auto& waiting = making_[k];
-    const bool started = !waiting.empty();
-    if (ready) waiting.push_back(ready);
-    else if (!started) waiting.push_back([] {});
-    if (started) return nullptr;
-    std::weak_ptr<CoverFlattener*> self = self_;
-    std::weak_ptr<Scheduler> scheduler = scheduler_;
-    scheduler_->background([self, scheduler, k, request] {
-        auto flat = std::make_shared<const FlatCover>(flatten(request));
-        if (auto s = scheduler.lock())
-            s->post([self, k, flat, art = request.art] {
-                auto owner = self.lock();
-                if (!owner || !*owner) return;
-                (*owner)->store(k, flat, art);
-            });
-    });
+    if (ready) waitingFor_[k].push_back(ready);
+    if (running_.count(k)) return nullptr;
+    Job& job = queued_[k];
+    job.request = request;
+    job.asked = frame_;
+    pump();
     return nullptr;
+}
+
+void CoverFlattener::beginFrame() { ++frame_; }
+
+void CoverFlattener::pump() {
+    while (running_.size() < kAtOnce && !queued_.empty()) {
+        auto latest = queued_.begin();
+        for (auto it = queued_.begin(); it != queued_.end();) {
+            // Not asked for by the last frame either: it has left the view.
+            if (it->second.asked + 1 < frame_) {
+                waitingFor_.erase(it->first);
+                it = queued_.erase(it);
+                continue;
+            }
+            if (latest == queued_.end() || it->second.asked > latest->second.asked) latest = it;
+            ++it;
+        }
+        if (queued_.empty() || latest == queued_.end()) return;
+        const std::string k = latest->first;
+        const Request request = std::move(latest->second.request);
+        queued_.erase(latest);
+        running_.insert(k);
+        std::weak_ptr<CoverFlattener*> self = self_;
+        std::weak_ptr<Scheduler> scheduler = scheduler_;
+        scheduler_->background([self, scheduler, k, request] {
+            auto flat = std::make_shared<const FlatCover>(flatten(request));
+            if (auto s = scheduler.lock())
+                s->post([self, k, flat, art = request.art] {
+                    auto owner = self.lock();
+                    if (!owner || !*owner) return;
+                    (*owner)->store(k, flat, art);
+                });
+        });
+    }
 }
 
 void CoverFlattener::store(const std::string& k, std::shared_ptr<const FlatCover> flat,
                            std::shared_ptr<const Image> art) {
+    running_.erase(k);
     order_.push_front(k);
     entries_[k] = {Entry{std::move(flat), std::move(art)}, order_.begin()};
     while (order_.size() > capacity_) {
         entries_.erase(order_.back());
         order_.pop_back();
     }
-    auto waiting = making_.extract(k);
+    auto waiting = waitingFor_.extract(k);
     if (!waiting.empty())
         for (auto& ready : waiting.mapped())
             if (ready) ready();
+    pump();
 }
 
 FlatCover CoverFlattener::flatten(const Request& r) {
@@ -98,14 +124,14 @@ FlatCover CoverFlattener::flatten(const Request& r) {
         cairo_clip(cr);
         cover.draw(cr, {w, h}, art);
     });
-    if (out.cover.isNull() || r.printing) return out;
+    if (out.cover.isNull()) return out;
 
     // At rest: the cover turned by its lean about its centre, over a soft and a tight shadow.
-    const QSizeF restSize(w + 2 * kMargin, h + 2 * kMargin);
-    out.restAt = QPointF(-kMargin, -kMargin);
+    const QSizeF restSize(w + 2 * kSideMargin, h + kTopMargin + kBottomMargin);
+    out.restAt = QPointF(-kSideMargin, -kTopMargin);
     const QImage& coverPixels = out.cover;
     out.rest = cairoImage(restSize, r.ratio, [&](cairo_t* cr) {
-        draw::translate(cr, kMargin + w / 2, kMargin + h / 2);
+        draw::translate(cr, kSideMargin + w / 2, kTopMargin + h / 2);
         draw::rotate(cr, r.lean * std::numbers::pi / 180);
         draw::translate(cr, -w / 2, -h / 2);
         auto shape = [&](cairo_t* c) {
@@ -113,8 +139,11 @@ FlatCover CoverFlattener::flatten(const Request& r) {
             cairo_set_source_rgb(c, 0, 0, 0);
             cairo_fill(c);
         };
-        drawShadow(cr, {0, 0, w, h}, Color{0, 0, 0, r.dark ? 0.55 : 0.22}, 7, 0, 14, shape);
-        drawShadow(cr, {0, 0, w, h}, Color{0, 0, 0, 0.12}, 0.75, 0.5, 1.5, shape);
+        // A marked cover is laid over the plain one at rest: it needs no shadows of its own.
+        if (!r.printing) {
+            drawShadow(cr, {0, 0, w, h}, Color{0, 0, 0, r.dark ? 0.55 : 0.22}, 7, 0, 14, shape);
+            drawShadow(cr, {0, 0, w, h}, Color{0, 0, 0, 0.12}, 0.75, 0.5, 1.5, shape);
+        }
         cairo_surface_t* s = surfaceOf(coverPixels);
         cairo_scale(cr, 1 / r.ratio, 1 / r.ratio);
         cairo_set_source_surface(cr, s, 0, 0);

@@ -15,6 +15,7 @@
 #include <functional>
 #include <list>
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 
@@ -29,7 +30,11 @@ struct FlatCover {
 class CoverFlattener {
 public:
     static constexpr double kCorner = 2;     // the covers' corner radius
-    static constexpr double kMargin = 44;    // room around a resting cover for its shadow
+    // Room around a resting cover for its lean and its soft shadow, which falls 14 points down
+    // with a spread of about 21: little above, more below.
+    static constexpr double kSideMargin = 28, kTopMargin = 12, kBottomMargin = 42;
+    // Room around a moving cover's shadow.
+    static constexpr double kMargin = 44;
 
     struct Request {
         Notebook notebook;
@@ -44,12 +49,19 @@ public:
         bool printing = false;
     };
 
+    // Covers made at once; the rest wait, the ones asked for most lately first, so the cores
+    // stay free for drawing frames and the covers in view come first.
+    static constexpr size_t kAtOnce = 2;
+
     CoverFlattener(std::shared_ptr<Scheduler> scheduler, size_t capacity);
     ~CoverFlattener();
 
-    // The flattened cover when it is made; else none, and its making starts (once), calling
-    // `ready` on the main thread when it is done.
+    // The flattened cover when it is made; else none, and its making is queued (once),
+    // `ready` being called on the main thread when it is done.
     std::shared_ptr<const FlatCover> get(const Request& request, const std::function<void()>& ready);
+    // A new frame begins: covers waiting that the last frame did not ask for again are
+    // dropped (they have left the view); a later request queues them anew.
+    void beginFrame();
     // Made here and now, on the calling thread.
     static FlatCover flatten(const Request& request);
 
@@ -57,11 +69,18 @@ public:
     static QImage shadow(QSizeF size, double ratio);
 
     size_t cached() const { return order_.size(); }
-    size_t making() const { return making_.size(); }
+    size_t waiting() const { return queued_.size(); }
+    size_t running() const { return running_.size(); }
 
 private:
     static std::string key(const Request& r);
+    void pump();
     void store(const std::string& key, std::shared_ptr<const FlatCover> flat, std::shared_ptr<const Image> art);
+
+    struct Job {
+        Request request;
+        uint64_t asked = 0;  // the frame that last asked for it
+    };
 
     struct Entry {
         std::shared_ptr<const FlatCover> flat;
@@ -71,7 +90,10 @@ private:
     size_t capacity_;
     std::list<std::string> order_;  // most recent first
     std::map<std::string, std::pair<Entry, std::list<std::string>::iterator>> entries_;
-    std::map<std::string, std::vector<std::function<void()>>> making_;
+    std::map<std::string, Job> queued_;
+    std::map<std::string, std::vector<std::function<void()>>> waitingFor_;  // queued or running
+    std::set<std::string> running_;
+    uint64_t frame_ = 0;
     std::shared_ptr<CoverFlattener*> self_;  // cleared on destruction: late results are dropped
 };
 

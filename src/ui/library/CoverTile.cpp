@@ -154,16 +154,19 @@ void CoverTile::paint(QPainter& p, const QRectF& rect, const Look& look) {
         p.restore();
         return;
     }
-    if (resting() && !changing) {
-        p.drawImage(rect.topLeft() + look.shown->restAt, look.shown->rest);
-        if (look.marked && look.mark > 0) {
-            p.save();
-            p.setRenderHint(QPainter::SmoothPixmapTransform);
-            p.setTransform(transform(rect), true);
-            p.setOpacity(std::min(look.mark, 1.0));
-            p.drawImage(QPointF(0, 0), look.marked->cover);
-            p.restore();
-        }
+    const bool fading = changing && !look.fresh && look.leaving && !look.leaving->rest.isNull();
+    if (resting() && (!changing || fading)) {
+        // At rest: blits only. A plain change of art lays the new cover over the old one at
+        // the change's progress; the press mark's cover is laid over at the pulse's strength.
+        const FlatCover& base = fading ? *look.leaving : *look.shown;
+        p.drawImage(rect.topLeft() + base.restAt, base.rest);
+        auto over = [&](const FlatCover& flat, double opacity) {
+            p.setOpacity(std::clamp(opacity, 0.0, 1.0));
+            p.drawImage(rect.topLeft() + flat.restAt, flat.rest);
+            p.setOpacity(1);
+        };
+        if (fading) over(*look.shown, look.progress);
+        if (look.marked && look.mark > 0 && !look.marked->rest.isNull()) over(*look.marked, look.mark);
         return;
     }
     paintMoving(p, rect, look, changing ? arriving(look) : look.shown->cover);

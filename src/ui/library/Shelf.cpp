@@ -307,6 +307,7 @@ void Shelf::paintTiles(QPainter& p, double now) {
     };
     const double top = verticalScrollBar()->value() - layout_.gridTop;
     const auto [first, last] = g.visible(top, top + viewport()->height(), shown_.size());
+    flattener_.beginFrame();
     for (size_t i = first; i < last; ++i) {
         const Notebook& n = shown_[i];
         CoverTile* t = tile(n.id);
