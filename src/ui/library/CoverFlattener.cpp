@@ -3,6 +3,7 @@
 #include "model/covers/IssueCover.h"
 #include "platform/Blur.h"
 #include "platform/Canvas.h"
+#include "platform/DayText.h"
 #include "platform/NumberText.h"
 #include "ui/CairoImage.h"
 
@@ -42,7 +43,8 @@ std::string CoverFlattener::key(const Request& r) {
     return r.notebook.id.string() + "|" + NumberText::shortest(referenceSeconds(r.notebook.updated)) + "|" +
            std::to_string(reinterpret_cast<uintptr_t>(r.art.get())) + "|" + NumberText::shortest(r.size.width()) +
            "x" + NumberText::shortest(r.size.height()) + "@" + NumberText::shortest(r.ratio) + "|" +
-           (r.dark ? "dark" : "light") + "|" + NumberText::shortest(r.lean) + (r.printing ? "|printing" : "");
+           (r.dark ? "dark" : "light") + "|" + NumberText::shortest(r.lean) + (r.printing ? "|printing" : "") + "|" +
+           std::to_string(DayText::dayOrdinal(DayText::localDay(r.today)));
 }
 
 std::shared_ptr<const FlatCover> CoverFlattener::get(const Request& request, const std::function<void()>& ready) {
@@ -114,7 +116,7 @@ FlatCover CoverFlattener::flatten(const Request& r) {
     FlatCover out;
     const double w = r.size.width(), h = r.size.height();
     if (!(w > 0) || !(h > 0)) return out;
-    IssueCover cover{r.notebook};
+    IssueCover cover{r.notebook, false, r.today};
     IssueCover::Art art;
     art.look.shown.cover = r.art;
     art.printing = r.printing;

@@ -5,6 +5,7 @@
 // single blit per frame. Kept in a bounded cache, the ones used longest ago going first.
 
 #include "model/Notebook.h"
+#include "platform/Date.h"
 #include "platform/Image.h"
 #include "platform/Scheduler.h"
 
@@ -43,6 +44,7 @@ public:
         double ratio = 1;
         bool dark = false;
         double lean = 0;                   // degrees
+        Date today = ReferenceClock::now(); // for the cover's line of facts ("1 page · today")
         // The cover with its "ON THE PRESS" mark at full strength (only `cover` is made): drawn
         // over the plain cover at the pulse's strength, since the mark lies under the cover's
         // upper layers and cannot simply be laid on top.

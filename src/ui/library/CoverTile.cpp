@@ -18,17 +18,7 @@ namespace nolby {
 
 namespace {
 
-constexpr double kPerspective = 0.6;
-constexpr double kPressScale = 0.965, kPressDegrees = 4, kPressPerspective = 0.5;
-
-// Turns `t` about the x or y axis, seen from `distance` points in front of the plane (what
-// QTransform::rotate does from Qt 6.5 on, where the distance can be given).
-void turn(QTransform& t, double degrees, Qt::Axis axis, double distance) {
-    const double a = degrees * std::numbers::pi / 180, c = std::cos(a), s = std::sin(a);
-    const QTransform r = axis == Qt::YAxis ? QTransform(c, 0, -s / distance, 0, 1, 0, 0, 0, 1)
-                                           : QTransform(1, 0, 0, 0, c, -s / distance, 0, 0, 1);
-    t = r * t;
-}
+constexpr double kTiltPerspective = 0.6;
 
 // A flattened cover's pixels as a cairo image to read from (the QImage keeps the memory).
 std::shared_ptr<const Image> imageOf(const QImage& q) {
@@ -38,6 +28,23 @@ std::shared_ptr<const Image> imageOf(const QImage& q) {
 }
 
 }  // namespace
+
+void turn(QTransform& t, double degrees, Qt::Axis axis, double distance) {
+    const double a = degrees * std::numbers::pi / 180, c = std::cos(a), s = std::sin(a);
+    const QTransform r = axis == Qt::YAxis ? QTransform(c, 0, -s / distance, 0, 1, 0, 0, 0, 1)
+                                           : QTransform(1, 0, 0, 0, c, -s / distance, 0, 0, 1);
+    t = r * t;
+}
+
+void CoverPress::apply(QTransform& t, double pressed, QSizeF size) {
+    if (pressed == 0) return;
+    const double k = 1 - (1 - kScale) * pressed;
+    t.scale(k, k);
+    const double norm = std::hypot(1.0, 0.4);
+    const double distance = std::max(size.width(), size.height()) / kPerspective;
+    turn(t, kDegrees * pressed / norm, Qt::XAxis, distance);
+    turn(t, -kDegrees * pressed * 0.4 / norm, Qt::YAxis, distance);
+}
 
 CoverTile::CoverTile(Notebook notebook) : notebook_(std::move(notebook)), lean_(lean(notebook_.id)) {}
 
@@ -87,18 +94,10 @@ bool CoverTile::resting() const {
 
 QTransform CoverTile::transform(const QRectF& rect) const {
     const double w = rect.width(), h = rect.height();
-    const double distance = std::max(w, h) / kPerspective;
-    const double press = push_.value;
+    const double distance = std::max(w, h) / kTiltPerspective;
     QTransform t;
     t.translate(rect.center().x(), rect.center().y());
-    // The cover press, outermost: a little smaller, turned in about the axis (1, −0.4, 0).
-    if (press != 0) {
-        t.scale(1 - (1 - kPressScale) * press, 1 - (1 - kPressScale) * press);
-        const double norm = std::hypot(1.0, 0.4);
-        const double pressDistance = std::max(w, h) / kPressPerspective;
-        turn(t, kPressDegrees * press / norm, Qt::XAxis, pressDistance);
-        turn(t, -kPressDegrees * press * 0.4 / norm, Qt::YAxis, pressDistance);
-    }
+    CoverPress::apply(t, push_.value, rect.size());  // the button's press, outermost
     const double l = lift_.value;
     t.rotate(lean_ * (1 - l));
     const double grow = 1 + (kGrow - 1) * l;

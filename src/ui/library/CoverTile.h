@@ -22,6 +22,19 @@
 
 namespace nolby {
 
+// The covers' button style: while pressed, a cover sinks to 0.965 of its size and turns in by
+// 4 degrees about the axis (1, −0.4, 0), seen in a perspective of 0.5.
+struct CoverPress {
+    static constexpr double kScale = 0.965, kDegrees = 4, kPerspective = 0.5;
+    // Applies the press, `pressed` of the way in (0...1), to a transform about the centre of a
+    // cover of `size` (the transform's origin at that centre).
+    static void apply(QTransform& t, double pressed, QSizeF size);
+};
+
+// Turns `t` about the x or y axis as seen from `distance` points in front of the plane (what
+// QTransform::rotate does from Qt 6.5 on, where the distance can be given).
+void turn(QTransform& t, double degrees, Qt::Axis axis, double distance);
+
 class CoverTile {
 public:
     // The pointer's tilt runs over a cover 220 by 290 points, whatever its size.

@@ -54,6 +54,7 @@ Newsstand::Newsstand(Services services, Actions actions, QWidget* parent)
         });
     }
     shelf_->band()->setToday(services_.today);
+    shelf_->setToday(services_.today);
     applyScheme();
     refresh();
 }

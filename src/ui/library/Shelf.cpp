@@ -83,6 +83,12 @@ void Shelf::setDark(bool dark) {
     viewport()->update();
 }
 
+void Shelf::setToday(std::function<Date()> today) {
+    if (!today) return;
+    today_ = std::move(today);
+    viewport()->update();
+}
+
 ShelfGrid Shelf::grid() const { return ShelfGrid::fit(layout_.width); }
 
 QRectF Shelf::coverOnPage(size_t index) const {
@@ -308,6 +314,7 @@ void Shelf::paintTiles(QPainter& p, double now) {
     const double top = verticalScrollBar()->value() - layout_.gridTop;
     const auto [first, last] = g.visible(top, top + viewport()->height(), shown_.size());
     flattener_.beginFrame();
+    const Date today = today_();
     for (size_t i = first; i < last; ++i) {
         const Notebook& n = shown_[i];
         CoverTile* t = tile(n.id);
@@ -316,7 +323,7 @@ void Shelf::paintTiles(QPainter& p, double now) {
         const CoverBand::Look band = t->band.look(*press_, n.id, now);
         const bool printing = press_ && !band.shown.cover && press_->printing().count(n.id);
         auto flat = [&](std::shared_ptr<const Image> art, bool marked = false) {
-            return flattener_.get({n, std::move(art), size, ratio, dark_, CoverTile::lean(n.id), marked}, ready);
+            return flattener_.get({n, std::move(art), size, ratio, dark_, CoverTile::lean(n.id), today, marked}, ready);
         };
         CoverTile::Look look;
         look.shown = flat(band.shown.cover);

@@ -17,6 +17,8 @@
 #include <QImage>
 #include <QTimer>
 
+#include <functional>
+
 #include <map>
 #include <memory>
 #include <optional>
@@ -46,6 +48,8 @@ public:
 
     void setIssues(std::vector<Notebook> shown, Texts texts);
     void setDark(bool dark);
+    // Today, for the covers' lines of facts.
+    void setToday(std::function<Date()> today);
     bool dark() const { return dark_; }
 
     AskBand* band() const { return band_; }
@@ -108,6 +112,7 @@ private:
     std::map<Uuid, size_t> index_;
     Texts texts_;
     bool dark_ = false;
+    std::function<Date()> today_ = [] { return ReferenceClock::now(); };
     Layout layout_;
     std::map<Uuid, std::unique_ptr<CoverTile>> tiles_;
     std::map<Uuid, std::pair<std::string, QImage>> labels_;

@@ -10,6 +10,7 @@
 
 #include <QAbstractButton>
 #include <QKeyEvent>
+#include <QLineF>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
@@ -318,6 +319,18 @@ TEST(Shelf, HoverTiltsTheCoverAndLeavingLetsItRest) {
     d.stand->grab();  // drawn through its projective transform
     QTest::mouseMove(shelf->viewport(), QPoint(1, 1));
     run(d, tile, 2);
+    EXPECT_TRUE(tile->resting());
+
+    // Pressed, the cover sinks to 0.965 of its size (and turns in a little).
+    const QRectF at(0, 0, cover.width(), cover.height());
+    tile->press(true);
+    run(d, tile, 1);
+    const QTransform t = tile->transform(at);
+    const QLineF across(t.map(QPointF(0, at.height() / 2)), t.map(QPointF(at.width(), at.height() / 2)));
+    EXPECT_LT(across.length(), cover.width() * 0.99);  // whatever the cover's lean
+    EXPECT_GT(across.length(), cover.width() * 0.94);
+    tile->press(false);
+    run(d, tile, 1);
     EXPECT_TRUE(tile->resting());
 }
 
