@@ -22,6 +22,7 @@
 #include "ink/blocks/Blocks.h"
 #include "model/InkCache.h"
 #include "model/InkRaster.h"
+#include "model/NotebookStage.h"
 #include "model/Notebook.h"
 #include "model/Scribe.h"
 #include "platform/Clock.h"
@@ -280,6 +281,8 @@ public:
     const std::shared_ptr<InkRaster> raster;
     const std::shared_ptr<Voice> voice;
     std::shared_ptr<TutorLink> session;  // set once, at the end of make()
+    // What the page stages read of this model: hand out NotebookStage::handle(shared_from_this(), stage).
+    NotebookStage stage{*this};
 
     // ---- Plain state ----
 
