@@ -4,24 +4,68 @@
 // implements it and the app hands the model a maker for it. Until then, and in tests, the
 // stand-in below takes its place.
 
+#include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace nolby {
 
-// Where the next block of a running reply goes: its page and its top on that page.
+class NotebookModel;
+
+// Where the next block of a running reply goes: its page and its top on that page, and
+// whether it goes exactly there with the page's later content pushed down (insert mode).
+// The placing itself is the tutor's: the operations below are defined in tutor/Placer.cpp.
 struct Placer {
     int page = 0;
     double y = 0;
+    bool inserting = false;
+
+    // Where a placement put a block: its page and top, and the page it moved away from when
+    // it had to move on (the first one only).
+    struct Spot {
+        int page = 0;
+        double y = 0;
+        std::optional<int> left;
+        bool operator==(const Spot&) const = default;
+    };
+
+    // The placer of a turn answering writing on `page` that ends at `after` (none: the turn
+    // has no new writing); `insert` asks to answer just below it, pushing later content down.
+    static Placer make(NotebookModel& model, int page, std::optional<double> after, bool insert);
+    // Reserves room for a block of `height` points; a keep-with-next block also wants room
+    // for what follows it.
+    Spot place(NotebookModel& model, double height, bool keepWithNext);
+
+    // The page's ink spans (top − 6, bottom + 6), by top.
+    static std::vector<std::pair<double, double>> spans(NotebookModel& model, int page);
+    // The free height below `from` on the page, up to the next ink or the bottom line.
+    static double freeRun(NotebookModel& model, int page, double from);
+
     bool operator==(const Placer&) const = default;
+
+private:
+    void advance(NotebookModel& model);
 };
 
-// The state of a running turn that page flow reaches into: page flow and the open gap move
-// the placer along with the content they move. The tutor's own turn state derives from it.
+// The state of a running turn: page flow and the open gap move its placer along with the
+// content they move; the reply side fills in the rest as lines arrive.
 class TurnState {
 public:
     virtual ~TurnState() = default;
     Placer placer;
+    int64_t turn = 0;  // the turn's number: the index its record takes in the notebook's turns
+    // How the tutor read the learner's writing.
+    struct Read {
+        std::string text, kind;
+        bool operator==(const Read&) const = default;
+    } read;
+    std::vector<std::string> reply;  // what the tutor wrote, one entry per block or note
+    bool waited = false;             // the tutor asked to wait
+    bool placedAny = false;          // a block or mark was placed
+    std::vector<std::string> verdicts;  // the marks' verdicts, in arrival order
 };
 
 class TutorLink {

@@ -1,0 +1,77 @@
+// The painting of a sketch block: asked for when the block is placed, and written in over
+// its wet-paper placeholder when it lands, wherever page flow has moved the block since.
+#include "tutor/TutorSession.h"
+
+#include "platform/AtomicFile.h"
+#include "tutor/Painter.h"
+
+namespace nolby {
+
+void TutorSession::paint(const J& o, const BlockItem& item, int page, double width, double height) {
+    std::shared_ptr<NotebookModel> model = model_.lock();
+    if (!model) return;
+    Press::Paint painter = services_.paint;
+    if (!painter && services_.gateway) painter = Painter::forPress(services_.gateway);
+    if (!painter) return;
+    ++paintings_;
+    // The painting keeps its notebook open until it lands, so it is written in and saved.
+    std::shared_ptr<TutorSession> self = shared_from_this();
+    const Uuid id = item.id;
+    painter("painting", o.str("prompt", ""), Painter::aspect(width, height), std::nullopt,
+            [self, model, id](std::optional<Press::Bytes> picture) {
+                // Whatever thread the painter answers on, the notebook changes on the main one.
+                self->services_.scheduler->post([self, model, id, picture = std::move(picture)]() mutable {
+                    self->landed(model, id, std::move(picture));
+                });
+            });
+}
+
+namespace {
+
+// Whether the store still keeps the notebook (a deleted one must not come back).
+bool kept(const std::shared_ptr<Library>& library, const Uuid& notebook) {
+    return library && library->notebook(notebook).has_value();
+}
+
+}  // namespace
+
+void TutorSession::landed(const std::shared_ptr<NotebookModel>& model, const Uuid& id,
+                          std::optional<std::vector<uint8_t>> picture) {
+    const std::shared_ptr<Library> library = services_.library;
+    if (!picture || !kept(library, model->nb->id)) {
+        --paintings_;
+        return;
+    }
+    const std::string name = id.string() + ".png";
+    const std::filesystem::path file = library->sketches / name;
+    std::shared_ptr<TutorSession> self = shared_from_this();
+    // Whitening and encoding a painting is slow work: it runs in the background.
+    services_.scheduler->background([self, model, id, name, file, picture = std::move(*picture)] {
+        const std::vector<uint8_t> png = Painter::whitened(picture);
+        // A file that cannot be written still names the painting: the block keeps its placeholder.
+        AtomicFile::write(file, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
+        self->services_.scheduler->post([self, model, id, name] {
+            --self->paintings_;
+            NotebookModel& m = *model;
+            if (!kept(self->services_.library, m.nb->id)) return;
+            for (int p = 0; p < static_cast<int>(m.nb->pages.size()); ++p) {
+                const std::vector<PageItem>& items = m.nb->pages[p].items;
+                auto it = std::find_if(items.begin(), items.end(), [&](const PageItem& item) { return item.id() == id; });
+                if (it == items.end()) continue;
+                const BlockItem* found = it->block();
+                if (!found) return;
+                BlockItem block = *found;
+                block.image = name;
+                const size_t index = static_cast<size_t>(it - items.begin());
+                m.mutate(p, false, [&](std::vector<PageItem>& all) { all[index] = block; });
+                std::vector<InkOpRef> ops = m.entry(PageItem(block)).ops;
+                // Only the painting, the last operation, is revealed; the caption stays written.
+                const int from = std::max(static_cast<int>(ops.size()) - 1, 0);
+                m.scribe->enqueue(m.nb->pages[p].id, id, std::move(ops), from, true);
+                return;
+            }
+        });
+    });
+}
+
+}  // namespace nolby
