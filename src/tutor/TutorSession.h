@@ -140,8 +140,11 @@ public:
     // the first of the turn) and of the block.
     static double breath(const std::optional<std::string>& after, const std::string& before);
 
-private:
+    // The state of one turn (the turn state the model sees, and what the driver and the reply
+    // side keep while it runs); defined in TutorSessionRun.h.
     struct Run;
+
+private:
 
     // Turn start and end.
     void begin();
