@@ -23,11 +23,14 @@ std::vector<InkOpRef> NoteCanvas::ops() const {
     return InkCache::build(PageItem(std::move(t)), Geo{}, Ink::ink);
 }
 
-void NoteCanvas::draw(cairo_t* cr, double ox, double s) const {
+void NoteCanvas::draw(cairo_t* cr, double ox, double s) const { draw(cr, ops(), ox, s); }
+
+void NoteCanvas::draw(cairo_t* cr, const std::vector<InkOpRef>& ops, double ox, double s) {
     if (!cr) return;
     draw::Saved saved(cr);
     if (!draw::translate(cr, ox, 0) || !draw::scale(cr, s, s)) return;
-    for (const InkOpRef& op : ops()) op->draw(cr, 1);
+    for (const InkOpRef& op : ops)
+        if (op) op->draw(cr, 1);
 }
 
 }  // namespace nolby

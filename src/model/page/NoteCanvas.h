@@ -22,6 +22,8 @@ struct NoteCanvas {
     std::vector<InkOpRef> ops() const;
     // Draws the note's operations whole, page point (0, 0) at (ox, 0), s view points a point.
     void draw(cairo_t* cr, double ox, double s) const;
+    // Draws operations laid out before (ops()) the same way.
+    static void draw(cairo_t* cr, const std::vector<InkOpRef>& ops, double ox, double s);
 
     bool operator==(const NoteCanvas&) const = default;
 };
