@@ -99,7 +99,7 @@ public:
     };
     const std::optional<Anchor>& anchor() const { return anchor_; }
     // Paintings asked for and not yet landed or given up.
-    int paintings() const { return paintings_; }
+    int paintings() const { return static_cast<int>(painting_.size()); }
 
     // ---- The system texts (TutorSessionPrompts.cpp) ----
 
@@ -182,7 +182,8 @@ private:
 
     // Paintings.
     void paint(const J& o, const BlockItem& item, int page, double width, double height);
-    void landed(const std::shared_ptr<NotebookModel>& model, const Uuid& id, std::optional<std::vector<uint8_t>> picture);
+    void landed(const Uuid& id, std::optional<std::vector<uint8_t>> picture);
+    void attach(const Uuid& id, const std::string& name);
 
     std::weak_ptr<NotebookModel> model_;
     Services services_;
@@ -199,7 +200,9 @@ private:
     std::optional<std::string> lastType_;
     bool placing_ = false;
     bool pumping_ = false;
-    int paintings_ = 0;
+    // The notebook each painting in flight keeps open until it lands, by block id. Only the
+    // main thread holds these: work in the background never holds the last reference.
+    std::map<Uuid, std::shared_ptr<NotebookModel>> painting_;
 };
 
 }  // namespace nolby

@@ -13,16 +13,18 @@ void TutorSession::paint(const J& o, const BlockItem& item, int page, double wid
     Press::Paint painter = services_.paint;
     if (!painter && services_.gateway) painter = Painter::forPress(services_.gateway);
     if (!painter) return;
-    ++paintings_;
     // The painting keeps its notebook open until it lands, so it is written in and saved.
-    std::shared_ptr<TutorSession> self = shared_from_this();
     const Uuid id = item.id;
+    painting_[id] = model;
+    std::weak_ptr<TutorSession> weak = weak_from_this();
+    std::weak_ptr<Scheduler> scheduler = services_.scheduler;
     painter("painting", o.str("prompt", ""), Painter::aspect(width, height), std::nullopt,
-            [self, model, id](std::optional<Press::Bytes> picture) {
+            [weak, scheduler, id](std::optional<Press::Bytes> picture) {
                 // Whatever thread the painter answers on, the notebook changes on the main one.
-                self->services_.scheduler->post([self, model, id, picture = std::move(picture)]() mutable {
-                    self->landed(model, id, std::move(picture));
-                });
+                if (std::shared_ptr<Scheduler> s = scheduler.lock())
+                    s->post([weak, id, picture = std::move(picture)]() mutable {
+                        if (std::shared_ptr<TutorSession> self = weak.lock()) self->landed(id, std::move(picture));
+                    });
             });
 }
 
@@ -35,43 +37,54 @@ bool kept(const std::shared_ptr<Library>& library, const Uuid& notebook) {
 
 }  // namespace
 
-void TutorSession::landed(const std::shared_ptr<NotebookModel>& model, const Uuid& id,
-                          std::optional<std::vector<uint8_t>> picture) {
+void TutorSession::landed(const Uuid& id, std::optional<std::vector<uint8_t>> picture) {
+    auto found = painting_.find(id);
+    if (found == painting_.end()) return;
     const std::shared_ptr<Library> library = services_.library;
-    if (!picture || !kept(library, model->nb->id)) {
-        --paintings_;
+    if (!picture || !kept(library, found->second->nb->id)) {
+        painting_.erase(found);
         return;
     }
     const std::string name = id.string() + ".png";
     const std::filesystem::path file = library->sketches / name;
-    std::shared_ptr<TutorSession> self = shared_from_this();
-    // Whitening and encoding a painting is slow work: it runs in the background.
-    services_.scheduler->background([self, model, id, name, file, picture = std::move(*picture)] {
+    std::weak_ptr<TutorSession> weak = weak_from_this();
+    std::weak_ptr<Scheduler> scheduler = services_.scheduler;
+    // Whitening and encoding a painting is slow work: it runs in the background, holding
+    // nothing of the notebook (the session is kept by the notebook it keeps open).
+    services_.scheduler->background([weak, scheduler, id, name, file, picture = std::move(*picture)] {
         const std::vector<uint8_t> png = Painter::whitened(picture);
         // A file that cannot be written still names the painting: the block keeps its placeholder.
         AtomicFile::write(file, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
-        self->services_.scheduler->post([self, model, id, name] {
-            --self->paintings_;
-            NotebookModel& m = *model;
-            if (!kept(self->services_.library, m.nb->id)) return;
-            for (int p = 0; p < static_cast<int>(m.nb->pages.size()); ++p) {
-                const std::vector<PageItem>& items = m.nb->pages[p].items;
-                auto it = std::find_if(items.begin(), items.end(), [&](const PageItem& item) { return item.id() == id; });
-                if (it == items.end()) continue;
-                const BlockItem* found = it->block();
-                if (!found) return;
-                BlockItem block = *found;
-                block.image = name;
-                const size_t index = static_cast<size_t>(it - items.begin());
-                m.mutate(p, false, [&](std::vector<PageItem>& all) { all[index] = block; });
-                std::vector<InkOpRef> ops = m.entry(PageItem(block)).ops;
-                // Only the painting, the last operation, is revealed; the caption stays written.
-                const int from = std::max(static_cast<int>(ops.size()) - 1, 0);
-                m.scribe->enqueue(m.nb->pages[p].id, id, std::move(ops), from, true);
-                return;
-            }
-        });
+        if (std::shared_ptr<Scheduler> s = scheduler.lock())
+            s->post([weak, id, name] {
+                if (std::shared_ptr<TutorSession> self = weak.lock()) self->attach(id, name);
+            });
     });
+}
+
+void TutorSession::attach(const Uuid& id, const std::string& name) {
+    auto found = painting_.find(id);
+    if (found == painting_.end()) return;
+    const std::shared_ptr<NotebookModel> model = std::move(found->second);
+    painting_.erase(found);
+    NotebookModel& m = *model;
+    if (!kept(services_.library, m.nb->id)) return;
+    for (int p = 0; p < static_cast<int>(m.nb->pages.size()); ++p) {
+        const std::vector<PageItem>& items = m.nb->pages[p].items;
+        auto it = std::find_if(items.begin(), items.end(), [&](const PageItem& item) { return item.id() == id; });
+        if (it == items.end()) continue;
+        const BlockItem* found = it->block();
+        if (!found) return;
+        BlockItem block = *found;
+        block.image = name;
+        const size_t index = static_cast<size_t>(it - items.begin());
+        m.mutate(p, false, [&](std::vector<PageItem>& all) { all[index] = block; });
+        std::vector<InkOpRef> ops = m.entry(PageItem(block)).ops;
+        // Only the painting, the last operation, is revealed; the caption stays written.
+        const int from = std::max(static_cast<int>(ops.size()) - 1, 0);
+        m.scribe->enqueue(m.nb->pages[p].id, id, std::move(ops), from, true);
+        return;
+    }
 }
 
 }  // namespace nolby
