@@ -19,8 +19,6 @@
 #include "platform/NumberText.h"
 #include "platform/Pict.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -170,15 +168,13 @@ int writeCommand(const Args& args) {
     plan.speed = *speed;
     plan.at = *at;
 
-    nlohmann::json parsed = nlohmann::json::parse(args[0], nullptr, false);
-    if (parsed.is_discarded() || !(parsed.is_object() || parsed.is_array())) {
-        std::fprintf(stderr, "nolby-ink: the reply must be a JSON block object or an array of them\n");
+    std::string error;
+    auto blocks = replyBlocks(args[0], error);
+    if (!blocks) {
+        std::fprintf(stderr, "nolby-ink: %s\n", error.c_str());
         return 2;
     }
-    if (parsed.is_object()) plan.blocks.emplace_back(parsed);
-    else
-        for (const auto& item : parsed)
-            if (item.is_object()) plan.blocks.emplace_back(item);
+    plan.blocks = std::move(*blocks);
     if (plan.blocks.empty()) {
         std::fprintf(stderr, "nolby-ink: the reply has no block objects\n");
         return 2;

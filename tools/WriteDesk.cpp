@@ -5,6 +5,8 @@
 #include "ink/blocks/Blocks.h"
 #include "model/page/PaperView.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cmath>
 
@@ -109,13 +111,24 @@ void WriteDesk::sync() {
     value_.update(*view_, env_);
 }
 
-std::vector<Uuid> WriteDesk::reply(const std::vector<J>& blocks, uint64_t seed) {
-    const Blocks layout{model->geo(), model->accent()};
-    const double top = model->notebook.pageH < 700 ? 76 : 104;
-    Scribe& writer = *model->writer;
-    writer.composing(true);
-    std::vector<Uuid> ids;
-    double y = top;
+std::optional<std::vector<J>> replyBlocks(const std::string& text, std::string& error) {
+    nlohmann::json parsed = nlohmann::json::parse(text, nullptr, false);
+    if (parsed.is_discarded() || !(parsed.is_object() || parsed.is_array())) {
+        error = "the reply must be a JSON block object or an array of them";
+        return std::nullopt;
+    }
+    std::vector<J> blocks;
+    if (parsed.is_object()) blocks.emplace_back(parsed);
+    else
+        for (const auto& item : parsed)
+            if (item.is_object()) blocks.emplace_back(item);
+    return blocks;
+}
+
+std::vector<LaidBlock> layDown(const std::vector<J>& blocks, const Geo& geo, Color accent, uint64_t seed) {
+    const Blocks layout{geo, accent};
+    std::vector<LaidBlock> out;
+    double y = geo.pageH < 700 ? 76 : 104;
     for (size_t i = 0; i < blocks.size(); ++i) {
         BlockItem b;
         b.json = blocks[i].line();
@@ -123,15 +136,24 @@ std::vector<Uuid> WriteDesk::reply(const std::vector<J>& blocks, uint64_t seed) 
         b.y = y;
         const Laid laid = layout.lay(blocks[i], b.seed);
         b.h = laid.height;
-        const PageItem item(b);
-        std::vector<InkOpRef> ops = laid.shifted(0, y).ops;
+        out.push_back({b, laid.shifted(0, y).ops});
+        y += laid.height + 12;
+    }
+    return out;
+}
+
+std::vector<Uuid> WriteDesk::reply(const std::vector<J>& blocks, uint64_t seed) {
+    Scribe& writer = *model->writer;
+    writer.composing(true);
+    std::vector<Uuid> ids;
+    for (LaidBlock& laid : layDown(blocks, model->geo(), model->accent(), seed)) {
+        const PageItem item(laid.item);
         model->notebook.pages.front().items.push_back(item);
-        model->cache.prime(item, ops, model->geo());
-        writer.enqueue(page(), b.id, std::move(ops), 0, false);
+        model->cache.prime(item, laid.ops, model->geo());
+        writer.enqueue(page(), laid.item.id, std::move(laid.ops), 0, false);
         writer.pump();
         sync();
-        ids.push_back(b.id);
-        y += laid.height + 12;
+        ids.push_back(laid.item.id);
     }
     writer.composing(false);
     return ids;

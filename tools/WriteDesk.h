@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,6 +45,19 @@ public:
     std::shared_ptr<InkRaster> raster() const override { return rasters; }
     std::vector<InkOpRef> ops(const PageItem& item) override { return cache.entry(item, geo(), accent()).ops; }
 };
+
+// A reply for the tools: one JSON block object or an array of them (items that are not
+// objects are skipped). None, with the reason in `error`, for text that is neither.
+std::optional<std::vector<J>> replyBlocks(const std::string& text, std::string& error);
+
+// A reply's blocks laid down a page, each under the one before, 12 points apart from the
+// page's top margin; block i takes seed `seed` + i. Each block's item (with its height) and
+// its operations in page coordinates.
+struct LaidBlock {
+    BlockItem item;
+    std::vector<InkOpRef> ops;
+};
+std::vector<LaidBlock> layDown(const std::vector<J>& blocks, const Geo& geo, Color accent, uint64_t seed);
 
 // A painting to try paintings with: a pizza on a wash of colour, its rim and cuts in dark
 // ink lines, on white paper.

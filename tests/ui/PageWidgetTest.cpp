@@ -119,7 +119,7 @@ TEST(PageScreenshot, MidWriting) {
     double y = 170;
     std::vector<BlockItem> reply;
     for (const char* line : {R"({"t":"h","text":"Eighths add like apples"})",
-                             R"({"t":"p","text":"Three eighths and one more eighth make ==four eighths==."})",
+                             R"({"t":"p","text":"Three eighths and one more eighth make **four eighths**."})",
                              R"({"t":"math","tex":"\\frac{3}{8} + \\frac{1}{8} = \\frac{4}{8} = \\frac{1}{2}"})"}) {
         const J block = *J::parse(line);
         BlockItem b;
