@@ -14,11 +14,13 @@ int figCommand(const Args& args);
 int blockCommand(const Args& args);
 int layersCommand(const Args& args);
 int paperCommand(const Args& args);
+int pageCommand(const Args& args);
 int bloomCommand(const Args& args);
 int libraryCommand(const Args& args);
 int notebookCommand(const Args& args);
 int coverCommand(const Args& args);
 int trimCommand(const Args& args);
 int writeCommand(const Args& args);
+int lessonCommand(const Args& args);
 
 }  // namespace nolby::tools

@@ -16,6 +16,10 @@
 //   nolby-ink paper [--title T] [--issue N] [--number N] [--side single|left|right] [--png OUT]
 //       draws a page's paper and print furniture at 2 pixels per point and prints the
 //       masthead, whether the page opens the issue (and its band's height) and the folio.
+//   nolby-ink page JSON [--title T] [--issue N] [--number N] [--side single|left|right] [--layers] [--png OUT]
+//       lays a reply's blocks down page N of a notebook and draws the page as its view shows
+//       it alone (view scale 1, 2 pixels per point, paper and furniture, ink through the page
+//       stage or, with --layers, from cached bitmaps); prints the paper, the page and its ops.
 //   nolby-ink bloom PNG [--seed N] --png OUT
 //       shows how a painting blooms: the painting, its ink lines, and the colour and rim
 //       sheets of every 4th stage and the last, on paper; prints the grid it used.
@@ -31,6 +35,9 @@
 //       and line of facts.
 //   nolby-ink trim IN OUT
 //       trims a painting's mat as the cover press does and prints the part kept.
+//   nolby-ink lesson [--notebook FILE] [--ask TEXT] [--turned] [--out DIR]
+//       runs one tutor turn headless (NOLBY_API, else a demo gateway of its own), writes it out,
+//       saves the notebook in the data folder DIR and draws its pages to DIR/page-N.png.
 
 #include "Commands.h"
 #include "Gallery.h"
@@ -67,6 +74,8 @@ const Command kCommands[] = {
     {"fig", figCommand, "fig ITEMS_JSON [--h H] [--seed N] [--page W] [--png OUT] [--t T]"},
     {"layers", layersCommand, "layers OUTDIR"},
     {"paper", paperCommand, "paper [--title T] [--issue N] [--number N] [--side single|left|right] [--png OUT]"},
+    {"page", pageCommand,
+     "page JSON [--title T] [--issue N] [--number N] [--side single|left|right] [--layers] [--png OUT]"},
     {"bloom", bloomCommand, "bloom PNG [--seed N] --png OUT"},
     {"library", libraryCommand, "library [--data DIR]   (numbers and saves issue-less notebooks, as the app does)"},
     {"notebook", notebookCommand,
@@ -74,6 +83,7 @@ const Command kCommands[] = {
     {"cover", coverCommand, "cover FILE --size WxH [--art IMG] [--printing] [--large] [--png OUT]"},
     {"trim", trimCommand, "trim IN OUT"},
     {"write", writeCommand, "write JSON [--speed S] [--painting PNG [--at T]] (--sheet OUT.png | --frames DIR [--fps N])"},
+    {"lesson", lessonCommand, "lesson [--notebook FILE] [--ask TEXT] [--turned] [--out DIR]"},
 };
 
 int usage() {
