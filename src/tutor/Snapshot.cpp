@@ -7,8 +7,12 @@
 #include "platform/Image.h"
 #include "platform/Pict.h"
 
+#include <png.h>
+#include <zlib.h>
+
 #include <algorithm>
 #include <cmath>
+#include <csetjmp>
 
 namespace nolby {
 
@@ -30,9 +34,57 @@ std::optional<Snapshot::Png> Snapshot::render(Size size, double scale, Color bac
     if (draw) draw(cr);
     cairo_destroy(cr);
     cairo_surface_flush(surface);
-    std::shared_ptr<const Image> image = Image::adopt(surface);
-    if (!image) return std::nullopt;
-    return Pict::encode(*image, Pict::png);
+    std::optional<Png> png = encode(surface);
+    cairo_surface_destroy(surface);
+    return png;
+}
+
+namespace {
+
+void append(png_structp png, png_bytep data, png_size_t length) {
+    auto* out = static_cast<Snapshot::Png*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
+
+void flushNothing(png_structp) {}
+
+}  // namespace
+
+std::optional<Snapshot::Png> Snapshot::encode(cairo_surface_t* surface) {
+    const int w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    if (!data || w <= 0 || h <= 0) return std::nullopt;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return std::nullopt;
+    }
+    Png out;
+    std::vector<uint8_t> row(size_t(w) * 3);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return std::nullopt;
+    }
+    png_set_write_fn(png, &out, append, flushNothing);
+    // The pictures are opaque: RGB, compressed for speed (they are made while a turn starts).
+    png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_compression_level(png, Z_BEST_SPEED);
+    png_write_info(png, info);
+    for (int y = 0; y < h; ++y) {
+        const auto* src = reinterpret_cast<const uint32_t*>(data + size_t(y) * stride);
+        for (int x = 0; x < w; ++x) {
+            row[size_t(x) * 3] = uint8_t(src[x] >> 16);
+            row[size_t(x) * 3 + 1] = uint8_t(src[x] >> 8);
+            row[size_t(x) * 3 + 2] = uint8_t(src[x]);
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
 }
 
 double Snapshot::pictureHeight(NotebookModel& model, int page) {

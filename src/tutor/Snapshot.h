@@ -33,6 +33,9 @@ public:
     static std::optional<Png> render(Size size, double scale, Color background,
                                      const std::function<void(cairo_t*)>& draw);
 
+    // An opaque bitmap as an RGB PNG.
+    static std::optional<Png> encode(cairo_surface_t* surface);
+
     // The page at up to `scale` pixels a point (never more than maxSide pixels on its longer
     // side): paper, its settled ink, and the note being typed when it is on this page.
     static std::optional<Png> page(NotebookModel& model, int page, double scale);

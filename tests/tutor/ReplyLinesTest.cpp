@@ -150,5 +150,20 @@ TEST(ReplyLines, AMarkOnlyOnAnUnknownIdPlacesNothing) {
     EXPECT_FALSE(rig.nb().pages[0].items[0].text()->turn);
 }
 
+
+TEST(ReplyLines, BadLinesAreDroppedOrReadWithDefaults) {
+    LinesRig rig;
+    const std::string deep = "{\"t\":\"p\",\"a\":" + std::string(5000, '[') + std::string(5000, ']') + "}";
+    rig.reply({"not json", R"([{"t":"p","text":"in an array"}])", R"({"t":"unknown","text":"x"})",
+               R"({"t":"p","text":"too big a height","h":1e999})", R"({"t":"fig","h":NaN})", deep,
+               "{" + std::string(1 << 20, 'a'), R"({"t":"p","text":"padded","pad":")" + std::string(1 << 20, 'x') + "\"}",
+               R"({"t":"step","n":"lots"})", R"({"t":"h","text":"Done"})"});
+    std::vector<std::string> texts;
+    for (const BlockItem& b : rig.blocks(0)) texts.push_back(J::parse(b.json)->str("text", ""));
+    EXPECT_EQ(texts, (std::vector<std::string>{"too big a height", "padded", "Done"}));
+    EXPECT_EQ(rig.nb().step, 1);
+    EXPECT_EQ(rig.nb().turns.size(), 1u);
+}
+
 }  // namespace
 }  // namespace nolby::test
