@@ -46,20 +46,27 @@ struct FigRig : TutorRig {
 };
 
 TEST(BlockWriting, AFigureThatAlmostFitsIsShrunkToFitAndOneThatDoesNotMovesOn) {
-    // "h" 50 on a 400-point page lays out about 200 points high; measure it first.
-    const std::string fig = R"({"t":"fig","h":50,"items":[{"k":"rect","x":10,"y":10,"w":80,"h":30}]})";
-    ModelRig measure;
-    measure.open(notebookOf({{}}));
-    const double h = Blocks{measure.model->geo(), measure.model->accent()}.lay(*J::parse(fig), 7).height;
-    ASSERT_GT(h, 100);
+    // "h" 50 on a 400-point page lays out about 190 points high; a caption does not shrink
+    // with the figure, so a long one keeps the shrunk figure taller than the room.
+    const std::string plain = R"({"t":"fig","h":50,"items":[{"k":"rect","x":10,"y":10,"w":80,"h":30}]})";
+    const std::string captioned = R"({"t":"fig","h":50,"items":[{"k":"rect","x":10,"y":10,"w":80,"h":30}],"caption":")" +
+                                  std::string("A caption long enough to run over several lines of the column, so that ") +
+                                  "it stays as tall as it was when the figure above it is shrunk to fit, and more besides: "
+                                  "it goes on, and on, for a good while yet, line after line after line.\"}";
     struct Case {
+        std::string fig;
         double share;  // of the figure's height that is free
         bool shrunk;
         int page;
     };
-    for (const Case c : {Case{0.8, true, 0}, Case{0.7, false, 1}, Case{1.2, false, 0}}) {
+    const Case cases[] = {{plain, 0.8, true, 0}, {plain, 0.7, false, 1}, {plain, 1.2, false, 0}, {captioned, 0.76, false, 1}};
+    for (const Case& c : cases) {
+        ModelRig measure;
+        measure.open(notebookOf({{}}));
+        const double h = Blocks{measure.model->geo(), measure.model->accent()}.lay(*J::parse(c.fig), 7).height;
+        ASSERT_GT(h, 100);
         FigRig rig(c.share * h);
-        rig.reply({fig});
+        rig.reply({c.fig});
         const int pages = static_cast<int>(rig.model->nb->pages.size());
         ASSERT_EQ(pages, c.page + 1) << c.share;
         const std::vector<BlockItem> figs = rig.blocks(c.page, "fig");
