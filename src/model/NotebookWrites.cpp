@@ -60,10 +60,11 @@ void NotebookWrites::keepOriginal(const std::filesystem::path& target, std::shar
 }
 
 void NotebookWrites::flush() {
-    for (auto& [target, s] : slots_) {
-        run(s);  // writes here what no job has taken yet
-        std::unique_lock lock(s->mutex);
-        s->idle.wait(lock, [&] { return !s->writing; });
+    for (auto& entry : slots_) {
+        const auto& slot = entry.second;
+        run(slot);  // writes here what no job has taken yet
+        std::unique_lock lock(slot->mutex);
+        slot->idle.wait(lock, [&] { return !slot->writing; });
     }
 }
 

@@ -7,28 +7,33 @@ namespace nolby {
 
 LoopScheduler::LoopScheduler(std::shared_ptr<const Clock> clock, int workers) : clock_(std::move(clock)) {
     if (!clock_) clock_ = SteadyClock::shared();
-    for (int i = 0; i < std::max(workers, 1); ++i) workers_.emplace_back([this] { work(); });
+    for (int i = 0; i < std::max(workers, 1); ++i) workers_.emplace_back([pool = pool_] { work(pool); });
 }
 
 LoopScheduler::~LoopScheduler() {
+    std::deque<Task> dropped;
     {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-        jobs_.clear();
+        std::lock_guard lock(pool_->mutex);
+        pool_->stopping = true;
+        dropped.swap(pool_->jobs);
     }
-    jobReady_.notify_all();
-    for (auto& t : workers_) t.join();
+    pool_->ready.notify_all();
+    dropped.clear();  // outside the lock: a dropped job may hold what it takes to destroy
+    for (auto& t : workers_) {
+        if (t.get_id() == std::this_thread::get_id()) t.detach();
+        else t.join();
+    }
 }
 
-void LoopScheduler::work() {
+void LoopScheduler::work(const std::shared_ptr<Pool>& pool) {
     for (;;) {
         Task task;
         {
-            std::unique_lock lock(mutex_);
-            jobReady_.wait(lock, [&] { return stopping_ || !jobs_.empty(); });
-            if (stopping_) return;
-            task = std::move(jobs_.front());
-            jobs_.pop_front();
+            std::unique_lock lock(pool->mutex);
+            pool->ready.wait(lock, [&] { return pool->stopping || !pool->jobs.empty(); });
+            if (pool->stopping) return;
+            task = std::move(pool->jobs.front());
+            pool->jobs.pop_front();
         }
         task();
     }
@@ -44,10 +49,11 @@ void LoopScheduler::post(Task task) {
 
 void LoopScheduler::background(Task task) {
     {
-        std::lock_guard lock(mutex_);
-        jobs_.push_back(std::move(task));
+        std::lock_guard lock(pool_->mutex);
+        if (pool_->stopping) return;
+        pool_->jobs.push_back(std::move(task));
     }
-    jobReady_.notify_one();
+    pool_->ready.notify_one();
 }
 
 Timer LoopScheduler::after(double seconds, Task task) { return schedule(seconds, 0, std::move(task)); }

@@ -140,17 +140,25 @@ private:
         std::shared_ptr<Timer::State> state;
     };
     Timer schedule(double seconds, double interval, Task task);
-    void work();
+
+    // The workers' queue lives apart from the scheduler, so a background job that drops the
+    // last hold on the scheduler (its destructor then runs on that worker) leaves the worker
+    // something to wake up to: it finds `stopping` and ends, detached.
+    struct Pool {
+        std::mutex mutex;
+        std::condition_variable ready;
+        std::deque<Task> jobs;
+        bool stopping = false;
+    };
+    static void work(const std::shared_ptr<Pool>& pool);
 
     std::shared_ptr<const Clock> clock_;
     std::mutex mutex_;
-    std::condition_variable wake_;     // the main loop
-    std::condition_variable jobReady_; // the workers
+    std::condition_variable wake_;  // the main loop
     std::deque<Task> posted_;
-    std::deque<Task> jobs_;
     std::vector<Entry> timers_;
     unsigned long long made_ = 0;
-    bool stopping_ = false;
+    std::shared_ptr<Pool> pool_ = std::make_shared<Pool>();
     std::vector<std::thread> workers_;
 };
 

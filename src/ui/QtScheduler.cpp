@@ -1,5 +1,6 @@
 #include "ui/QtScheduler.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QObject>
 #include <QThread>
@@ -28,7 +29,22 @@ QtScheduler::QtScheduler(std::shared_ptr<const Clock> clock)
 
 QtScheduler::~QtScheduler() {
     pool_->clear();
-    pool_->waitForDone();
+    if (QThread::currentThread() == main_->thread()) {
+        pool_->waitForDone();
+        return;
+    }
+    // The last hold went away in a background job (or another thread): the pool cannot wait
+    // for the job running this, and the main object belongs to the main thread, so both are
+    // handed to the main thread to end there (or, with no event loop left, let go).
+    QObject* main = main_.release();
+    QThreadPool* pool = pool_.release();
+    if (auto* app = QCoreApplication::instance()) {
+        QMetaObject::invokeMethod(app, [main, pool] {
+            pool->waitForDone();
+            delete pool;
+            delete main;
+        }, Qt::QueuedConnection);
+    }
 }
 
 void QtScheduler::post(Task task) {

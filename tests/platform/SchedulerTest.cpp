@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
 #include <string>
 
 using namespace nolby;
@@ -80,4 +83,22 @@ TEST(LoopScheduler, RunsPostsTimersAndBackgroundJobs) {
     EXPECT_TRUE(s.runUntil([&] { return posted == 1 && fired == 1; }, 5));
     EXPECT_EQ(fromWorker.load(), 1);
     EXPECT_FALSE(s.runUntil([] { return false; }, 0.01));
+}
+
+// A background job that outlives everyone else's hold on the scheduler ends it on its own
+// worker thread: the scheduler goes away without waiting on itself.
+TEST(LoopScheduler, ALastHoldDroppedByABackgroundJobEndsItCleanly) {
+    auto s = std::make_shared<LoopScheduler>();
+    std::atomic<bool> release{false}, ended{false};
+    std::weak_ptr<LoopScheduler> watch = s;
+    s->background([held = s, &release, &ended]() mutable {
+        while (!release) std::this_thread::yield();
+        held.reset();
+        ended = true;
+    });
+    s.reset();
+    release = true;
+    for (int i = 0; i < 5000 && !(ended && watch.expired()); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(ended.load());
+    EXPECT_TRUE(watch.expired());
 }

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <vector>
 
 using namespace nolby;
@@ -100,4 +102,19 @@ TEST(QtScheduler, GoingAwayWaitsForRunningWorkAndDropsTheRest) {
     EXPECT_EQ(done, 1);  // the running job finished before the scheduler went
     QCoreApplication::processEvents();
     EXPECT_FALSE(ran);  // work still waiting for the loop went with it
+}
+
+TEST(QtScheduler, ALastHoldDroppedByABackgroundJobEndsItOnTheMainThread) {
+    auto scheduler = std::make_shared<QtScheduler>();
+    std::weak_ptr<QtScheduler> watch = scheduler;
+    std::atomic<bool> release{false}, ended{false};
+    scheduler->background([held = scheduler, &release, &ended]() mutable {
+        while (!release) QThread::yieldCurrentThread();
+        held.reset();
+        ended = true;
+    });
+    scheduler.reset();
+    release = true;
+    EXPECT_TRUE(waitFor([&] { return ended && watch.expired(); }));
+    QCoreApplication::processEvents();  // the pool and its main object end here
 }
