@@ -25,7 +25,12 @@ int millisecondsCovering(double seconds) {
 
 QtScheduler::QtScheduler(std::shared_ptr<const Clock> clock)
     : clock_(clock ? std::move(clock) : SteadyClock::shared()), main_(std::make_unique<QObject>()),
-      pool_(std::make_unique<QThreadPool>()) {}
+      pool_(std::make_unique<QThreadPool>()) {
+    // Background work (decoding, flattening, laying out) must never take the core the main
+    // thread draws on: one core is left to it, and the workers run at low priority.
+    pool_->setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    pool_->setThreadPriority(QThread::LowPriority);
+}
 
 QtScheduler::~QtScheduler() {
     pool_->clear();
