@@ -134,9 +134,11 @@ public:
 
 private:
     // The text read, measured and broken into lines: what write() writes and lineCount() counts.
+    // `color` is the writer's: formulas are measured in the colour they will be drawn in
+    // (no measure depends on it), so drawing them reuses the measuring layout.
     std::vector<std::vector<Tok>> lay(const std::string& text, double width, double size, const Font& font,
-                                      bool marks, double indent, int indentLines, double spaceW);
-    void measure(std::vector<Tok>& toks, const Font& font, double size);
+                                      bool marks, double indent, int indentLines, double spaceW, Color color);
+    void measure(std::vector<Tok>& toks, const Font& font, double size, Color color);
     static void makeRoomForRings(std::vector<Tok>& toks, double size);
     static std::vector<std::vector<Tok>> fillLines(const std::vector<Tok>& toks, double width, double indent,
                                                    int indentLines, double spaceW);

@@ -71,7 +71,7 @@ Hand::Result Hand::write(const std::string& text, double x, double top, double w
     auto font = Faces::font(face, s);
     auto codeFont = Faces::font(Faces::Face::hand, s * 0.92);
     const double spaceW = textWidth(" ", *font) * 1.05;
-    std::vector<std::vector<Tok>> lines = lay(text, width, s, *font, marks, indent, indentLines, spaceW);
+    std::vector<std::vector<Tok>> lines = lay(text, width, s, *font, marks, indent, indentLines, spaceW, color);
 
     Result result;
     double lineTop = top;
@@ -145,9 +145,9 @@ Hand::Result Hand::write(const std::string& text, double x, double top, double w
 }
 
 std::vector<std::vector<Hand::Tok>> Hand::lay(const std::string& text, double width, double size, const Font& font,
-                                             bool marks, double indent, int indentLines, double spaceW) {
+                                             bool marks, double indent, int indentLines, double spaceW, Color color) {
     std::vector<Tok> toks = tokens(spans(prepare(text)));
-    measure(toks, font, size);
+    measure(toks, font, size, color);
     if (marks) makeRoomForRings(toks, size);
     return fillLines(toks, width, indent, indentLines, spaceW);
 }
@@ -155,14 +155,14 @@ std::vector<std::vector<Hand::Tok>> Hand::lay(const std::string& text, double wi
 size_t Hand::lineCount(const std::string& text, double width, double size, Faces::Face face, bool marks, double indent,
                        int indentLines) {
     auto font = Faces::font(face, size);
-    return lay(text, width, size, *font, marks, indent, indentLines, textWidth(" ", *font) * 1.05).size();
+    return lay(text, width, size, *font, marks, indent, indentLines, textWidth(" ", *font) * 1.05, Ink::ink).size();
 }
 
-void Hand::measure(std::vector<Tok>& toks, const Font& font, double s) {
+void Hand::measure(std::vector<Tok>& toks, const Font& font, double s, Color color) {
     for (Tok& t : toks) {
         if (t.newline) continue;
         if (t.math) {
-            MathInk::Extent e = math.measure(t.text, s * 0.96, false);
+            MathInk::Extent e = math.measure(t.text, s * 0.96, false, t.color.value_or(color));
             t.w = e.w;
             t.a = e.a;
             t.d = e.d;

@@ -7,6 +7,7 @@
 #include "platform/Path.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,27 @@ struct TextLine {
     // True when some character has no glyph in the face chosen for it.
     bool hasMissingGlyphs() const;
 };
+
+// A line shaped once and kept: the same text in the same faces, size and kern always
+// shapes to the same glyphs, so layouts that write a word many times (and measure it
+// first) shape it once and build its outline once. Immutable; shared by every thread.
+class ShapedText {
+public:
+    explicit ShapedText(TextLine line) : line_(std::move(line)) {}
+    const TextLine& line() const { return line_; }
+    // line().outline(), built on first use.
+    const Path& outline() const;
+
+private:
+    TextLine line_;
+    mutable std::once_flag built_;
+    mutable Path outline_;
+};
+
+// The text shaped in the font with the kern (as TextLine::shape), from a process-wide cache
+// keyed by the text, the font's faces, its size and the kern, exactly. The cache is bounded:
+// when it holds too many glyphs it starts over.
+std::shared_ptr<const ShapedText> shapedText(std::string_view text, const Font& font, double kern = 0);
 
 // The typographic width of the text set in the font; 0 for the empty string.
 double textWidth(std::string_view text, const Font& font);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <thread>
 
 using namespace nolby;
@@ -20,6 +21,16 @@ std::shared_ptr<const FontFile> bundled(const char* name) {
 std::shared_ptr<const Font> fontOf(const char* name, double size, std::vector<Variation> vars = {},
                                    std::vector<FontDescriptor> cascade = {}) {
     return Font::make(FontDescriptor{bundled(name), std::move(vars), std::move(cascade)}, size);
+}
+
+// The layout's outlines made in four threads at once.
+template <class Layout>
+std::vector<std::vector<Path>> inFourThreads(const Layout& layout) {
+    std::vector<std::vector<Path>> results(4);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) threads.emplace_back([&, t] { results[t] = layout(0); });
+    for (auto& th : threads) th.join();
+    return results;
 }
 
 }  // namespace
@@ -142,10 +153,57 @@ TEST(Text, ThreadsLayingOutTextAtOnceAgree) {
         }
         return out;
     };
-    std::vector<std::vector<Path>> results(4);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) threads.emplace_back([&, t] { results[t] = layout(0); });
-    for (auto& th : threads) th.join();
+    std::vector<std::vector<Path>> results = inFourThreads(layout);
     for (int t = 1; t < 4; ++t) EXPECT_EQ(results[t], results[0]);
     EXPECT_EQ(layout(0), results[0]);
+}
+
+TEST(Text, ShapedTextIsSharedPerExactTextFontAndKern) {
+    auto dejavu = systemfonts::family("DejaVu Sans");
+    ASSERT_TRUE(dejavu);
+    auto font = fontOf("Caveat.ttf", 20);
+    auto cascaded = fontOf("Caveat.ttf", 20, {}, {FontDescriptor{dejavu, {}, {}}});
+    auto same = fontOf("Caveat.ttf", 20);  // another font object, the same face and size
+    auto shared = shapedText("a\u2260b", *font);
+    EXPECT_EQ(shapedText("a\u2260b", *same), shared);
+    EXPECT_EQ(shapedText("a\u2260b", *font, 0), shared);
+
+    // Anything that could change a glyph is a different entry, however close.
+    const std::pair<const char*, std::shared_ptr<const ShapedText>> others[] = {
+        {"text", shapedText("a\u2260c", *font)},
+        {"kern", shapedText("a\u2260b", *font, 1e-12)},
+        {"size", shapedText("a\u2260b", *font->withSize(std::nextafter(20.0, 21.0)))},
+        {"cascade", shapedText("a\u2260b", *cascaded)},
+    };
+    for (const auto& [what, other] : others) EXPECT_NE(other, shared) << what;
+
+    // What the cache hands out is exactly what shaping and outlining give.
+    for (const auto& f : {font, cascaded}) {
+        TextLine direct = TextLine::shape("a\u2260b", *f, 0.5);
+        auto kept = shapedText("a\u2260b", *f, 0.5);
+        EXPECT_EQ(kept->line().width, direct.width);
+        EXPECT_EQ(kept->line().runs.size(), direct.runs.size());
+        EXPECT_EQ(kept->outline(), direct.outline());
+    }
+    EXPECT_EQ(textWidth("a\u2260b", *font), TextLine::shape("a\u2260b", *font).width);
+}
+
+TEST(Text, ThreadsSharingShapedTextAgree) {
+    const std::vector<std::string> words{"the", "quick", "brown", "fox", "jumps", "\u2260", "\u00e9t\u00e9", "\u221e"};
+    auto layout = [&](int seed) {
+        std::vector<Path> out;
+        for (int i = 0; i < 300; ++i) {
+            auto font = fontOf(i % 2 ? "ShantellSans.ttf" : "Excalifont.ttf", 31 + (i + seed) % 5, {{wght, 430}});
+            out.push_back(shapedText(words[(i + seed) % words.size()], *font)->outline());
+        }
+        return out;
+    };
+    std::vector<std::vector<Path>> results = inFourThreads(layout);
+    for (int t = 1; t < 4; ++t) EXPECT_EQ(results[t], results[0]);
+    std::vector<Path> direct;
+    for (int i = 0; i < 300; ++i) {
+        auto font = fontOf(i % 2 ? "ShantellSans.ttf" : "Excalifont.ttf", 31 + i % 5, {{wght, 430}});
+        direct.push_back(TextLine::shape(words[i % words.size()], *font).outline());
+    }
+    EXPECT_EQ(results[0], direct);
 }

@@ -7,8 +7,12 @@
 #include "ink/ops/TextOp.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
+#include <map>
 #include <mutex>
+#include <tuple>
 #include <unordered_map>
 
 namespace nolby {
@@ -44,18 +48,95 @@ void MathInk::reseed(const std::string& text, double size) {
     baseSize = size;
 }
 
-MathInk::MRef MathInk::parse(const std::string& text) { return math::parse(text); }
+// Trees are immutable, so one parse of a formula serves every layout of it.
+MathInk::MRef MathInk::parse(const std::string& text) {
+    static std::mutex m;
+    static std::unordered_map<std::string, MRef> trees;
+    static size_t bytes = 0;
+    {
+        std::lock_guard<std::mutex> guard(m);
+        auto it = trees.find(text);
+        if (it != trees.end()) return it->second;
+    }
+    MRef tree = math::parse(text);
+    std::lock_guard<std::mutex> guard(m);
+    if (trees.size() >= kMaxCachedTrees || bytes + text.size() > kMaxCachedBytes) {
+        trees.clear();
+        bytes = 0;
+    }
+    if (trees.emplace(text, tree).second) bytes += text.size();
+    return tree;
+}
 
-MathInk::Extent MathInk::measure(const std::string& text, double size, bool display) {
+namespace {
+
+// What decides a formula's layout: the typesetter's seed (its generators after reseeding
+// follow from it and the text), the text, the size, the colour and the display flag,
+// numbers compared bit for bit.
+struct LayoutKey {
+    uint64_t seed;
+    std::string text;
+    uint64_t size;
+    std::array<uint64_t, 4> color;
+    bool display;
+    auto tied() const { return std::tie(seed, text, size, color, display); }
+    bool operator<(const LayoutKey& o) const { return tied() < o.tied(); }
+};
+
+// A finished layout and where it left the generators. Boxes are only read once made.
+struct LaidFormula {
+    MathInk::BoxRef box;
+    Rough rough;
+    Rng jr;
+};
+
+struct LayoutCache {
+    std::mutex lock;
+    std::map<LayoutKey, LaidFormula> laid;
+    size_t bytes = 0;
+};
+
+LayoutCache& layoutCache() {
+    static LayoutCache* cache = new LayoutCache();  // never destroyed: layout threads may outlive statics
+    return *cache;
+}
+
+uint64_t bitsOf(double v) { return std::bit_cast<uint64_t>(v); }
+
+}  // namespace
+
+MathInk::BoxRef MathInk::laidOut(const std::string& text, double size, Color color, bool display) {
     reseed(text, size);
-    BoxRef box = layout(parse(text), size, Ink::ink, display);
+    LayoutKey key{seed, text, bitsOf(size), {bitsOf(color.r), bitsOf(color.g), bitsOf(color.b), bitsOf(color.a)}, display};
+    LayoutCache& cache = layoutCache();
+    {
+        std::lock_guard<std::mutex> guard(cache.lock);
+        auto it = cache.laid.find(key);
+        if (it != cache.laid.end()) {
+            rough = it->second.rough;
+            jr = it->second.jr;
+            return it->second.box;
+        }
+    }
+    BoxRef box = layout(parse(text), size, color, display);
+    std::lock_guard<std::mutex> guard(cache.lock);
+    if (cache.laid.size() >= kMaxCachedLayouts || cache.bytes + text.size() > kMaxCachedBytes) {
+        cache.laid.clear();
+        cache.bytes = 0;
+    }
+    cache.bytes += text.size();
+    cache.laid.insert_or_assign(std::move(key), LaidFormula{box, rough, jr});
+    return box;
+}
+
+MathInk::Extent MathInk::measure(const std::string& text, double size, bool display, Color color) {
+    BoxRef box = laidOut(text, size, color, display);
     return {box->w, box->a, box->d};
 }
 
 MathInk::Extent MathInk::draw(const std::string& text, double size, Color color, bool display, double x, double y,
                               std::vector<InkOpRef>& ops, std::vector<Note>& notes) {
-    reseed(text, size);
-    BoxRef box = layout(parse(text), size, color, display);
+    BoxRef box = laidOut(text, size, color, display);
     emit(*box, x, y, ops, notes);
     return {box->w, box->a, box->d};
 }

@@ -8,6 +8,7 @@
 // One typesetter belongs to one layout on one thread; its font and metric caches are
 // shared by the process and locked.
 
+#include "ink/Ink.h"
 #include "ink/Rough.h"
 #include "ink/math/MathBox.h"
 #include "ink/math/MathTree.h"
@@ -60,8 +61,9 @@ public:
     Rng jr;
     double baseSize = 20;
 
-    // Width, ascent and descent of the formula laid out at the size.
-    Extent measure(const std::string& text, double size, bool display);
+    // Width, ascent and descent of the formula laid out at the size. The colour changes no
+    // measure; pass the one it will be drawn in, and drawing reuses this layout.
+    Extent measure(const std::string& text, double size, bool display, Color color = Ink::ink);
     // The drawing pass: reseeds as measure does, lays the formula out in the colour and
     // emits it with the left end of its baseline at (x, y). Returns its extent.
     Extent draw(const std::string& text, double size, Color color, bool display, double x, double y,
@@ -95,13 +97,21 @@ public:
     BoxRef big(const std::string& name, const MRef& sub, const MRef& sup, double size, Color color, bool display);
     BoxRef accent(const std::string& name, const MRef& body, double size, Color color, bool display);
 
-    // Bounds of the shared caches: tutor text reaches the metric cache, so it must not
-    // grow without limit. When full, a cache starts over (its entries are deterministic).
+    // Bounds of the shared caches: tutor text reaches the metric, parse and layout caches,
+    // so they must not grow without limit. When full, a cache starts over (its entries are
+    // deterministic).
     static constexpr size_t kMaxCachedMetrics = 4096;
     static constexpr size_t kMaxCachedFonts = 512;
+    static constexpr size_t kMaxCachedTrees = 512;
+    static constexpr size_t kMaxCachedLayouts = 64;
+    static constexpr size_t kMaxCachedBytes = 256 * 1024;  // formula text behind trees or layouts
 
 private:
     void reseed(const std::string& text, double size);
+    // Reseeds and lays the formula out, as measure and draw both do. Every caller measures
+    // a formula before drawing it with the same seed: the second pass takes the first's
+    // boxes and the generators where it left them, so it is the same ink without the work.
+    BoxRef laidOut(const std::string& text, double size, Color color, bool display);
     static MRef parse(const std::string& text);
     // A straight hand-drawn stroke (one bowed line) into the path.
     void strokeLine(Path& path, double x1, double y1, double x2, double y2);

@@ -5,6 +5,7 @@
 #include "ink/math/Parser.h"
 #include "ink/ops/StrokeOp.h"
 #include "ink/ops/TextOp.h"
+#include "OpsJson.h"
 
 #include <gtest/gtest.h>
 
@@ -259,6 +260,61 @@ TEST(MathInk, HostileFormulasStillDraw) {
             Rect b = op->bounds();
             if (!b.isNull()) {
                 EXPECT_TRUE(std::isfinite(b.x + b.y + b.w + b.h));
+            }
+        }
+    }
+}
+
+namespace {
+
+// Two operation lists alike in every written field and every path point.
+void expectSameInk(const std::vector<InkOpRef>& a, const std::vector<InkOpRef>& b, const std::string& what) {
+    ASSERT_EQ(a.size(), b.size()) << what;
+    for (size_t i = 0; i < a.size(); ++i) {
+        EXPECT_EQ(tools::opJson(*a[i]), tools::opJson(*b[i])) << what << " op " << i;
+        auto ta = dynamic_cast<const TextOp*>(a[i].get()), tb = dynamic_cast<const TextOp*>(b[i].get());
+        auto sa = dynamic_cast<const StrokeOp*>(a[i].get()), sb = dynamic_cast<const StrokeOp*>(b[i].get());
+        if (ta && tb) EXPECT_TRUE(ta->glyphs == tb->glyphs && ta->x == tb->x && ta->y == tb->y) << what << " op " << i;
+        else if (sa && sb) EXPECT_TRUE(sa->path == sb->path) << what << " op " << i;
+        else ADD_FAILURE() << what << " op " << i << " is " << a[i]->className();
+    }
+}
+
+}  // namespace
+
+TEST(MathInk, DrawingAfterMeasuringIsTheInkOfDrawingAlone) {
+    Faces::registerFrom();
+    const char* formulas[] = {"x = \\frac{-b \\pm \\sqrt{b^2 - 4ac}}{2a}", "\\sum_{i=1}^{n} i", "\\vec{F} = m\\vec{a}",
+                              "\\note{red}{slope}{m} x + c", "\\left( \\frac{1}{2} \\right)^{n}", "\\binom{n}{k}"};
+    const Color colors[] = {Ink::ink, Color::hex(0x1971c2)};
+    uint64_t seed = 0x5eed0000;
+    for (const char* tex : formulas) {
+        for (Color color : colors) {
+            for (bool display : {false, true}) {
+                const std::string what = std::string(tex) + (display ? " display" : " inline");
+                ++seed;
+                // Drawn alone, the layout is made by the drawing pass itself.
+                MathInk alone(seed);
+                Written a;
+                auto ea = alone.draw(tex, 19, color, display, 3, 40, a.ops, a.notes);
+                // Measured first, drawing takes the measuring pass's layout.
+                MathInk measured(seed);
+                auto m = measured.measure(tex, 19, display, color);
+                Written b;
+                auto eb = measured.draw(tex, 19, color, display, 3, 40, b.ops, b.notes);
+                EXPECT_EQ(m, ea) << what;
+                EXPECT_EQ(eb, ea) << what;
+                EXPECT_EQ(b.notes, a.notes) << what;
+                expectSameInk(a.ops, b.ops, what);
+                // And the generators are left where drawing alone leaves them.
+                EXPECT_EQ(measured.rough.rnd, alone.rough.rnd) << what;
+                EXPECT_EQ(measured.jr, alone.jr) << what;
+                // A measure in another colour, size or display mode lays the formula out again.
+                MathInk other(seed);
+                other.measure(tex, 19, !display, Color::hex(0xe03131));
+                Written c;
+                other.draw(tex, 19, color, display, 3, 40, c.ops, c.notes);
+                expectSameInk(a.ops, c.ops, what + " after another measure");
             }
         }
     }
