@@ -1,0 +1,49 @@
+#include "app/AppContext.h"
+
+#include "tutor/Attestor.h"
+#include "tutor/Painter.h"
+#include "tutor/Spend.h"
+#include "tutor/TokenStore.h"
+
+namespace nolby {
+
+std::shared_ptr<AppContext> AppContext::standard(std::shared_ptr<Scheduler> scheduler) {
+    auto context = std::make_shared<AppContext>();
+    context->scheduler = scheduler;
+    context->gateway = Gateway::make(scheduler, Gateway::defaultBase(), TokenStore::user(), Attestor::unsupported());
+    // The press must know its painter before the library (which forgets covers through it)
+    // is first made.
+    Press::configure(scheduler, Painter::forPress(context->gateway));
+    Library::configure(scheduler);
+    context->press = Press::shared();
+    context->library = Library::shared();
+    context->defaults = Defaults::standard();
+    return context;
+}
+
+std::shared_ptr<NotebookModel> AppContext::makeModel(Notebook notebook) const {
+    TutorSession::Services tutor;
+    tutor.library = library;
+    tutor.scheduler = scheduler;
+    tutor.gateway = gateway;
+    tutor.defaults = defaults;
+    tutor.press = press;
+    tutor.now = now;
+    tutor.warmup = warmup;
+    NotebookModel::Services services;
+    services.library = library;
+    services.clock = scheduler->clock();
+    services.scheduler = scheduler;
+    services.haptics = haptics;
+    services.tutor = TutorSession::maker(std::move(tutor));
+    auto model = NotebookModel::make(std::move(notebook), std::move(services));
+    model->scroll.set(true);
+    return model;
+}
+
+int64_t AppContext::repliesThisMonth() const {
+    if (!defaults) return 0;
+    return Spend::thisMonth(*defaults, now ? now() : ReferenceClock::now()).turns;
+}
+
+}  // namespace nolby

@@ -1,0 +1,43 @@
+#pragma once
+// What every window of the application shares: the main-thread scheduler, the notebook
+// store, the cover press, the gateway and the settings. The running app has one, made from
+// the process-wide pieces; tests make their own on a temporary data folder and a local
+// gateway, so nothing of the user's is touched.
+
+#include "model/Library.h"
+#include "model/NotebookModel.h"
+#include "model/Press.h"
+#include "platform/Defaults.h"
+#include "platform/Haptics.h"
+#include "platform/Scheduler.h"
+#include "tutor/Gateway.h"
+#include "tutor/TutorSession.h"
+
+#include <functional>
+#include <memory>
+
+namespace nolby {
+
+struct AppContext {
+    std::shared_ptr<Scheduler> scheduler;
+    std::shared_ptr<Library> library;
+    std::shared_ptr<Press> press;
+    std::shared_ptr<Gateway> gateway;
+    std::shared_ptr<Defaults> defaults;
+    std::shared_ptr<Haptics> haptics = std::make_shared<NoHaptics>();
+    // The wall clock for turn records and datelines; none: the system's.
+    std::function<Date()> now;
+    // The launch argument "-warmup".
+    bool warmup = false;
+
+    // The process-wide pieces on the Qt scheduler: the press painting through the gateway,
+    // the user's library, settings and token.
+    static std::shared_ptr<AppContext> standard(std::shared_ptr<Scheduler> scheduler);
+
+    // A model for a notebook in the scrolling-sheet mode, with its tutor.
+    std::shared_ptr<NotebookModel> makeModel(Notebook notebook) const;
+    // The tutor's replies this month, for the shelf.
+    int64_t repliesThisMonth() const;
+};
+
+}  // namespace nolby

@@ -1,0 +1,37 @@
+#include "app/DeskWindow.h"
+
+#include <QCloseEvent>
+
+namespace nolby {
+
+DeskWindow::DeskWindow(std::shared_ptr<AppContext> context, std::function<void(const Uuid&)> openInWindow,
+                       QWidget* parent)
+    : AppWindow(parent) {
+    setWindowTitle("Nolby");
+    setObjectName("desk");
+    desk_ = new DeskView(std::move(context), std::move(openInWindow), this);
+    setCentralWidget(desk_);
+    commands_ = new NolbyCommands(menuBar(), this);
+    setMinimumSize(minimumWidth, minimumHeight);
+    resize(1280, 860);
+}
+
+std::shared_ptr<NotebookModel> DeskWindow::focusedIssue() const { return desk_->model(); }
+
+std::optional<DeskActions> DeskWindow::desk() const {
+    return DeskActions{[desk = desk_] { desk->newIssue(); }};
+}
+
+std::optional<Dives> DeskWindow::dives() const {
+    if (!desk_->model()) return std::nullopt;
+    return Dives{0, {}};
+}
+
+void DeskWindow::shut() { desk_->shut(); }
+
+void DeskWindow::closeEvent(QCloseEvent* event) {
+    shut();
+    AppWindow::closeEvent(event);
+}
+
+}  // namespace nolby

@@ -1,0 +1,39 @@
+#pragma once
+// A window of its own for one notebook: "Issue", 1200 × 840 at first, never below 760 × 600.
+// A notebook the library does not hold leaves the desk's table in its place.
+
+#include "app/AppContext.h"
+#include "app/AppWindow.h"
+#include "app/IssueStandIn.h"
+#include "app/NolbyCommands.h"
+
+#include <QPointer>
+
+namespace nolby {
+
+class IssueWindow : public AppWindow {
+    Q_OBJECT
+public:
+    IssueWindow(std::shared_ptr<AppContext> context, Uuid id, QWidget* parent = nullptr);
+    ~IssueWindow() override;
+
+    const Uuid& id() const { return id_; }
+    const std::shared_ptr<NotebookModel>& model() const { return model_; }
+    IssueStandIn* issueView() const { return issue_; }
+
+    std::shared_ptr<NotebookModel> focusedIssue() const override { return model_; }
+    std::optional<Dives> dives() const override;
+    void shut() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    std::shared_ptr<AppContext> context_;
+    Uuid id_;
+    std::shared_ptr<NotebookModel> model_;
+    QPointer<IssueStandIn> issue_;
+    NolbyCommands* commands_;
+};
+
+}  // namespace nolby

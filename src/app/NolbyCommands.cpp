@@ -1,0 +1,196 @@
+#include "app/NolbyCommands.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+
+namespace nolby {
+
+namespace {
+
+// A text field takes Ctrl+Z for itself even when it is empty, so the notebook's undo would
+// never be reached from the shelf's fields: let the menu have the undo keys and decide.
+class UndoKeys final : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ShortcutOverride) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if ((key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+                 (key->modifiers() == Qt::ControlModifier && key->key() == Qt::Key_Y)) &&
+                (qobject_cast<QLineEdit*>(watched) || qobject_cast<QTextEdit*>(watched) ||
+                 qobject_cast<QPlainTextEdit*>(watched))) {
+                event->ignore();
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+void installUndoKeys() {
+    static UndoKeys* keys = nullptr;
+    if (keys || !qApp) return;
+    keys = new UndoKeys;
+    keys->setParent(qApp);
+    qApp->installEventFilter(keys);
+}
+
+// The focused text field: whether it has text, and its undo and redo.
+struct Field {
+    bool has = false;
+    bool empty = true;
+    bool canUndo = false, canRedo = false;
+    std::function<void()> undo, redo;
+};
+
+Field focusedField() {
+    Field field;
+    QWidget* focus = QApplication::focusWidget();
+    if (auto* line = qobject_cast<QLineEdit*>(focus)) {
+        field = {true, line->text().isEmpty(), line->isUndoAvailable(), line->isRedoAvailable(), [line] { line->undo(); },
+                 [line] { line->redo(); }};
+    } else if (auto* text = qobject_cast<QTextEdit*>(focus)) {
+        auto* doc = text->document();
+        field = {true, doc->isEmpty(), doc->isUndoAvailable(), doc->isRedoAvailable(), [text] { text->undo(); },
+                 [text] { text->redo(); }};
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(focus)) {
+        auto* doc = plain->document();
+        field = {true, doc->isEmpty(), doc->isUndoAvailable(), doc->isRedoAvailable(), [plain] { plain->undo(); },
+                 [plain] { plain->redo(); }};
+    }
+    return field;
+}
+
+void setMode(AppWindow* window, const char* mode) {
+    auto model = window ? window->focusedIssue() : nullptr;
+    if (!model) return;
+    model->nb.modify([&](Notebook& notebook) { notebook.mode = mode; });
+    model->save(false);
+}
+
+}  // namespace
+
+NolbyCommands::NolbyCommands(QMenuBar* bar, AppWindow* window) : QObject(bar), window_(window) {
+    installUndoKeys();
+    QMenu* file = bar->addMenu("File");
+    newIssue_ = file->addAction("New Issue");
+    newIssue_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    connect(newIssue_, &QAction::triggered, this, [this] {
+        if (auto* w = this->window(); w && w->desk()) w->desk()->newIssue();
+    });
+    file->addSeparator();
+    QAction* quit = file->addAction("Quit");
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    quit->setMenuRole(QAction::QuitRole);
+    connect(quit, &QAction::triggered, qApp, &QApplication::closeAllWindows);
+
+    QMenu* edit = bar->addMenu("Edit");
+    undo_ = edit->addAction("Undo");
+    undo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    connect(undo_, &QAction::triggered, this, [this] { undo(this->window()); });
+    redo_ = edit->addAction("Redo");
+    redo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    connect(redo_, &QAction::triggered, this, [this] { redo(this->window()); });
+
+    QMenu* go = bar->addMenu("Go");
+    back_ = go->addAction("Back from Deep Dive");
+    back_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_BracketLeft), QKeySequence(Qt::ALT | Qt::Key_Left)});
+    connect(back_, &QAction::triggered, this, [this] {
+        auto* w = this->window();
+        auto dives = w ? w->dives() : std::nullopt;
+        if (dives && dives->count > 0 && dives->back) dives->back();
+    });
+
+    QMenu* issue = bar->addMenu("Issue");
+    next_ = issue->addAction("Next Part");
+    next_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return));
+    connect(next_, &QAction::triggered, this, [this] {
+        auto* w = this->window();
+        auto model = w ? w->focusedIssue() : nullptr;
+        if (!model) return;
+        const auto way = model->way();
+        if (way.kind != NotebookModel::Way::Kind::reading) model->follow(way);
+    });
+    rest_ = issue->addAction("Write the Rest Now");
+    rest_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Period), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Return)});
+    connect(rest_, &QAction::triggered, this, [this] {
+        auto* w = this->window();
+        auto model = w ? w->focusedIssue() : nullptr;
+        if (!model) return;
+        const auto& pages = model->nb->pages;
+        for (int index : model->inView())
+            if (index >= 0 && index < int(pages.size())) model->scribe->finishPage(pages[size_t(index)].id);
+    });
+    issue->addSeparator();
+    const char* titles[3] = {"Nolby Leads", "You Lead", "You Work It Out"};
+    static const char* modes[3] = {"lesson", "explore", "think"};
+    for (int i = 0; i < 3; ++i) {
+        modes_[i] = issue->addAction(titles[i]);
+        modes_[i]->setShortcut(QKeySequence(Qt::CTRL | (Qt::Key_1 + i)));
+        connect(modes_[i], &QAction::triggered, this, [this, i] { setMode(this->window(), modes[i]); });
+    }
+
+    for (QMenu* menu : {file, edit, go, issue}) connect(menu, &QMenu::aboutToShow, this, &NolbyCommands::refresh);
+    connect(qApp, &QApplication::focusChanged, this, &NolbyCommands::refresh);
+    refresher_.setInterval(250);
+    connect(&refresher_, &QTimer::timeout, this, &NolbyCommands::refresh);
+    refresher_.start();
+    refresh();
+}
+
+AppWindow* NolbyCommands::window() const { return window_ && window_->isActiveWindow() ? window_ : AppWindow::active(); }
+
+std::string NolbyCommands::nextStepTitle(const std::optional<NotebookModel::Way>& way) {
+    if (!way) return "Next Part";
+    using Kind = NotebookModel::Way::Kind;
+    switch (way->kind) {
+    case Kind::skip: return "Skip Question";
+    case Kind::turn: return "Next Page";
+    case Kind::writing: return "Write the Rest Now";
+    case Kind::ask: return "Ask";
+    case Kind::reading:
+    case Kind::next: return "Next Part";
+    }
+    return "Next Part";
+}
+
+void NolbyCommands::refresh() {
+    AppWindow* w = window();
+    auto model = w ? w->focusedIssue() : nullptr;
+    std::optional<NotebookModel::Way> way;
+    if (model) way = model->way();
+    next_->setText(QString::fromStdString(nextStepTitle(way)));
+    next_->setEnabled(way && way->kind != NotebookModel::Way::Kind::reading);
+    rest_->setEnabled(model && model->scribe->busy.get());
+    auto dives = w ? w->dives() : std::nullopt;
+    back_->setEnabled(dives && dives->count > 0);
+}
+
+void NolbyCommands::undo(AppWindow* window) {
+    Field field = focusedField();
+    if (field.has && !field.empty && field.canUndo) return field.undo();
+    if (window && window->undoTyping()) return;
+    auto model = window ? window->focusedIssue() : nullptr;
+    if (!model || !model->undo()) return;
+    std::weak_ptr<NotebookModel> weak = model;
+    model->notify("Undone", "Redo", [weak] {
+        if (auto m = weak.lock()) m->redo();
+    });
+}
+
+void NolbyCommands::redo(AppWindow* window) {
+    Field field = focusedField();
+    if (field.has && field.canRedo) return field.redo();
+    if (window && window->redoTyping()) return;
+    auto model = window ? window->focusedIssue() : nullptr;
+    if (!model || !model->redo()) return;
+    std::weak_ptr<NotebookModel> weak = model;
+    model->notify("Redone", "Undo", [weak] {
+        if (auto m = weak.lock()) m->undo();
+    });
+}
+
+}  // namespace nolby

@@ -1,0 +1,43 @@
+#pragma once
+// An application context on a temporary data folder, the Qt scheduler and the local gateway
+// service on a free loopback port (its scripted demo tutor), so windows run as in the app
+// with nothing of the user's touched and nothing beyond 127.0.0.1 reached.
+
+#include "Service.h"
+#include "app/AppContext.h"
+#include "tutor/Attestor.h"
+#include "tutor/Painter.h"
+#include "tutor/TokenStore.h"
+#include "ui/QtScheduler.h"
+
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace nolby::test {
+
+struct TestApp {
+    TempFolder folder;
+    std::unique_ptr<service::GatewayService> served;
+    std::shared_ptr<QtScheduler> scheduler = std::make_shared<QtScheduler>();
+    std::shared_ptr<AppContext> context = std::make_shared<AppContext>();
+
+    TestApp() {
+        service::Options options;
+        options.port = 0;
+        options.demoPace = 0;
+        served = std::make_unique<service::GatewayService>(options);
+        EXPECT_GT(served->start(), 0);
+        context->scheduler = scheduler;
+        context->gateway = Gateway::make(scheduler, served->base(), std::make_shared<TokenStore>(folder.path),
+                                         Attestor::unsupported());
+        context->press = Press::make(folder.path, scheduler, Painter::forPress(context->gateway));
+        context->library = Library::make(folder.path, scheduler, context->press, nullptr);
+        context->defaults = std::make_shared<Defaults>(folder.path / "defaults.json");
+    }
+    ~TestApp() { context->library->flush(); }
+};
+
+}  // namespace nolby::test

@@ -1,0 +1,116 @@
+// The menu commands act on the active window: titles and enabled states follow its notebook,
+// Undo and Redo go to a text field, then the notebook (with its notice), and the mode items
+// change who leads.
+
+#include "AppTestSupport.h"
+#include "app/DeskWindow.h"
+#include "app/NolbyCommands.h"
+#include "app/Router.h"
+
+#include <QApplication>
+#include <QTest>
+
+using namespace nolby;
+using nolby::test::TestApp;
+using Kind = NotebookModel::Way::Kind;
+
+TEST(NextStepTitle, FollowsTheWay) {
+    struct Case {
+        std::optional<NotebookModel::Way> way;
+        const char* title;
+    };
+    for (const Case& c : {Case{NotebookModel::Way::of(Kind::skip), "Skip Question"},
+                          Case{NotebookModel::Way::of(Kind::turn), "Next Page"},
+                          Case{NotebookModel::Way::of(Kind::writing), "Write the Rest Now"},
+                          Case{NotebookModel::Way::of(Kind::ask), "Ask"},
+                          Case{NotebookModel::Way::of(Kind::reading), "Next Part"},
+                          Case{NotebookModel::Way::next("Try one"), "Next Part"},
+                          Case{std::nullopt, "Next Part"}})
+        EXPECT_EQ(NolbyCommands::nextStepTitle(c.way), c.title);
+}
+
+namespace {
+
+struct Commands : ::testing::Test {
+    TestApp app;
+    std::unique_ptr<DeskWindow> window;
+    void SetUp() override {
+        Router::shared().pendingQuestion.set(std::nullopt);
+        window = std::make_unique<DeskWindow>(app.context, [](const Uuid&) {});
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    NolbyCommands& commands() { return *window->commands(); }
+};
+
+}  // namespace
+
+TEST_F(Commands, OnTheShelfOnlyNewIssueAndTheFieldsAct) {
+    commands().refresh();
+    EXPECT_EQ(commands().nextStep()->text(), "Next Part");
+    EXPECT_FALSE(commands().nextStep()->isEnabled());
+    EXPECT_FALSE(commands().writeRest()->isEnabled());
+    EXPECT_FALSE(commands().back()->isEnabled());
+    commands().mode(1)->trigger();  // nothing to change
+
+    // Ctrl+Z in the question field undoes its typing; in an empty field it passes it by.
+    auto* field = window->deskView()->newsstand()->questionField();
+    field->setFocus();
+    QTest::keyClicks(field, "atoms");
+    QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(field->toPlainText(), "");
+    QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(field->toPlainText(), "");
+    // Redo still redoes in the empty field.
+    QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(field->toPlainText(), "atoms");
+}
+
+TEST_F(Commands, UndoTakesBackThePageChangeWithANoticeWhoseRedoRedoes) {
+    Notebook notebook = app.context->library->create(1600, 600);
+    window->deskView()->show(notebook);
+    auto model = window->focusedIssue();
+    ASSERT_NE(model, nullptr);
+    model->startWriting(Point{28, 118}, false);
+    model->editing.modify([](auto& e) { e->text = "two halves"; });
+    model->commitEditing();
+    ASSERT_FALSE(model->isEmptyNotebook());
+    window->deskView()->setFocus();
+
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(model->isEmptyNotebook());
+    ASSERT_TRUE(model->notice.get());
+    EXPECT_EQ(model->notice.get()->text, "Undone");
+    EXPECT_EQ(model->notice.get()->action, "Redo");
+    model->noticeAction();  // the pill's button
+    EXPECT_FALSE(model->isEmptyNotebook());
+
+    QTest::keyClick(window.get(), Qt::Key_Y, Qt::ControlModifier);  // nothing left to redo: no notice change
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_FALSE(model->isEmptyNotebook());
+    EXPECT_EQ(model->notice.get()->text, "Redone");
+    EXPECT_EQ(model->notice.get()->action, "Undo");
+}
+
+TEST_F(Commands, TheIssueMenuFollowsTheNotebookAndModesAreSaved) {
+    Notebook notebook = app.context->library->create(1600, 600);
+    window->deskView()->show(notebook);
+    auto model = window->focusedIssue();
+    commands().refresh();
+    EXPECT_EQ(commands().nextStep()->text(), QString::fromStdString(NolbyCommands::nextStepTitle(model->way())));
+    EXPECT_FALSE(commands().writeRest()->isEnabled());  // nothing is being written
+    EXPECT_FALSE(commands().back()->isEnabled());       // no dive stacked
+
+    struct Case {
+        int item;
+        const char* mode;
+    };
+    for (const Case& c : {Case{1, "explore"}, Case{2, "think"}, Case{0, "lesson"}, Case{0, "lesson"}}) {
+        QTest::keyClick(window.get(), Qt::Key(Qt::Key_1 + c.item), Qt::ControlModifier);
+        EXPECT_EQ(model->nb->mode, c.mode);
+    }
+    app.context->library->flush();
+    QTRY_COMPARE_WITH_TIMEOUT(app.context->library->notebook(notebook.id)->mode, std::string("lesson"), 3000);
+}
