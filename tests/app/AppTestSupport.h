@@ -3,7 +3,7 @@
 // service on a free loopback port (its scripted demo tutor), so windows run as in the app
 // with nothing of the user's touched and nothing beyond 127.0.0.1 reached.
 
-#include "Service.h"
+#include "gateway/GatewayTestSupport.h"
 #include "app/AppContext.h"
 #include "tutor/Attestor.h"
 #include "tutor/Painter.h"
@@ -20,18 +20,13 @@ namespace nolby::test {
 
 struct TestApp {
     TempFolder folder;
-    std::unique_ptr<service::GatewayService> served;
+    testing::Served served;
     std::shared_ptr<QtScheduler> scheduler = std::make_shared<QtScheduler>();
     std::shared_ptr<AppContext> context = std::make_shared<AppContext>();
 
     TestApp() {
-        service::Options options;
-        options.port = 0;
-        options.demoPace = 0;
-        served = std::make_unique<service::GatewayService>(options);
-        EXPECT_GT(served->start(), 0);
         context->scheduler = scheduler;
-        context->gateway = Gateway::make(scheduler, served->base(), std::make_shared<TokenStore>(folder.path),
+        context->gateway = Gateway::make(scheduler, served.base(), std::make_shared<TokenStore>(folder.path),
                                          Attestor::unsupported());
         context->press = Press::make(folder.path, scheduler, Painter::forPress(context->gateway));
         context->library = Library::make(folder.path, scheduler, context->press, nullptr);
