@@ -104,8 +104,9 @@ pills::Press NoticePill::buttonAt(Point p) const {
 }
 
 void NoticePill::pressed(pills::Press button) {
-    if (button != pills::Press::first) return;
-    // Hidden first: a second click cannot reach a pill that is gone, so the action runs once.
+    // Hidden first, and nothing once hidden: a click queued behind the first one cannot run
+    // the action again.
+    if (button != pills::Press::first || !isVisible()) return;
     hide();
     if (auto act = onAction) act();
 }
@@ -133,7 +134,7 @@ pills::Press ErrorPill::buttonAt(Point p) const {
 
 void ErrorPill::pressed(pills::Press button) {
     auto act = button == pills::Press::first ? onRetry : button == pills::Press::second ? onDismiss : nullptr;
-    if (button == pills::Press::none) return;
+    if (button == pills::Press::none || !isVisible()) return;
     hide();
     if (act) act();
 }
