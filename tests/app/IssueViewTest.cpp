@@ -1,0 +1,181 @@
+// The issue view's stack of deep dives: where the panes stand, what opening, focusing and
+// closing a dive does to the stack and its models, and what the view keeps when the window
+// goes inactive or the view goes away.
+#include "app/IssueViewRig.h"
+
+#include "app/DiveLayout.h"
+
+#include <gtest/gtest.h>
+
+namespace nolby::test {
+namespace {
+
+QRect frameOf(IssueView& view, int level) { return view.pane(level)->parentWidget()->geometry(); }
+
+TEST(IssueView, DivesStackFromTheRightEdge48ApartAndTheNotebookLeans) {
+    struct Case { int w, d; };
+    for (const Case c : {Case{1000, 600}, Case{800, 520}, Case{1600, 820}, Case{600, 460}}) {
+        IssueViewRig rig;
+        rig.stack({"ratio", "part", "whole"}, c.w);
+        ASSERT_EQ(rig.view->dives().size(), 3u);
+        for (int level = 1; level <= 3; ++level) {
+            const QRect f = frameOf(*rig.view, level);
+            EXPECT_EQ(f.width(), c.d) << "W " << c.w;
+            EXPECT_EQ(f.x(), c.w - c.d - 48 * (3 - level)) << "W " << c.w << " level " << level;
+            EXPECT_EQ(f.height(), 700);
+        }
+        EXPECT_EQ(frameOf(*rig.view, 0).x(), -static_cast<int>(std::lround(rig.view->lean(c.w))));
+        EXPECT_EQ(frameOf(*rig.view, 0).width(), c.w);
+    }
+}
+
+TEST(IssueView, LeanTakesTheNotebooksPageWidth) {
+    struct Case { double pageW, w, shift; };
+    for (const Case c : {Case{400, 1200, 342}, Case{600, 800, 42}}) {
+        IssueViewRig rig(c.pageW, 1200);
+        EXPECT_NEAR(rig.view->lean(c.w), c.shift, 1e-9);
+    }
+}
+
+TEST(IssueView, ADiveIsSavedMarkedAndAskedGoDeeperOnce) {
+    IssueViewRig rig;
+    rig.stack({"denominator"});
+    ASSERT_EQ(rig.view->dives().size(), 1u);
+    NotebookModel& dive = *rig.view->dives()[0];
+    const Uuid id = dive.nb->id;
+    EXPECT_EQ(rig.view->focus(), 1);
+    EXPECT_EQ(rig.view->focused().get(), &dive);
+    // A child of the notebook, with its page size, colour and mode, stored at once.
+    EXPECT_EQ(dive.nb->parent, rig.model().nb->id);
+    EXPECT_EQ(dive.nb->from, "denominator");
+    EXPECT_EQ(dive.nb->pageW, 600);
+    EXPECT_EQ(dive.nb->color, rig.model().nb->color);
+    EXPECT_TRUE(dive.nb->title.empty());
+    EXPECT_TRUE(dive.scroll.get());
+    // The notebook's words carry a hole mark pointing at the dive.
+    ASSERT_EQ(rig.model().dives(0).size(), 1u);
+    EXPECT_EQ(rig.model().dives(0)[0].to, id);
+    // The first turn asks under the learner's note "go deeper".
+    EXPECT_EQ(IssueViewRig::tutor(dive).asks, 1);
+    dive.save(true);
+    EXPECT_EQ(rig.storedNotes(id), std::vector<std::string>{"go deeper"});
+
+    // Closed and opened again from its mark: it holds writing, so nothing is asked again.
+    rig.view->closeDive(1);
+    rig.rest();
+    EXPECT_TRUE(rig.view->dives().empty());
+    EXPECT_EQ(rig.view->focus(), 0);
+    rig.view->actions(0).open(id);
+    rig.rest();
+    ASSERT_EQ(rig.view->dives().size(), 1u);
+    NotebookModel& reopened = *rig.view->dives()[0];
+    EXPECT_EQ(IssueViewRig::tutor(reopened).asks, 0);
+    EXPECT_FALSE(reopened.editing.get().has_value());
+    EXPECT_EQ(rig.storedNotes(id), std::vector<std::string>{"go deeper"});
+}
+
+TEST(IssueView, ClickingIntoDiveOneClosesTheDivesAboveIt) {
+    IssueViewRig rig;
+    rig.stack({"ratio", "part", "whole"});
+    ASSERT_EQ(rig.view->dives().size(), 3u);
+    const std::shared_ptr<NotebookModel> first = rig.view->dives()[0];
+
+    // The notebook's own pane takes focus: the dives stay open beside it.
+    QTest::mouseClick(rig.view->pane(0), Qt::LeftButton, {}, QPoint(5, 300));
+    rig.rest();
+    EXPECT_EQ(rig.view->focus(), 0);
+    EXPECT_EQ(rig.view->dives().size(), 3u);
+
+    // Dive 1 takes focus: dives 2 and 3 close.
+    QTest::mouseClick(rig.view->pane(1), Qt::LeftButton, {}, QPoint(20, 300));
+    rig.rest();
+    EXPECT_EQ(rig.view->dives().size(), 1u);
+    EXPECT_EQ(rig.view->focus(), 1);
+    EXPECT_EQ(rig.view->focused(), first);
+    EXPECT_EQ(rig.view->pane(2), nullptr);
+}
+
+TEST(IssueView, OpeningAStackedDivePopsBackToItAndADiveFromBelowReplacesTheBranch) {
+    IssueViewRig rig;
+    rig.stack({"ratio", "part"});
+    const Notebook lower = rig.view->dives()[0]->nb.get();
+    // Opening the topmost changes nothing; opening the lower one closes the one above.
+    rig.view->open(rig.view->dives()[1]->nb.get(), 0);
+    EXPECT_EQ(rig.view->dives().size(), 2u);
+    rig.view->open(lower, 0);
+    rig.rest();
+    ASSERT_EQ(rig.view->dives().size(), 1u);
+    EXPECT_EQ(rig.view->dives()[0]->nb->id, lower.id);
+    // Going deeper from the notebook's pane replaces the whole stack.
+    rig.dive(1, "part again");
+    rig.dive(0, "fraction");
+    rig.rest();
+    ASSERT_EQ(rig.view->dives().size(), 1u);
+    EXPECT_EQ(rig.view->dives()[0]->nb->from, "fraction");
+    EXPECT_EQ(rig.view->focus(), 1);
+}
+
+TEST(IssueView, EscapeClosesADiveButNotTheNotebook) {
+    IssueViewRig rig;
+    rig.stack({"ratio"});
+    QTest::keyClick(rig.view->pane(0), Qt::Key_Escape);
+    EXPECT_EQ(rig.view->dives().size(), 1u);
+    QTest::keyClick(rig.view->pane(1), Qt::Key_Escape);
+    rig.rest();
+    EXPECT_TRUE(rig.view->dives().empty());
+    EXPECT_EQ(rig.view->focus(), 0);
+}
+
+TEST(IssueView, LeavingTheActiveStateSavesTheNotebookAndEveryDive) {
+    IssueViewRig rig;
+    rig.stack({"ratio"});
+    NotebookModel& dive = *rig.view->dives()[0];
+    rig.model().nb.modify([](Notebook& n) { n.title = "Fractions"; });
+    dive.nb.modify([](Notebook& n) { n.step = 4; });
+    EXPECT_EQ(rig.library->notebook(rig.model().nb->id)->title, "");
+
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    QApplication::processEvents();
+    EXPECT_EQ(rig.library->notebook(rig.model().nb->id)->title, "Fractions");
+    EXPECT_EQ(rig.library->notebook(dive.nb->id)->step, 4);
+    EXPECT_EQ(rig.view->windowTitle(), "Fractions");
+}
+
+TEST(IssueView, AViewGoingAwayKeepsEveryPanesTypedNote) {
+    IssueViewRig rig;
+    rig.stack({"ratio", "part"});
+    const Uuid notebook = rig.model().nb->id, first = rig.view->dives()[0]->nb->id,
+               second = rig.view->dives()[1]->nb->id;
+    IssueViewRig::type(rig.model(), "half a thought");
+    IssueViewRig::type(*rig.view->dives()[1], "why the whole?");
+
+    rig.view->closeModels();
+    EXPECT_TRUE(rig.view->closed());
+    EXPECT_EQ(rig.storedNotes(notebook), std::vector<std::string>{"half a thought"});
+    EXPECT_EQ(rig.storedNotes(first), std::vector<std::string>{"go deeper"});
+    EXPECT_EQ(rig.storedNotes(second), (std::vector<std::string>{"go deeper", "why the whole?"}));
+    // The view's actions do nothing once it has gone.
+    rig.view->actions(0).dive("late", "", 0, {});
+    EXPECT_EQ(rig.view->dives().size(), 2u);
+}
+
+TEST(IssueView, ShutCommitsTheNotebooksNoteSavesAndLeaves) {
+    IssueViewRig rig;
+    rig.show();
+    IssueViewRig::type(rig.model(), "my answer");
+    rig.view->shut();
+    EXPECT_EQ(rig.closes, 1);
+    EXPECT_FALSE(rig.model().editing.get().has_value());
+    EXPECT_EQ(rig.storedNotes(rig.model().nb->id), std::vector<std::string>{"my answer"});
+}
+
+TEST(IssueView, ANotebookWithoutATitleIsANewIssue) {
+    IssueViewRig rig;
+    EXPECT_EQ(rig.view->title(), "New issue");
+}
+
+}  // namespace
+}  // namespace nolby::test
