@@ -3,6 +3,7 @@
 #include "app/DiveLayout.h"
 #include "app/IssueToolbar.h"
 #include "app/PaneStandIn.h"
+#include "ui/pills/Pills.h"
 
 #include <QEasingCurve>
 #include <QEvent>
@@ -144,6 +145,9 @@ IssueView::IssueView(IssueServices services, std::shared_ptr<NotebookModel> mode
 
     base_ = makeFrame(model_, 0);
     toolbar_ = new IssueToolbar(*this);
+    pills_ = new PillColumn(this);
+    bindPills();
+    connect(this, &IssueView::focusedChanged, this, [this] { bindPills(); });
     mode_ = model_->nb->mode;
     setWindowTitle(title());
     titleWatch_ = model_->nb.observe([this] {
@@ -349,6 +353,7 @@ void IssueView::place(bool animated) {
     }
     toolbar_->setGeometry(0, 0, static_cast<int>(w), toolbar_->sizeHint().height());
     toolbar_->raise();
+    pills_->place();
 }
 
 void IssueView::slideOut(Frame* frame) {
@@ -404,6 +409,58 @@ void IssueView::appear() {
     });
     fade_ = a;
     a->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void IssueView::bindPills() {
+    if (pillsOf_ == focused()) return;
+    pillsOf_ = focused();
+    pillWatches_.clear();
+    // The pills belong to the model they were shown for.
+    shownError_.reset();
+    shownNotice_.reset();
+    pills_->error()->hide();
+    pills_->notice()->hide();
+    pillWatches_.push_back(pillsOf_->tutor.observe([this] { showPills(); }));
+    pillWatches_.push_back(pillsOf_->notice.observe([this] { showPills(); }));
+    std::weak_ptr<NotebookModel> weak = pillsOf_;
+    pills_->error()->onRetry = [weak] {
+        if (auto m = weak.lock()) {
+            m->tutor.modify([](NotebookModel::TutorStatus& t) { t.error.reset(); });
+            m->ask();
+        }
+    };
+    pills_->error()->onDismiss = [weak] {
+        if (auto m = weak.lock()) m->tutor.modify([](NotebookModel::TutorStatus& t) { t.error.reset(); });
+    };
+    pills_->notice()->onAction = [weak] {
+        auto m = weak.lock();
+        if (!m) return;
+        std::function<void()> act = std::move(m->noticeAction);
+        m->noticeAction = nullptr;
+        m->notice.set(std::nullopt);
+        if (act) act();
+    };
+    showPills();
+}
+
+void IssueView::showPills() {
+    // The tutor's status changes often while it reads; a pill is laid out again only when
+    // what it shows changes.
+    const NotebookModel& m = *pillsOf_;
+    const std::optional<std::string>& error = m.tutor->error;
+    if (error != shownError_ || (error && !pills_->error()->isVisibleTo(this))) {
+        shownError_ = error;
+        if (error) pills_->error()->show(*error);
+        else pills_->error()->hide();
+    }
+    const std::optional<NotebookModel::Notice>& notice = m.notice.get();
+    const std::optional<Uuid> id = notice ? std::optional<Uuid>(notice->id) : std::nullopt;
+    if (id != shownNotice_ || (notice && !pills_->notice()->isVisibleTo(this))) {
+        shownNotice_ = id;
+        if (notice) pills_->notice()->show(notice->text, notice->action);
+        else pills_->notice()->hide();
+    }
+    pills_->place();
 }
 
 void IssueView::changeEvent(QEvent* event) {

@@ -21,6 +21,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 class QVariantAnimation;
@@ -28,6 +30,7 @@ class QVariantAnimation;
 namespace nolby {
 
 class IssueToolbar;
+class PillColumn;
 
 // What an issue view makes its deep dives' models with, and where it saves them.
 struct IssueServices {
@@ -85,6 +88,8 @@ public:
 
     // The toolbar over the panes: Shelf, "Who leads" and the next-step button.
     IssueToolbar* toolbar() const { return toolbar_; }
+    // The error and notice pills of the focused level, at the foot of the view.
+    PillColumn* pills() const { return pills_; }
 
     // The pane widget of a level; null outside the levels.
     QWidget* pane(int level) const;
@@ -121,6 +126,9 @@ private:
     void place(bool animated);
     void slideOut(Frame* frame);
     void appear();
+    // Follows the focused model's error and notice with the pills.
+    void bindPills();
+    void showPills();
 
     IssueServices services_;
     std::shared_ptr<NotebookModel> model_;
@@ -132,6 +140,11 @@ private:
     Frame* base_ = nullptr;
     std::vector<Frame*> diveFrames_;
     IssueToolbar* toolbar_ = nullptr;
+    PillColumn* pills_ = nullptr;
+    std::shared_ptr<NotebookModel> pillsOf_;
+    std::vector<Subscription> pillWatches_;
+    std::optional<std::string> shownError_;   // what the error pill shows now
+    std::optional<Uuid> shownNotice_;         // the notice the notice pill shows now
     QPointer<QVariantAnimation> fade_;
     Subscription titleWatch_;
     std::string mode_;

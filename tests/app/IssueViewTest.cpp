@@ -4,6 +4,7 @@
 #include "app/IssueViewRig.h"
 
 #include "app/DiveLayout.h"
+#include "ui/pills/Pills.h"
 
 #include <gtest/gtest.h>
 
@@ -170,6 +171,40 @@ TEST(IssueView, ShutCommitsTheNotebooksNoteSavesAndLeaves) {
     EXPECT_EQ(rig.closes, 1);
     EXPECT_FALSE(rig.model().editing.get().has_value());
     EXPECT_EQ(rig.storedNotes(rig.model().nb->id), std::vector<std::string>{"my answer"});
+}
+
+TEST(IssueView, PillsFollowTheFocusedLevel) {
+    IssueViewRig rig;
+    rig.stack({"ratio"});
+    PillColumn& pills = *rig.view->pills();
+    NotebookModel& dive = *rig.view->dives()[0];
+    rig.model().tutor.modify([](NotebookModel::TutorStatus& t) { t.error = "The tutor is resting."; });
+    EXPECT_FALSE(pills.error()->isVisibleTo(rig.view.get()));  // the dive is focused
+
+    int undone = 0;
+    dive.notify("Note removed", "Undo", [&] { ++undone; });
+    dive.tutor.modify([](NotebookModel::TutorStatus& t) { t.error = "No connection."; });
+    ASSERT_TRUE(pills.notice()->isVisibleTo(rig.view.get()));
+    ASSERT_TRUE(pills.error()->isVisibleTo(rig.view.get()));
+    EXPECT_LT(pills.error()->capsule().bottom(), pills.notice()->capsule().top());
+    // The notice's button takes its action once and clears it.
+    pills.notice()->onAction();
+    EXPECT_EQ(undone, 1);
+    EXPECT_FALSE(dive.notice.get().has_value());
+    EXPECT_FALSE(dive.noticeAction);
+    EXPECT_FALSE(pills.notice()->isVisibleTo(rig.view.get()));
+    // Retry clears the error and asks again.
+    pills.error()->onRetry();
+    EXPECT_FALSE(dive.tutor->error.has_value());
+    EXPECT_EQ(IssueViewRig::tutor(dive).asks, 2);
+    EXPECT_FALSE(pills.error()->isVisibleTo(rig.view.get()));
+
+    // Back on the notebook: its own error shows.
+    QTest::mouseClick(rig.view->pane(0), Qt::LeftButton, {}, QPoint(5, 300));
+    rig.rest();
+    EXPECT_TRUE(pills.error()->isVisibleTo(rig.view.get()));
+    pills.error()->onDismiss();
+    EXPECT_FALSE(rig.model().tutor->error.has_value());
 }
 
 TEST(IssueView, ANotebookWithoutATitleIsANewIssue) {
