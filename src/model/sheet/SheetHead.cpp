@@ -201,14 +201,52 @@ SheetHead::Laid SheetHead::dive(const Notebook& nb, double k, double width, cons
 
 bool SheetHead::isDive() const { return model_ && model_->nb->parent.has_value(); }
 
-SheetHead::Laid SheetHead::layOut() const {
+bool SheetHead::Inputs::operator==(const Inputs& o) const {
+    return nb.title == o.nb.title && nb.issue == o.nb.issue && nb.created == o.nb.created && nb.mode == o.nb.mode &&
+           nb.plan == o.nb.plan && nb.step == o.nb.step && nb.color == o.nb.color && nb.parent == o.nb.parent &&
+           nb.from == o.nb.from && parentTitle == o.parentTitle && parentFound == o.parentFound && cover == o.cover &&
+           width == o.width && scale == o.scale;
+}
+
+SheetHead::Inputs SheetHead::inputs() const {
+    Inputs in;
+    if (model_) {
+        // The fields the head reads, and not the pages: this runs at every keystroke.
+        const Notebook& nb = model_->nb.get();
+        in.nb.id = nb.id;
+        in.nb.title = nb.title;
+        in.nb.issue = nb.issue;
+        in.nb.created = nb.created;
+        in.nb.mode = nb.mode;
+        in.nb.plan = nb.plan;
+        in.nb.step = nb.step;
+        in.nb.color = nb.color;
+        in.nb.parent = nb.parent;
+        in.nb.from = nb.from;
+    }
+    if (in.nb.parent && sources_.library) {
+        if (std::optional<Notebook> parent = sources_.library->notebook(*in.nb.parent)) {
+            in.parentFound = true;
+            in.parentTitle = parent->title;
+        }
+    }
+    in.cover = cover_;
+    in.width = width_;
+    in.scale = scale_;
+    return in;
+}
+
+SheetHead::Laid SheetHead::layOut(const Inputs& in) const {
     const double k = this->k();
     Laid l;
     if (model_) {
-        const Notebook& nb = model_->nb.get();
+        const Notebook& nb = in.nb;
         if (nb.parent) {
-            std::optional<Notebook> parent =
-                sources_.library ? sources_.library->notebook(*nb.parent) : std::optional<Notebook>();
+            std::optional<Notebook> parent;
+            if (in.parentFound) {
+                parent = Notebook{};
+                parent->title = in.parentTitle.value_or("");
+            }
             l = dive(nb, k, width_, parent, bool(close_));
         } else {
             l = issue(nb, k, width_, cover_ != nullptr);
@@ -243,7 +281,10 @@ void SheetHead::resize(double width, double scale) {
 void SheetHead::refresh() {
     cover_ = nullptr;
     if (sources_.press && model_ && !model_->nb->parent) cover_ = sources_.press->image(model_->nb->id, kCoverPixels);
-    laid_ = layOut();
+    Inputs in = inputs();
+    if (last_ && *last_ == in) return;
+    laid_ = layOut(in);
+    last_ = std::move(in);
     const double h = laid_.height;
     if (h != reported_) {
         reported_ = h;

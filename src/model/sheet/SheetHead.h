@@ -140,7 +140,18 @@ public:
     static constexpr const char* kCloseHelp = "Close the deep dive \u2014 Esc";
 
 private:
-    Laid layOut() const;
+    // Everything the head shows depends on: a notebook change that leaves it alone (a note
+    // being typed) costs no layout.
+    struct Inputs {
+        Notebook nb;
+        std::optional<std::string> parentTitle;
+        bool parentFound = false;
+        std::shared_ptr<const Image> cover;
+        double width = 0, scale = 0;
+        bool operator==(const Inputs& o) const;
+    };
+    Inputs inputs() const;
+    Laid layOut(const Inputs& in) const;
 
     std::shared_ptr<NotebookModel> model_;
     double width_;
@@ -150,6 +161,7 @@ private:
     Sources sources_;
     std::shared_ptr<const Image> cover_;
     Laid laid_;
+    std::optional<Inputs> last_;
     double reported_ = -1;
     Subscription watchNotebook_, watchLibrary_, watchPress_;
 };

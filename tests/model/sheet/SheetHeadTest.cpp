@@ -202,11 +202,21 @@ TEST_F(Head, TheModelsChangesLayTheHeadOutAgain) {
     rig.open(nb);
     std::vector<double> heights;
     SheetHead head(rig.model, 400, 1.1, nullptr, [&](double h) { heights.push_back(h); });
+    int redraws = 0;
+    head.changed = [&] { ++redraws; };
+    // A change the head does not show (a page gains a note) lays nothing out again.
+    Notebook typed = rig.model->nb.get();
+    typed.pages[0].items.push_back(test::note(200));
+    typed.updated = typed.updated + ReferenceClock::duration(1);
+    rig.model->nb.set(typed);
+    EXPECT_EQ(redraws, 0);
+
     Notebook longer = rig.model->nb.get();
     longer.title = "A much longer title that runs over more than one line of the head";
     longer.updated = longer.updated + ReferenceClock::duration(1);
     rig.model->nb.set(longer);
     ASSERT_EQ(heights.size(), 2u);
+    EXPECT_EQ(redraws, 1);
     EXPECT_GT(heights[1], heights[0]);
     EXPECT_LE(head.laid().title.block.lines.size(), 3u);
 }
