@@ -6,6 +6,7 @@
 #include "model/TutorLink.h"
 
 #include <QActionGroup>
+#include <QEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
@@ -92,10 +93,9 @@ IssueToolbar::IssueToolbar(IssueView& view) : QToolBar(&view), view_(view) {
     shelf_->setShortcutContext(Qt::WindowShortcut);
     connect(shelf_, &QAction::triggered, this, [this] { view_.shut(); });
 
-    auto* spacer = new QWidget(this);
-    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    spacer->setAttribute(Qt::WA_TransparentForMouseEvents);
-    addWidget(spacer);
+    spacer_ = new QWidget(this);
+    spacer_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    addWidget(spacer_);
 
     whoLeads_ = new QToolButton(this);
     whoLeads_->setText(QStringLiteral("Who leads"));
@@ -128,6 +128,22 @@ IssueToolbar::IssueToolbar(IssueView& view) : QToolBar(&view), view_(view) {
 
     connect(&view_, &IssueView::focusedChanged, this, [this] { bind(); });
     bind();
+}
+
+bool IssueToolbar::event(QEvent* e) {
+    const bool handled = QToolBar::event(e);
+    if (e->type() == QEvent::LayoutRequest || e->type() == QEvent::Resize) updateMask();
+    return handled;
+}
+
+void IssueToolbar::updateMask() {
+    QRegion controls;
+    for (QAction* a : actions()) {
+        QWidget* w = widgetForAction(a);
+        if (w && w != spacer_ && a->isVisible() && !w->isHidden()) controls += w->geometry().adjusted(-2, -2, 2, 2);
+    }
+    // An empty mask would mean no mask at all: keep one pixel.
+    setMask(controls.isEmpty() ? QRegion(0, 0, 1, 1) : controls);
 }
 
 void IssueToolbar::bind() {

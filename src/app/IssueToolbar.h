@@ -45,7 +45,12 @@ public:
     // Reads the focused model again.
     void refresh();
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
+    // Only the controls take clicks: the rest of the strip lets them through to the panes.
+    void updateMask();
     void bind();
     void choose(const std::string& mode);
     void step();
@@ -59,6 +64,7 @@ private:
     NextStepButton* way_;
     QAction* wayAction_;
     QAction* fixedAction_;
+    QWidget* spacer_;
     std::vector<Subscription> watches_;
 };
 

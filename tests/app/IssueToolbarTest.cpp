@@ -121,6 +121,16 @@ TEST(IssueToolbar, WhoLeadsActsOnTheFocusedDive) {
     EXPECT_TRUE(items[0]->isChecked());
 }
 
+TEST(IssueToolbar, OnlyTheControlsTakeClicksTheStripBetweenLetsThemThrough) {
+    IssueViewRig rig;
+    rig.stack({"ratio"});
+    QWidget* between = rig.view->childAt(500, 12);
+    ASSERT_TRUE(between);
+    EXPECT_FALSE(rig.view->toolbar()->isAncestorOf(between) || between == rig.view->toolbar());
+    QWidget* shelf = rig.view->childAt(rig.view->toolbar()->widgetForAction(rig.view->toolbar()->shelf())->geometry().center());
+    EXPECT_TRUE(shelf && rig.view->toolbar()->isAncestorOf(shelf));
+}
+
 TEST(IssueToolbar, ShelfShortcutWithADiveFocusedLeavesTheWholeNotebook) {
     IssueViewRig rig;
     rig.show();
