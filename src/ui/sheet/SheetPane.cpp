@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cmath>
 
 namespace nolby {
@@ -58,6 +59,21 @@ void SheetPane::Chrome::setContent(Size content) {
     layer_->position = {kMargin + content.width / 2, kMargin + content.height / 2};
 }
 
+void SheetPane::Chrome::place(const QRect& frame, double duration) {
+    const double t = clock_->now();
+    if (!(duration > 0) || !isVisible() || frame.topLeft() == pos()) {
+        glideDuration_ = 0;
+        setGeometry(frame);
+        return;
+    }
+    from_ = pos();
+    to_ = frame.topLeft();
+    glideStart_ = t;
+    glideDuration_ = duration;
+    resize(frame.size());
+    animate();
+}
+
 void SheetPane::Chrome::animate() {
     if (ChromeMotion::visible(*layer_, clock_->now())) show();
     update();
@@ -68,6 +84,13 @@ void SheetPane::Chrome::animate() {
 void SheetPane::Chrome::step() {
     const double t = clock_->now();
     update();
+    if (glideDuration_ > 0) {
+        const double u = TimingFunction::easeOut()(std::clamp((t - glideStart_) / glideDuration_, 0.0, 1.0));
+        move(QPoint(static_cast<int>(std::lround(from_.x() + (to_.x() - from_.x()) * u)),
+                    static_cast<int>(std::lround(from_.y() + (to_.y() - from_.y()) * u))));
+        if (u >= 1) glideDuration_ = 0;
+        else return;
+    }
     if (layers::animating(*layer_, t)) return;
     frames_.stop();
     layers::prune(*layer_, t);
@@ -218,7 +241,10 @@ void SheetPane::placeBar() {
     if (selection) {
         const Point at = SheetChrome::barOrigin(selection->rect, width());
         bar_->setContent(s);
-        bar_->setGeometry(widgetRect(at.x - kMargin, at.y - kMargin, s.width + 2 * kMargin, s.height + 2 * kMargin));
+        // A selection that moves while the bar shows carries the bar along with the same
+        // ease-out it comes and goes with.
+        bar_->place(widgetRect(at.x - kMargin, at.y - kMargin, s.width + 2 * kMargin, s.height + 2 * kMargin),
+                    barShown_ ? ChromeMotion::kBarDuration : 0);
     }
     bar_->raise();
     const bool shown = selection.has_value();

@@ -47,6 +47,9 @@ public:
         DrawnLayer& layer() { return *layer_; }
         // Lays the layer's content (w × h at its top) in the widget.
         void setContent(Size content);
+        // Moves the widget to `frame`: at once, or (while it shows) gliding there over
+        // `duration` seconds with an ease-out.
+        void place(const QRect& frame, double duration = 0);
         // Repaints, and keeps repainting while a transition runs.
         void animate();
         // One frame: repaints; once the transition has ended, stops the frames and hides
@@ -69,6 +72,9 @@ public:
         std::shared_ptr<DrawnLayer> layer_ = std::make_shared<DrawnLayer>();
         QTimer frames_;
         std::optional<Point> pressed_;
+        // A glide in progress: from where, to where, since when, for how long.
+        QPoint from_, to_;
+        double glideStart_ = 0, glideDuration_ = 0;
     };
 
     // `outline`: whether this pane may show the outline (the notebook's own pane while no

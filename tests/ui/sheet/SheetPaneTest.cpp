@@ -98,8 +98,15 @@ TEST_F(Pane, TheSelectionBarsButtonsAskTheSheet) {
     QTest::mouseRelease(bar, Qt::LeftButton, {}, at(pane->deeperFrame()));
     EXPECT_EQ(explained + deeper, 2);
 
-    // A line near the top puts the bar below it.
+    // A line near the top puts the bar below it; the bar glides there.
     pane->state()->selection.set(SheetState::Selection{{300, 100, 80, 20}, "entropy"});
+    EXPECT_EQ(bar->pos(), QPoint(294 - 6, 356 - 6));
+    clock->advance(0.08);
+    pane->selectionBar()->step();
+    EXPECT_LT(bar->y(), 356 - 6);
+    EXPECT_GT(bar->y(), 128 - 6);
+    clock->advance(0.08);
+    pane->selectionBar()->step();
     EXPECT_EQ(bar->pos(), QPoint(294 - 6, 128 - 6));
     keep("sheet-pane-selection.png");
 
