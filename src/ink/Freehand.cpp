@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 namespace nolby::Freehand {
 
@@ -15,19 +16,27 @@ constexpr double kMaxSize = 1000;
 constexpr int kMaxSegmentSteps = 4096;
 constexpr size_t kResampleBudget = 65536;
 
-double length(Point d) { return std::hypot(d.x, d.y); }
+double length(Point d) { return hypotenuse(d.x, d.y); }
+
+// Whether the distance from a to b is over `limit`, as distance(a, b) > limit decides it:
+// the squared distance settles all but a hair's breadth around the limit without a root.
+bool fartherThan(Point a, Point b, double limit) {
+    const double dx = b.x - a.x, dy = b.y - a.y, q = dx * dx + dy * dy, l2 = limit * limit;
+    if (q > l2 * (1 + 1e-9)) return true;
+    if (q < l2 * (1 - 1e-9)) return false;
+    return distance(a, b) > limit;
+}
 
 double finiteOr0(double v) { return std::isfinite(v) ? v : 0; }
 
-std::vector<Sample> sane(const std::vector<Sample>& samples) {
-    std::vector<Sample> out;
+void sane(const std::vector<Sample>& samples, std::vector<Sample>& out) {
+    out.clear();
     out.reserve(samples.size());
     for (const Sample& s : samples) {
         if (!std::isfinite(s.point.x) || !std::isfinite(s.point.y)) continue;
         double pressure = std::isnan(s.pressure) ? 0.5 : std::clamp(s.pressure, 0.0, 1.0);
         out.push_back({{std::clamp(s.point.x, -kReach, kReach), std::clamp(s.point.y, -kReach, kReach)}, pressure});
     }
-    return out;
 }
 
 Options sane(Options o) {
@@ -49,29 +58,41 @@ Path dot(Point center, double size) {
 
 // Each smoothed point moves (1 − streamline) of the way from the last one towards the
 // pen; steps of a quarter point or less are dropped. The pen's last sample always ends it.
-std::vector<Sample> streamlined(const std::vector<Sample>& samples, double streamline) {
-    std::vector<Sample> out{samples.front()};
+void streamlined(const std::vector<Sample>& samples, double streamline, std::vector<Sample>& out) {
+    out.clear();
+    out.reserve(samples.size() + 1);
+    out.push_back(samples.front());
+    Point last = samples.front().point;
     for (size_t i = 1; i < samples.size(); ++i) {
-        Point last = out.back().point, p = samples[i].point;
-        Point candidate{last.x + (1 - streamline) * (p.x - last.x), last.y + (1 - streamline) * (p.y - last.y)};
-        if (distance(last, candidate) > 0.25) out.push_back({candidate, samples[i].pressure});
+        const Point p = samples[i].point;
+        const Point candidate{last.x + (1 - streamline) * (p.x - last.x), last.y + (1 - streamline) * (p.y - last.y)};
+        if (fartherThan(last, candidate, 0.25)) {
+            out.push_back({candidate, samples[i].pressure});
+            last = candidate;
+        }
     }
-    if (distance(out.back().point, samples.back().point) > 0.25) out.push_back(samples.back());
-    return out;
+    if (fartherThan(last, samples.back().point, 0.25)) out.push_back(samples.back());
 }
 
 // Radius of the pen at each sample: pressure (given or simulated from speed), thinning,
 // then the start and end tapers.
-std::vector<double> radii(const std::vector<Sample>& s, const Options& o) {
-    std::vector<double> dist(s.size(), 0);
-    for (size_t j = 1; j < s.size(); ++j) dist[j] = dist[j - 1] + distance(s[j - 1].point, s[j].point);
+// `dist` is scratch, returned holding the distance walked to each sample.
+void radii(const std::vector<Sample>& s, const Options& o, std::vector<double>& out, std::vector<double>& dist) {
+    // Each step's length is kept in `out` until its radius replaces it.
+    out.resize(s.size());
+    dist.resize(s.size());
+    out[0] = 0;
+    dist[0] = 0;
+    for (size_t j = 1; j < s.size(); ++j) {
+        out[j] = distance(s[j - 1].point, s[j].point);
+        dist[j] = dist[j - 1] + out[j];
+    }
     const double total = dist.back();
-    std::vector<double> out(s.size());
     double pressure = 0.5;
     for (size_t j = 0; j < s.size(); ++j) {
         if (o.simulatePressure) {
             // Slow pen, thick line; fast pen, thin line.
-            double v = j == 0 ? 0 : distance(s[j - 1].point, s[j].point) / (1.6 * o.size);
+            double v = j == 0 ? 0 : out[j] / (1.6 * o.size);
             double target = std::min(std::max(1 - v, 0.25), 1.0);
             pressure = pressure + (target - pressure) * 0.28;
         } else {
@@ -85,7 +106,6 @@ std::vector<double> radii(const std::vector<Sample>& s, const Options& o) {
             r = r * std::max(o.taperFloor + 0.05, std::sin((total - dist[j]) / o.taperEnd * M_PI / 2));
         out[j] = r;
     }
-    return out;
 }
 
 // The unit normal of the stroke at j, from its neighbours; (0, 1) where they coincide.
@@ -111,61 +131,128 @@ void cap(Path& path, Point center, Point from, Point outward) {
     }
 }
 
-std::vector<Sample> resample(const std::vector<Sample>& s, double spacing) {
-    if (s.size() < 3) return s;
-    std::vector<Sample> out{s.front()};
+namespace {
+
+// resample() into `out`, with `steps` as scratch.
+void resample(const std::vector<Sample>& s, double spacing, std::vector<Sample>& out, std::vector<int>& steps) {
+    if (s.size() < 3) {
+        out.assign(s.begin(), s.end());
+        return;
+    }
     const size_t last = s.size() - 1;
+    // The steps of every segment first, so the result is allocated once.
+    steps.resize(last);
+    size_t count = 1;
+    for (size_t j = 0; j < last; ++j) {
+        double d = std::floor(length(s[j + 1].point - s[j].point) / spacing);
+        int n = 1;
+        if (count < kResampleBudget && d > 1) n = d < kMaxSegmentSteps ? static_cast<int>(d) : kMaxSegmentSteps;
+        steps[j] = n;
+        count += static_cast<size_t>(n);
+    }
+    out.resize(count);
+    out[0] = s.front();
+    size_t i = 1;
     for (size_t j = 0; j < last; ++j) {
         const Sample& e = s[j];
         const Sample& f = s[j + 1];
         Point b = s[j == 0 ? 0 : j - 1].point;
         Point c = s[std::min(j + 2, last)].point;
-        double steps = std::floor(length(f.point - e.point) / spacing);
-        int n = 1;
-        if (out.size() < kResampleBudget && steps > 1) n = steps < kMaxSegmentSteps ? static_cast<int>(steps) : kMaxSegmentSteps;
+        const int n = steps[j];
         auto along = [](double b, double e, double f, double c, double u) {
             return 0.5 * (2 * e + (f - b) * u + (2 * b - 5 * e + 4 * f - c) * (u * u) + (3 * e - b - 3 * f + c) * (u * u * u));
         };
         for (int k = 1; k <= n; ++k) {
             double u = static_cast<double>(k) / n;
-            out.push_back({{along(b.x, e.point.x, f.point.x, c.x, u), along(b.y, e.point.y, f.point.y, c.y, u)},
-                           e.pressure + (f.pressure - e.pressure) * u});
+            out[i++] = {{along(b.x, e.point.x, f.point.x, c.x, u), along(b.y, e.point.y, f.point.y, c.y, u)},
+                        e.pressure + (f.pressure - e.pressure) * u};
         }
     }
+}
+
+// Working buffers for outlines, one set per thread (outlines are made on any thread):
+// after the first strokes an outline allocates nothing but its path.
+struct Scratch {
+    std::vector<Sample> sane, smooth, points;
+    std::vector<int> steps;
+    std::vector<double> radii, other;
+
+    // A huge stroke's buffers are not kept for the thread's lifetime.
+    void trim() {
+        constexpr size_t kKeep = 16384;
+        auto drop = [](auto& v) {
+            if (v.capacity() > kKeep) std::decay_t<decltype(v)>().swap(v);
+        };
+        drop(sane);
+        drop(smooth);
+        drop(points);
+        drop(steps);
+        drop(radii);
+        drop(other);
+    }
+};
+
+Path outline(const std::vector<Sample>& input, const Options& o, Scratch& scratch);
+
+}  // namespace
+
+std::vector<Sample> resample(const std::vector<Sample>& s, double spacing) {
+    std::vector<Sample> out;
+    std::vector<int> steps;
+    resample(s, spacing, out, steps);
     return out;
 }
 
 Path outline(const std::vector<Sample>& input, const Options& given) {
-    const std::vector<Sample> samples = sane(input);
-    const Options o = sane(given);
+    thread_local Scratch scratch;
+    Path path = outline(input, sane(given), scratch);
+    scratch.trim();
+    return path;
+}
+
+namespace {
+
+Path outline(const std::vector<Sample>& input, const Options& o, Scratch& scratch) {
+    const std::vector<Sample>& samples = scratch.sane;
+    sane(input, scratch.sane);
     if (samples.empty()) return Path();
     const Point first = samples.front().point;
     bool still = std::all_of(samples.begin(), samples.end(),
                              [&](const Sample& s) { return distance(s.point, first) < 0.6; });
     if (samples.size() == 1 || still) return dot(first, o.size);
 
-    std::vector<Sample> p = resample(streamlined(samples, o.streamline), 1.4);
+    streamlined(samples, o.streamline, scratch.smooth);
+    resample(scratch.smooth, 1.4, scratch.points, scratch.steps);
+    const std::vector<Sample>& p = scratch.points;
     if (p.size() < 2) return dot(first, o.size);
 
-    std::vector<double> r = radii(p, o);
-    std::vector<Point> sideA(p.size()), sideB(p.size());
+    std::vector<double>& r = scratch.radii;
+    std::vector<double>& sideB = scratch.other;
+    radii(p, o, r, sideB);
+    // Side A goes straight into the path; side B, drawn backwards after the end cap, waits
+    // in the other buffer (x and y interleaved).
+    const size_t last = p.size() - 1;
+    sideB.resize(2 * p.size());
+    Path path;
+    path.reserve(2 * p.size() + 18);
+    Point endA;
     for (size_t j = 0; j < p.size(); ++j) {
         Point n = normal(p, j);
-        sideA[j] = {p[j].point.x + r[j] * n.x, p[j].point.y + r[j] * n.y};
-        sideB[j] = {p[j].point.x - r[j] * n.x, p[j].point.y - r[j] * n.y};
+        endA = {p[j].point.x + r[j] * n.x, p[j].point.y + r[j] * n.y};
+        if (j == 0) path.moveTo(endA);
+        else path.lineTo(endA);
+        sideB[2 * j] = p[j].point.x - r[j] * n.x;
+        sideB[2 * j + 1] = p[j].point.y - r[j] * n.y;
     }
-
-    const size_t last = p.size() - 1;
-    Path path;
-    path.moveTo(sideA[0]);
-    for (size_t j = 1; j <= last; ++j) path.lineTo(sideA[j]);
     size_t k = p.size() >= 3 ? last - 2 : 0;
-    cap(path, p[last].point, sideA[last], p[last].point - p[k].point);
-    for (size_t j = last + 1; j-- > 0;) path.lineTo(sideB[j]);
+    cap(path, p[last].point, endA, p[last].point - p[k].point);
+    for (size_t j = last + 1; j-- > 0;) path.lineTo({sideB[2 * j], sideB[2 * j + 1]});
     size_t k2 = p.size() >= 3 ? 2 : last;
-    cap(path, p[0].point, sideB[0], p[0].point - p[k2].point);
+    cap(path, p[0].point, {sideB[0], sideB[1]}, p[0].point - p[k2].point);
     path.close();
     return path;
 }
+
+}  // namespace
 
 }  // namespace nolby::Freehand

@@ -23,34 +23,9 @@ bool Path::Element::operator==(const Element& o) const {
     return true;
 }
 
-void Path::push(Verb v, Point a, Point b, Point c) {
-    Element e{v, {a, b, c}};
-    elems_.push_back(e);
-}
-
-void Path::moveTo(Point p) {
-    push(Verb::move, p);
-    current_ = start_ = p;
-}
-
-void Path::lineTo(Point p) {
-    push(Verb::line, p);
-    current_ = p;
-}
-
-void Path::quadTo(Point c, Point e) {
-    push(Verb::quad, c, e);
-    current_ = e;
-}
-
-void Path::curveTo(Point c1, Point c2, Point e) {
-    push(Verb::cubic, c1, c2, e);
-    current_ = e;
-}
-
 void Path::close() {
     if (elems_.empty() || elems_.back().verb == Verb::close) return;
-    push(Verb::close);
+    add(Verb::close);
     current_ = start_;
 }
 
@@ -107,6 +82,7 @@ void Path::addRoundedRect(const Rect& r, double rx, double ry) {
 
 void Path::addPath(const Path& other, const Affine& t) {
     bool plain = t.isIdentity();
+    reserve(other.elems_.size());
     for (const Element& e : other.elems_) {
         Element m = e;
         if (!plain)

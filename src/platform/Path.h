@@ -4,6 +4,7 @@
 
 #include "platform/Geometry.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -24,11 +25,36 @@ public:
 
     Path() = default;
 
-    void moveTo(Point p);
-    void lineTo(Point p);
-    void quadTo(Point c, Point e);
-    void curveTo(Point c1, Point c2, Point e);
+    // Inline, and each element written where it is stored: outlines append hundreds per
+    // stroke, and an element built aside and copied in costs more than the rest.
+    void moveTo(Point p) {
+        add(Verb::move).pts[0] = p;
+        current_ = start_ = p;
+    }
+    void lineTo(Point p) {
+        add(Verb::line).pts[0] = p;
+        current_ = p;
+    }
+    void quadTo(Point c, Point e) {
+        Element& el = add(Verb::quad);
+        el.pts[0] = c;
+        el.pts[1] = e;
+        current_ = e;
+    }
+    void curveTo(Point c1, Point c2, Point e) {
+        Element& el = add(Verb::cubic);
+        el.pts[0] = c1;
+        el.pts[1] = c2;
+        el.pts[2] = e;
+        current_ = e;
+    }
     void close();
+    // Room for n more elements, for callers that know how many they will add; growth stays
+    // geometric when a path is reserved for piece by piece.
+    void reserve(size_t n) {
+        const size_t need = elems_.size() + n;
+        if (need > elems_.capacity()) elems_.reserve(std::max(need, 2 * elems_.capacity()));
+    }
 
     void moveTo(double x, double y) { moveTo({x, y}); }
     void lineTo(double x, double y) { lineTo({x, y}); }
@@ -55,7 +81,12 @@ public:
     bool operator==(const Path& o) const { return elems_ == o.elems_; }
 
 private:
-    void push(Verb v, Point a = {}, Point b = {}, Point c = {});
+    // A new element of the verb, its points zero.
+    Element& add(Verb v) {
+        Element& e = elems_.emplace_back();
+        e.verb = v;
+        return e;
+    }
     std::vector<Element> elems_;
     Point current_{}, start_{};
 };
