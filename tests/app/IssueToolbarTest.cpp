@@ -93,6 +93,31 @@ TEST(IssueToolbar, StopWritingEndsTheTurnWithoutAnError) {
     EXPECT_FALSE(m.scribe->busy.get());
 }
 
+TEST(IssueToolbar, StopWritingWritesEverythingScheduledAtOnce) {
+    IssueViewRig rig;
+    rig.show();
+    NotebookModel& m = rig.model();
+    IssueViewRig::type(m, "a long answer to write out");
+    m.commitEditing();
+    const PageItem item = m.nb->pages[0].items.back();
+    m.scribe->enqueue(m.nb->pages[0].id, item.id(), m.entry(item).ops, 0, false);
+    // The page on screen takes its stage; the writer starts on it.
+    for (int i = 0; i < 3 && !m.scribe->busy.get(); ++i) {
+        QApplication::processEvents();
+        rig.scheduler->drain();
+        m.scribe->pump();
+    }
+    ASSERT_TRUE(m.scribe->busy.get());
+    NextStepButton& button = *rig.view->toolbar()->wayButton();
+    ASSERT_EQ(button.cue().kind, Kind::writing);
+    EXPECT_EQ(button.toolTip(), "Write the rest at once — Ctrl+Return");
+    button.contextMenu()->actions()[0]->trigger();
+    EXPECT_FALSE(m.scribe->busy.get());
+    EXPECT_FALSE(m.scribe->drawn(item.id()).has_value());  // written whole
+    EXPECT_FALSE(m.tutor->error.has_value());
+    EXPECT_NE(button.cue().kind, Kind::writing);
+}
+
 TEST(IssueToolbar, WhoLeadsActsOnTheFocusedDive) {
     IssueViewRig rig;
     rig.stack({"ratio"});
