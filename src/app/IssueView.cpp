@@ -124,6 +124,7 @@ private:
 };
 
 std::shared_ptr<NotebookModel> IssueServices::makeModel(Notebook notebook) const {
+    if (models) return models(std::move(notebook));
     NotebookModel::Services s;
     s.library = library;
     s.clock = scheduler ? scheduler->clock() : nullptr;

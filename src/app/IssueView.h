@@ -39,6 +39,9 @@ struct IssueServices {
     std::shared_ptr<Press> press;     // asked for a notebook's cover; none: nobody is asked
     NotebookModel::TutorMaker tutor;  // e.g. TutorSession::maker(...); empty: a tutor that runs no turns
     std::shared_ptr<Haptics> haptics;
+    // Makes the models when given (the application's own model maker); otherwise they are
+    // made from the fields above.
+    std::function<std::shared_ptr<NotebookModel>(Notebook)> models;
 
     std::shared_ptr<NotebookModel> makeModel(Notebook notebook) const;
 };

@@ -21,7 +21,7 @@ struct IssueViewRig {
     TempFolder folder;
     std::shared_ptr<ManualScheduler> scheduler = std::make_shared<ManualScheduler>();
     std::shared_ptr<Library> library = Library::make(folder.path, scheduler, nullptr, nullptr);
-    IssueServices services{library, scheduler, nullptr, {}, nullptr};
+    IssueServices services{library, scheduler, nullptr, {}, nullptr, {}};
     int closes = 0;
     std::unique_ptr<IssueView> view;
 

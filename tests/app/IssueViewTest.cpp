@@ -207,6 +207,22 @@ TEST(IssueView, PillsFollowTheFocusedLevel) {
     EXPECT_FALSE(rig.model().tutor->error.has_value());
 }
 
+TEST(IssueView, DivesAreMadeByTheApplicationsModelMakerWhenGiven) {
+    IssueViewRig rig;
+    int made = 0;
+    rig.services.models = [&](Notebook n) {
+        ++made;
+        IssueServices plain = rig.services;
+        plain.models = nullptr;
+        return plain.makeModel(std::move(n));
+    };
+    auto view = std::unique_ptr<IssueView>(IssueView::open(rig.services, rig.model().nb->id, [] {}));
+    EXPECT_EQ(made, 1);
+    view->actions(0).dive("ratio", "", 0, {});
+    EXPECT_EQ(made, 2);
+    view->closeModels();
+}
+
 TEST(IssueView, ANotebookWithoutATitleIsANewIssue) {
     IssueViewRig rig;
     EXPECT_EQ(rig.view->title(), "New issue");
