@@ -88,7 +88,8 @@ inline constexpr const char* kFuturaMediumStandIn = "League Spartan Medium";
 // installed, and the bare system fallback when that is missing too.
 std::shared_ptr<const Font> systemFont(const std::string& family, double size);
 
-// The 192 × 192 grain tile: light and dark specks over mid grey, the same on every run.
+// The 192 × 192 grain tile: light and dark specks over mid grey, the same on every run;
+// made once per thread, which alone may draw from it.
 // Made once, on first use; null only if the bitmap cannot be made.
 std::shared_ptr<const Image> grain();
 

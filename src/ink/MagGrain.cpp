@@ -33,7 +33,10 @@ std::shared_ptr<const Image> makeGrain() {
 }  // namespace
 
 std::shared_ptr<const Image> grain() {
-    static const std::shared_ptr<const Image> tile = makeGrain();
+    // One tile per thread: cairo sets a source surface's pixman image up for each draw, so
+    // covers flattened side by side on worker threads must not share one (two threads
+    // drawing from the same surface at once corrupted the drawing and aborted the app).
+    static thread_local const std::shared_ptr<const Image> tile = makeGrain();
     return tile;
 }
 

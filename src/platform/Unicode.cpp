@@ -66,18 +66,16 @@ std::string toUtf8(std::u32string_view s) {
 
 namespace {
 
-// A character break iterator is costly to make and not thread-safe to share: keep one
-// per thread, cloned from a single prototype.
+// A character break iterator is costly to make and not thread-safe to share: keep one per
+// thread. Each thread makes its own (ICU's factory is safe to call from any thread; cloning
+// one shared prototype from several threads at once is not, and corrupted the heap).
 icu::BreakIterator* characterIterator() {
-    static std::once_flag once;
-    static std::unique_ptr<icu::BreakIterator> prototype;
-    std::call_once(once, [] {
+    thread_local std::unique_ptr<icu::BreakIterator> mine = [] {
         UErrorCode err = U_ZERO_ERROR;
-        prototype.reset(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), err));
-        if (U_FAILURE(err)) prototype.reset();
-    });
-    if (!prototype) return nullptr;
-    thread_local std::unique_ptr<icu::BreakIterator> mine(prototype->clone());
+        std::unique_ptr<icu::BreakIterator> it(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), err));
+        if (U_FAILURE(err)) it.reset();
+        return it;
+    }();
     return mine.get();
 }
 

@@ -56,7 +56,15 @@ void QtScheduler::post(Task task) {
     QMetaObject::invokeMethod(main_.get(), [task = std::move(task)] { task(); }, Qt::QueuedConnection);
 }
 
-void QtScheduler::background(Task task) { pool_->start(std::move(task)); }
+void QtScheduler::background(Task task) {
+    if (!finished_) pool_->start(std::move(task));
+}
+
+void QtScheduler::finish() {
+    finished_ = true;
+    pool_->clear();
+    pool_->waitForDone();
+}
 
 Timer QtScheduler::after(double seconds, Task task) { return schedule(seconds, 0, std::move(task)); }
 

@@ -6,6 +6,7 @@
 
 #include "platform/Scheduler.h"
 
+#include <atomic>
 #include <memory>
 
 class QObject;
@@ -23,6 +24,12 @@ public:
     QtScheduler(const QtScheduler&) = delete;
     QtScheduler& operator=(const QtScheduler&) = delete;
 
+    // The application is ending: drops background jobs not yet started, waits for running
+    // ones, and runs no further background work. Called before main() returns, so no worker
+    // is still drawing when the process's static objects (font and text caches) are
+    // destroyed. Main thread only.
+    void finish();
+
     std::shared_ptr<const Clock> clock() const override { return clock_; }
     void post(Task task) override;
     Timer after(double seconds, Task task) override;
@@ -35,6 +42,7 @@ private:
     std::shared_ptr<const Clock> clock_;
     std::unique_ptr<QObject> main_;  // lives on the main thread; posted work and timers go through it
     std::unique_ptr<QThreadPool> pool_;
+    std::atomic<bool> finished_{false};
 };
 
 }  // namespace nolby
