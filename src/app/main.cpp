@@ -6,6 +6,7 @@
 #include "app/LessonShot.h"
 #include "app/Router.h"
 #include "app/QuitSignals.h"
+#include "app/ShelfDrawn.h"
 #include "ink/Faces.h"
 #include "ink/Mag.h"
 #include "ui/QtScheduler.h"
@@ -24,6 +25,11 @@ std::optional<std::string> argument(int argc, char** argv, std::string_view key)
     for (int i = 1; i + 1 < argc; ++i)
         if (key == argv[i]) return std::string(argv[i + 1]);
     return std::nullopt;
+}
+bool flag(int argc, char** argv, std::string_view name) {
+    for (int i = 1; i < argc; ++i)
+        if (name == argv[i]) return true;
+    return false;
 }
 }  // namespace
 
@@ -55,10 +61,13 @@ int main(int argc, char** argv) {
         QuitSignals::install(&app, [] { QApplication::quit(); });
         if (auto topic = argument(argc, argv, "--learn")) Router::shared().learn.set(*topic);
         if (auto file = argument(argc, argv, "-screenshot")) new LessonShot(&desk, QString::fromStdString(*file));
+        if (flag(argc, argv, "-quit-after-shelf")) ShelfDrawn::quitAfter(desk.deskView()->newsstand());
         desk.show();
         status = QApplication::exec();
         shutAll();
         context->library->flush();
     }
+    // The press and the store live on in process-wide objects: let no worker outlive main().
+    scheduler->finish();
     return status;
 }

@@ -1,0 +1,101 @@
+// Start-up: from starting build/bin/nolby to its first drawn shelf, with 100 issues that have
+// printed covers in the data folder. The app is run as a process ("-quit-after-shelf" ends it
+// once the shelf has been painted) on the offscreen platform; each iteration is one launch,
+// timed by the wall clock. The goal is a median under 400 ms.
+#include "model/Library.h"
+#include "model/Press.h"
+#include "platform/AtomicFile.h"
+#include "platform/Canvas.h"
+#include "platform/Pict.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+using namespace nolby;
+
+namespace {
+
+// A painting as the press stores it: a 600 × 800 JPEG.
+std::string cover() {
+    Canvas c(600, 800);
+    c.fill(Color::rgba8(60, 120, 200));
+    cairo_rectangle(c.cr(), 0, 480, 600, 320);
+    cairo_set_source_rgb(c.cr(), 0.45, 0.3, 0.1);
+    cairo_fill(c.cr());
+    cairo_surface_reference(c.surface());
+    auto jpeg = *Pict::encode(*Image::adopt(c.surface()), Pict::jpeg, 0.9);
+    return std::string(jpeg.begin(), jpeg.end());
+}
+
+struct Home {
+    std::filesystem::path root;
+    Home() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "nolby-bench-start-XXXXXX").string();
+        root = mkdtemp(tmpl.data());
+        const auto data = root / "data" / "app.nolby.Nolby";
+        std::filesystem::create_directories(data / "Covers");
+        std::filesystem::create_directories(root / "runtime");
+        std::filesystem::permissions(root / "runtime", std::filesystem::perms::owner_all);
+        const std::string jpeg = cover();
+        auto writer = std::make_shared<ManualScheduler>();
+        std::ostringstream log;
+        auto store = Library::make(data, writer, Press::make(data, writer, nullptr), &log);
+        const char* colors[] = {"blue", "red", "green", "yellow"};
+        for (int i = 0; i < 100; ++i) {
+            Notebook n;
+            n.title = "Issue number " + std::to_string(i + 1);
+            n.issue = i + 1;
+            n.color = colors[i % 4];
+            n.updated = dateFromReference(800000000 - i * 3600.0);
+            store->save(n, true);
+            AtomicFile::write(data / "Covers" / Press::fileName(n.id), jpeg);
+        }
+        writer->drain();
+    }
+    ~Home() { std::filesystem::remove_all(root); }
+};
+
+std::filesystem::path app() { return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "nolby"; }
+
+void StartToFirstShelf(benchmark::State& state) {
+    Home home;
+    setenv("XDG_DATA_HOME", (home.root / "data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home.root / "config").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (home.root / "runtime").c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Nothing may reach a gateway: the shelf needs none.
+    setenv("NOLBY_API", "http://127.0.0.1:9/", 1);
+    const std::string path = app().string();
+    char arg0[] = "nolby";
+    char arg1[] = "-quit-after-shelf";
+    char* argv[] = {arg0, arg1, nullptr};
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        pid_t pid = 0;
+        if (posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ) != 0) {
+            state.SkipWithError("build/bin/nolby could not be started");
+            break;
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            const std::string why = WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status)) : "signal " + std::to_string(WTERMSIG(status));
+            state.SkipWithError(("nolby did not end cleanly: " + why).c_str());
+            break;
+        }
+        state.SetIterationTime(seconds);
+    }
+}
+BENCHMARK(StartToFirstShelf)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(9)->ReportAggregatesOnly(true);
+
+}  // namespace
