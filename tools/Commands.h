@@ -22,5 +22,6 @@ int coverCommand(const Args& args);
 int trimCommand(const Args& args);
 int writeCommand(const Args& args);
 int lessonCommand(const Args& args);
+int sheetCommand(const Args& args);
 
 }  // namespace nolby::tools

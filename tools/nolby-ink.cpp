@@ -38,6 +38,10 @@
 //   nolby-ink lesson [--notebook FILE] [--ask TEXT] [--turned] [--out DIR]
 //       runs one tutor turn headless (NOLBY_API, else a demo gateway of its own), writes it out,
 //       saves the notebook in the data folder DIR and draws its pages to DIR/page-N.png.
+//   nolby-ink sheet FILE --width W --viewport V [--head H] [--png OUT]
+//       lays a notebook out as its sheet in a window W wide showing V of height under a blank
+//       head H tall; prints the layout, the opening scroll position and the outline as JSON
+//       and draws the visible part at 2 pixels per point.
 
 #include "Commands.h"
 #include "Gallery.h"
@@ -84,6 +88,7 @@ const Command kCommands[] = {
     {"trim", trimCommand, "trim IN OUT"},
     {"write", writeCommand, "write JSON [--speed S] [--painting PNG [--at T]] (--sheet OUT.png | --frames DIR [--fps N])"},
     {"lesson", lessonCommand, "lesson [--notebook FILE] [--ask TEXT] [--turned] [--out DIR]"},
+    {"sheet", sheetCommand, "sheet FILE --width W --viewport V [--head H] [--png OUT]"},
 };
 
 int usage() {

@@ -1,0 +1,80 @@
+// Drawing the visible part of the sheet in one pass into one surface: the paper behind the
+// whole view, the head, each page slice in view through its page painter (ink multiplied
+// onto the paper needs the paper beneath it in the same surface), the caret and prompt, and
+// the selection multiplied on top like a marker.
+#include "model/sheet/SheetView.h"
+
+#include "model/page/PaperTexture.h"
+#include "platform/Canvas.h"
+#include "platform/Path.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace nolby {
+
+namespace {
+
+// The pane's paper, stretched over the view; it does not scroll.
+void paintPaper(cairo_t* cr, double width, double height) {
+    const double w = std::floor(width), h = std::floor(height);
+    if (!(w >= 1) || !(h >= 1)) return;
+    std::shared_ptr<const Image> paper = PaperTexture::shared().image(static_cast<int>(w), static_cast<int>(h));
+    if (!paper || paper->width() < 1 || paper->height() < 1) return;
+    draw::Saved saved(cr);
+    if (!draw::scale(cr, width / paper->width(), height / paper->height())) return;
+    cairo_set_source_surface(cr, paper->surface(), 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
+    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+    cairo_paint(cr);
+}
+
+}  // namespace
+
+void SheetView::paint(cairo_t* cr, double now) {
+    if (!cr || cairo_status(cr) != CAIRO_STATUS_SUCCESS) return;
+    auto m = model();
+    const Rect v = visible();
+    paintPaper(cr, v.width(), v.height());
+    if (!m || !layout_) return;
+    const SheetLayout& l = *layout_;
+
+    draw::Saved saved(cr);
+    if (!draw::translate(cr, 0, -v.minY())) return;
+
+    if (head_ && headHeight_ > 0 && v.minY() < headHeight_) {
+        draw::Saved inHead(cr);
+        draw::clipRect(cr, {l.x, 0, l.columnWidth(), headHeight_});
+        if (draw::translate(cr, l.x, 0)) head_->paint(cr, now);
+    }
+
+    const bool active = host_ && host_->windowActive();
+    marks_.sync(*m, now);
+    for (auto& [page, h] : hosts_) {
+        if (!h.frame.intersects(v)) continue;
+        draw::Saved inSlice(cr);
+        draw::clipRect(cr, h.frame);
+        if (!draw::translate(cr, h.frame.x, h.frame.y - h.top * l.scale)) continue;
+        h.painter->paint(cr, now);
+        marks_.paint(cr, *m, page, h.painter->view().geometry(), active, now);
+    }
+
+    if (!highlight_.empty()) {
+        Path path;
+        for (const Rect& r : highlight_) path.addRoundedRect(r, 3, 3);
+        const Color color = host_ ? host_->selectionColor(highlightActive_) : Color{0.8, 0.8, 0.8, 1};
+        draw::fillPath(cr, path, color, CAIRO_OPERATOR_MULTIPLY);
+    }
+}
+
+bool SheetView::animating(double now) const {
+    auto m = lockModel();
+    if (!m) return false;
+    if (head_ && head_->animating(now)) return true;
+    const Rect v = visible();
+    for (const auto& [page, h] : hosts_)
+        if (h.frame.intersects(v) && h.painter->animating(now)) return true;
+    return marks_.animating(*m, host_ && host_->windowActive(), now);
+}
+
+}  // namespace nolby

@@ -1,0 +1,80 @@
+#pragma once
+// The sheet on screen: a scroll area whose viewport shows what the sheet view draws (paper,
+// head, pages, caret and selection in one cairo pass over a QImage), and which turns Qt's
+// events into the sheet's calls: resizes into relayouts, scroll-bar moves into scrolled(),
+// wheel and two-finger events into wheel() (scrolling by them unless the sheet used them up),
+// showing and hiding into attach(), focus into first-responder changes, window activation
+// into the highlight's colour. It repaints at up to 120 frames a second while the sheet
+// animates and rests otherwise.
+//
+// The scroll position is kept in points as a real number (glides move by fractions of a
+// point); the scroll bar shows it rounded.
+
+#include "model/sheet/SheetView.h"
+
+#include <QAbstractScrollArea>
+#include <QImage>
+#include <QTimer>
+
+#include <memory>
+
+namespace nolby {
+
+class SheetScrollView : public QAbstractScrollArea, public SheetHost {
+public:
+    static constexpr int kFrameMs = 8;          // 1 / 120 s in whole milliseconds, rounded down
+    static constexpr double kWheelStep = 48;    // points one notch of a plain wheel scrolls
+
+    SheetScrollView(const std::shared_ptr<NotebookModel>& model, std::shared_ptr<SheetState> state,
+                    std::shared_ptr<Scheduler> scheduler, std::shared_ptr<PressSource> press = nullptr,
+                    QWidget* parent = nullptr);
+    ~SheetScrollView() override;
+
+    SheetView& sheet() { return *sheet_; }
+    const std::shared_ptr<SheetView>& sharedSheet() const { return sheet_; }
+    void setActions(SheetActions actions) { sheet_->setActions(std::move(actions)); }
+    // The last frame painted, in device pixels.
+    const QImage& lastFrame() const { return image_; }
+    bool ticking() const { return frames_.isActive(); }
+
+    // ---- SheetHost
+    Size viewportSize() const override;
+    double scrollPosition() const override { return position_; }
+    void setScrollPosition(double y) override;
+    void setDocumentHeight(double height) override;
+    void repaint() override;
+    bool windowActive() const override;
+    void focus() override;
+    void setCursor(Cursor cursor) override;
+    void setClipboard(const std::string& text) override;
+    std::string clipboard() const override;
+    Color selectionColor(bool active) const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // Brings the scroll bar's range and value in line with the document and the position.
+    void syncBar();
+    // Moves to y (clamped) and tells the sheet when the position changed.
+    void moveTo(double y);
+
+    std::shared_ptr<Scheduler> scheduler_;
+    std::shared_ptr<SheetView> sheet_;
+    double position_ = 0;
+    double document_ = 0;
+    bool syncing_ = false;  // the bar is being set from position_: its moves are not the user's
+    QImage image_;
+    QTimer frames_;
+};
+
+}  // namespace nolby
