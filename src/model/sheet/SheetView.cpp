@@ -45,6 +45,8 @@ void HeadlessSheetHost::setDocumentHeight(double height) {
 SheetView::SheetView(const std::shared_ptr<NotebookModel>& model, std::shared_ptr<SheetState> state, Environment env)
     : model_(model), state_(state ? std::move(state) : std::make_shared<SheetState>()), env_(std::move(env)) {
     if (!env_.scheduler) env_.scheduler = std::make_shared<ManualScheduler>();
+    selection_ = {[this] { return pointer_.selectedLines(); }, [this] { return pointer_.phrase(); },
+                  [this] { return pointer_.dragging(); }};
     if (!(env_.displayScale > 0) || !std::isfinite(env_.displayScale)) env_.displayScale = 1;
 }
 
@@ -241,8 +243,8 @@ void SheetView::relayout() {
     outline();
     drawSelection();
     placeInitially();
-    if (revealCaret) {
-        revealCaret = false;
+    if (typing_.revealCaret) {
+        typing_.revealCaret = false;
         showCaret();
     }
     repaint();

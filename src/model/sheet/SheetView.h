@@ -9,9 +9,8 @@
 //
 // No toolkit here: a SheetHost (the Qt scroll area, or a recorder in tests) supplies the
 // viewport, the scroll position, painting, the clipboard, the cursor and focus, and turns
-// its events into calls on this class. Pointer and keyboard input reach the view through
-// the operations under "What pointer and keyboard input ask of the view", and tell it about
-// the word selection through a SelectionSource. Main thread only; timers and posted work
+// its events into calls on this class. Pointer and keyboard input (SheetPointer,
+// SheetTextInput) live in the view and reach it through SheetPointerHost. Main thread only; timers and posted work
 // hold the view weakly and do nothing once it is gone.
 //
 //   auto sheet = SheetView::make(model, state, {scheduler, press, displayScale});
@@ -26,6 +25,8 @@
 #include "model/sheet/SheetHost.h"
 #include "model/sheet/SheetLayout.h"
 #include "model/sheet/SheetMarks.h"
+#include "model/sheet/SheetPointer.h"
+#include "model/sheet/SheetTextInput.h"
 #include "model/sheet/SheetState.h"
 #include "platform/Scheduler.h"
 
@@ -41,7 +42,7 @@
 
 namespace nolby {
 
-class SheetView final : public std::enable_shared_from_this<SheetView> {
+class SheetView final : public std::enable_shared_from_this<SheetView>, public SheetPointerHost {
 public:
     struct Environment {
         std::shared_ptr<Scheduler> scheduler;  // the main loop and the media clock
@@ -140,40 +141,44 @@ public:
 
     // ---- Pointer and keyboard input
 
-    // What the pointer side knows of the word selection, for the highlight, the selection
-    // bar and pen following. Unset: no selection.
+    // The pointer side (presses, the word selection, word actions), the keyboard side
+    // (typing, composing, sending, moves) and what they share of the typing.
+    SheetPointer& pointer() { return pointer_; }
+    SheetTextInput& input() { return input_; }
+    SheetTyping& typing() { return typing_; }
+
+    // Where the highlight, the selection bar and pen following learn of the word selection:
+    // the pointer's selection unless replaced.
     struct SelectionSource {
         std::function<std::vector<Rect>()> lines;  // the selected lines, sheet points
         std::function<std::string()> phrase;      // the selection phrase
         std::function<bool()> dragging;           // a press is selecting
     };
     void setSelectionSource(SelectionSource source);
-    // Bring the caret into view after the next relayout.
-    bool revealCaret = false;
 
     // ---- What pointer and keyboard input ask of the view
 
-    std::shared_ptr<NotebookModel> model() { return model_.lock(); }
-    const SheetLayout* layout() { return layout_ ? &*layout_ : nullptr; }
+    std::shared_ptr<NotebookModel> model() override { return model_.lock(); }
+    const SheetLayout* layout() override { return layout_ ? &*layout_ : nullptr; }
     // The visible part in sheet points; empty without a host.
-    Rect visibleRect() { return visible(); }
+    Rect visibleRect() override { return visible(); }
     // The one way the sheet moves itself: clamped to the document, animated over 0.5 s with
     // a cubic ease-in-out when asked and farther than a point.
-    void scrollTo(double y, bool animated);
-    bool following() { return state_->following.get(); }
-    void setFollowing(bool on) { state_->following.set(on); }
-    void selectionChanged() { drawSelection(); }
+    void scrollTo(double y, bool animated) override;
+    bool following() override { return state_->following.get(); }
+    void setFollowing(bool on) override { state_->following.set(on); }
+    void selectionChanged() override { drawSelection(); }
     // Publishes the selection's first line and phrase (none during a drag).
-    void publishSelection();
+    void publishSelection() override;
     // Queues one relayout on the next turn of the main loop unless one is queued.
-    void setNeedsRelayout();
-    std::optional<std::string> clipboardText();
-    void setClipboardText(const std::string& text);
-    void haptic();
-    void lookUp(const std::string& phrase, Point at, double size);
-    void dive(const std::string& words, const std::string& passage, int page, const std::vector<Rect>& rects);
-    void open(const Uuid& dive);
-    bool close();
+    void setNeedsRelayout() override;
+    std::optional<std::string> clipboardText() override;
+    void setClipboardText(const std::string& text) override;
+    void haptic() override;
+    void lookUp(const std::string& phrase, Point at, double size) override;
+    void dive(const std::string& words, const std::string& passage, int page, const std::vector<Rect>& rects) override;
+    void open(const Uuid& dive) override;
+    bool close() override;
 
     // ---- Reading
 
@@ -215,6 +220,9 @@ private:
     SheetHost* host_ = nullptr;
     std::optional<SheetActions> actions_;
     std::optional<SheetLayout> layout_;
+    SheetTyping typing_;
+    SheetPointer pointer_{*this, typing_};
+    SheetTextInput input_{*this, typing_, pointer_};
     SelectionSource selection_;
     bool dragging() const { return selection_.dragging && selection_.dragging(); }
     std::shared_ptr<SheetHeadSource> head_;

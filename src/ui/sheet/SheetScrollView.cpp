@@ -94,6 +94,10 @@ Color SheetScrollView::selectionColor(bool active) const {
     return {q.redF(), q.greenF(), q.blueF(), 1};
 }
 
+void SheetScrollView::lookUp(const std::string& phrase, Point at, double size) {
+    if (definitions_) definitions_->show(phrase, at, size);
+}
+
 // ---- Scrolling
 
 void SheetScrollView::moveTo(double y) {

@@ -11,6 +11,7 @@
 // point); the scroll bar shows it rounded.
 
 #include "model/sheet/SheetView.h"
+#include "platform/Definitions.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
@@ -33,6 +34,8 @@ public:
     SheetView& sheet() { return *sheet_; }
     const std::shared_ptr<SheetView>& sharedSheet() const { return sheet_; }
     void setActions(SheetActions actions) { sheet_->setActions(std::move(actions)); }
+    // Where Look Up shows a phrase; none: nowhere.
+    void setDefinitions(std::shared_ptr<Definitions> definitions) { definitions_ = std::move(definitions); }
     // The last frame painted, in device pixels.
     const QImage& lastFrame() const { return image_; }
     bool ticking() const { return frames_.isActive(); }
@@ -49,6 +52,7 @@ public:
     void setClipboard(const std::string& text) override;
     std::string clipboard() const override;
     Color selectionColor(bool active) const override;
+    void lookUp(const std::string& phrase, Point at, double size) override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -70,6 +74,7 @@ private:
 
     std::shared_ptr<Scheduler> scheduler_;
     std::shared_ptr<SheetView> sheet_;
+    std::shared_ptr<Definitions> definitions_;
     double position_ = 0;
     double document_ = 0;
     bool syncing_ = false;  // the bar is being set from position_: its moves are not the user's

@@ -359,6 +359,22 @@ TEST(SheetView, PublishesTheSelectionInViewCoordinatesButNotDuringADrag) {
     EXPECT_TRUE(sheet.highlight().empty());
 }
 
+TEST(SheetView, TheWordsTheLearnerSelectsAreHighlightedAndPublished) {
+    SheetRig r;
+    BlockItem words = paragraph(120, "Entropy measures disorder.");
+    r.open(notebookOf({{words}}));
+    SheetView& sheet = r.show();
+    const std::vector<NotebookModel::Word>& list = sheet.pointer().words().words(r.model(), 0);
+    ASSERT_GE(list.size(), 2u);
+    const Rect at = *sheet.layout()->view(list[0].rect, 0);
+    sheet.pointer().down({at.midX(), at.midY()}, 2, false);  // a double click selects the word
+    sheet.pointer().up();
+    ASSERT_TRUE(r.state->selection.get());
+    EXPECT_EQ(r.state->selection.get()->text, "Entropy");
+    EXPECT_EQ(sheet.highlight().size(), 1u);
+    EXPECT_EQ(r.state->selection.get()->rect.y, sheet.highlight()[0].y - r.host.y());
+}
+
 TEST(SheetView, RegistriesAndFocus) {
     SheetRig a, b;
     a.open(notebookOf({{}}));
