@@ -145,6 +145,20 @@ TEST_F(PillsWidgetTest, RetryAndCloseRunTheirOwnCallbacks) {
     }
 }
 
+TEST_F(PillsWidgetTest, APillArrivesFromBelowAndComesToRest) {
+    auto* notice = column->notice();
+    notice->show("Undone", "Redo");
+    EXPECT_DOUBLE_EQ(notice->arrival(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notice->arrival() == 1; }, 5000));
+    // A new text on a pill already showing does not make it arrive again.
+    notice->show("Note removed", "Undo");
+    EXPECT_DOUBLE_EQ(notice->arrival(), 1);
+    notice->hide();
+    notice->show("Undone", "Redo");
+    notice->settle();
+    EXPECT_DOUBLE_EQ(notice->arrival(), 1);
+}
+
 // Both pills over a page-coloured view at 2x, written beside the build's bin/ folder in
 // screenshots/ to look at.
 TEST(PillPicture, BothPillsAtTheFootOfAPage) {

@@ -3,6 +3,9 @@
 #include "ui/CairoImage.h"
 
 #include <QEvent>
+
+#include <algorithm>
+#include <cmath>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -22,7 +25,15 @@ bool insideCapsule(Size s, Point p) {
 
 // ---- PillWidget ----
 
-PillWidget::PillWidget(QWidget* parent) : QWidget(parent) {
+PillWidget::PillWidget(QWidget* parent, double response) : QWidget(parent), response_(response) {
+    arrival_.value = arrival_.target = 1;
+    tick_.setInterval(8);
+    connect(&tick_, &QTimer::timeout, this, [this] {
+        // Driven by the time that passed, not by the ticks: timers run late under load.
+        arrival_.step(static_cast<double>(sinceTick_.restart()) / 1000);
+        if (arrival_.settled()) tick_.stop();
+        update();
+    });
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
@@ -39,11 +50,26 @@ void PillWidget::moveCapsuleTo(QPointF at) {
     move(qRound(at.x()) - kMargin, qRound(at.y()) - kMargin);
 }
 
-void PillWidget::resizeToPill() {
-    const Size s = pillSize();
-    setFixedSize(static_cast<int>(std::ceil(s.width)) + 2 * kMargin,
-                 static_cast<int>(std::ceil(s.height)) + 2 * kMargin);
+void PillWidget::settle() {
+    arrival_ = Spring{1, 0, 1, response_, kDamping};
+    tick_.stop();
     update();
+}
+
+void PillWidget::showArt(Size size, std::function<void(cairo_t*, pills::Press)> draw) {
+    if (!isVisible()) {
+        // A pill that was not showing arrives; one that changes its text stays where it is.
+        arrival_ = Spring{0, 0, 0, response_, kDamping};
+        arrival_.to(1, response_, kDamping);
+        sinceTick_.start();
+        tick_.start();
+    }
+    size_ = size;
+    draw_ = std::move(draw);
+    setFixedSize(static_cast<int>(std::ceil(size.width)) + 2 * kMargin,
+                 static_cast<int>(std::ceil(size.height)) + 2 * kMargin);
+    update();
+    show();
 }
 
 Point PillWidget::inPill(QPointF p) const { return {p.x() - kMargin, p.y() - kMargin}; }
@@ -51,11 +77,13 @@ Point PillWidget::inPill(QPointF p) const { return {p.x() - kMargin, p.y() - kMa
 void PillWidget::paintEvent(QPaintEvent*) {
     const QImage image = cairoImage(size(), devicePixelRatioF(), [&](cairo_t* cr) {
         cairo_translate(cr, kMargin, kMargin);
-        drawPill(cr, down_);
+        if (draw_) draw_(cr, down_);
     });
     if (image.isNull()) return;
     QPainter painter(this);
-    painter.drawImage(QPointF(0, 0), image);
+    const double arrived = arrival_.value;
+    painter.setOpacity(std::clamp(arrived, 0.0, 1.0));
+    painter.drawImage(QPointF(0, (1 - arrived) * kRise), image);
 }
 
 void PillWidget::mousePressEvent(QMouseEvent* e) {
@@ -88,15 +116,12 @@ void PillWidget::mouseReleaseEvent(QMouseEvent* e) {
 
 // ---- NoticePill ----
 
-NoticePill::NoticePill(QWidget* parent) : PillWidget(parent) { setObjectName("NoticePill"); }
+NoticePill::NoticePill(QWidget* parent) : PillWidget(parent, 0.38) { setObjectName("NoticePill"); }
 
 void NoticePill::show(const std::string& text, const std::string& action) {
     art_ = pills::NoticeArt::make(text, action);
-    resizeToPill();
-    show();
+    showArt(art_.size, [art = art_](cairo_t* cr, pills::Press pressed) { art.draw(cr, pressed); });
 }
-
-void NoticePill::drawPill(cairo_t* cr, pills::Press pressed) const { art_.draw(cr, pressed); }
 
 pills::Press NoticePill::buttonAt(Point p) const {
     if (!insideCapsule(art_.size, p)) return pills::Press::none;
@@ -113,15 +138,12 @@ void NoticePill::pressed(pills::Press button) {
 
 // ---- ErrorPill ----
 
-ErrorPill::ErrorPill(QWidget* parent) : PillWidget(parent) { setObjectName("ErrorPill"); }
+ErrorPill::ErrorPill(QWidget* parent) : PillWidget(parent, 0.4) { setObjectName("ErrorPill"); }
 
 void ErrorPill::show(const std::string& text) {
     art_ = pills::ErrorArt::make(text);
-    resizeToPill();
-    show();
+    showArt(art_.size, [art = art_](cairo_t* cr, pills::Press pressed) { art.draw(cr, pressed); });
 }
-
-void ErrorPill::drawPill(cairo_t* cr, pills::Press pressed) const { art_.draw(cr, pressed); }
 
 pills::Press ErrorPill::buttonAt(Point p) const {
     if (!insideCapsule(art_.size, p)) return pills::Press::none;

@@ -4,7 +4,11 @@
 // its foot: the error pill above the notice pill, 10 points apart, the lower one 18 points
 // above the bottom edge.
 
+#include "ui/library/Spring.h"
 #include "ui/pills/PillArt.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
 
 #include <QObject>
 #include <QWidget>
@@ -23,22 +27,31 @@ public:
     static constexpr int kMargin = 12;
     // Buttons take clicks a little beyond their drawn text, as small targets should.
     static constexpr double kSlop = 6;
+    // A pill arrives rising this far from below while it fades in, on a spring of damping
+    // fraction 0.85.
+    static constexpr double kRise = 12, kDamping = 0.85;
 
     using QWidget::show;
     // The capsule's size in points.
-    virtual Size pillSize() const = 0;
+    Size pillSize() const { return size_; }
     // The capsule's rectangle in the parent's coordinates.
     QRectF capsule() const;
     // Puts the capsule's top left corner at `at` (parent coordinates).
     void moveCapsuleTo(QPointF at);
+    // How far it has arrived: 0 when just shown, 1 at rest (the spring may overshoot).
+    double arrival() const { return arrival_.value; }
+    // Ends the arrival at once (screenshots).
+    void settle();
 
 protected:
-    explicit PillWidget(QWidget* parent);
-    virtual void drawPill(cairo_t* cr, pills::Press pressed) const = 0;
+    // `response`: the arrival spring's response in seconds.
+    PillWidget(QWidget* parent, double response);
     // The button under a point of the capsule (its own points).
     virtual pills::Press buttonAt(Point p) const = 0;
     virtual void pressed(pills::Press button) = 0;
-    void resizeToPill();
+    // Takes a new picture of `size` (drawn by `draw` with the capsule's top left at the
+    // origin) and shows it.
+    void showArt(Size size, std::function<void(cairo_t*, pills::Press)> draw);
 
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
@@ -47,7 +60,13 @@ protected:
 
 private:
     Point inPill(QPointF widgetPoint) const;
+    Size size_;
+    std::function<void(cairo_t*, pills::Press)> draw_;
     pills::Press down_ = pills::Press::none;
+    Spring arrival_;
+    double response_;
+    QTimer tick_;
+    QElapsedTimer sinceTick_;
 };
 
 // A short message with one button ("Undone" with "Redo"). Pressing the button hides the
@@ -62,10 +81,8 @@ public:
 
     std::function<void()> onAction;
     const pills::NoticeArt& art() const { return art_; }
-    Size pillSize() const override { return art_.size; }
 
 protected:
-    void drawPill(cairo_t* cr, pills::Press pressed) const override;
     pills::Press buttonAt(Point p) const override;
     void pressed(pills::Press button) override;
 
@@ -85,10 +102,8 @@ public:
     std::function<void()> onRetry;
     std::function<void()> onDismiss;
     const pills::ErrorArt& art() const { return art_; }
-    Size pillSize() const override { return art_.size; }
 
 protected:
-    void drawPill(cairo_t* cr, pills::Press pressed) const override;
     pills::Press buttonAt(Point p) const override;
     void pressed(pills::Press button) override;
 
