@@ -4,7 +4,7 @@
 #include "app/DebugHooksPalette.h"
 #include "app/Router.h"
 
-#include "model/ModelTestSupport.h"
+#include "model/NoteTestSupport.h"
 
 #include <QApplication>
 
@@ -206,6 +206,18 @@ TEST_F(DebugHooksTest, WriteFindsItsPoint) {
         EXPECT_EQ(written[0].text, c.text);
         EXPECT_FALSE(rig.model->editing.get());
     }
+}
+
+TEST_F(DebugHooksTest, WriteAboutAWordOnThePageMakesANoteAboutIt) {
+    launch({"-write", "the cell's engine", "-about", "mitochondria"});
+    const auto block = test::laidBlock(R"({"t":"p","text":"Every cell has mitochondria inside it."})", 150);
+    rig.open(test::notebookOf({{block}}));
+    apply();
+    const auto written = notes();
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_TRUE(written[0].anchor);
+    EXPECT_EQ(written[0].about, "mitochondria");
+    EXPECT_NE(written[0].text.find("the cell's engine"), std::string::npos);
 }
 
 TEST_F(DebugHooksTest, ReplayWritesTheCurrentPagesBlocksAgain) {
