@@ -48,9 +48,14 @@ Qt::CursorShape shapeOf(SheetPointer::Cursor c) {
 
 }  // namespace
 
-SheetInput::SheetInput(QWidget& widget, SheetPointerHost& host, std::function<Point(QPointF)> toSheet,
-                       std::function<QPointF(Point)> fromSheet)
-    : widget_(widget), host_(host), toSheet_(std::move(toSheet)), fromSheet_(std::move(fromSheet)) {
+SheetInput::SheetInput(QWidget& widget, SheetPointerHost& host, SheetPointer& pointer, SheetTextInput& text,
+                       std::function<Point(QPointF)> toSheet, std::function<QPointF(Point)> fromSheet)
+    : widget_(widget),
+      host_(host),
+      pointer_(pointer),
+      text_(text),
+      toSheet_(std::move(toSheet)),
+      fromSheet_(std::move(fromSheet)) {
     widget_.setAttribute(Qt::WA_InputMethodEnabled);
     widget_.setFocusPolicy(Qt::StrongFocus);
     widget_.setMouseTracking(true);

@@ -27,10 +27,10 @@ namespace nolby {
 
 class SheetInput {
 public:
-    // `widget` receives the events and shows the cursor; `toSheet` maps its points to sheet
-    // points, `fromSheet` the other way.
-    SheetInput(QWidget& widget, SheetPointerHost& host, std::function<Point(QPointF)> toSheet,
-               std::function<QPointF(Point)> fromSheet);
+    // `widget` receives the events and shows the cursor; `pointer` and `text` are the sheet's
+    // own input; `toSheet` maps the widget's points to sheet points, `fromSheet` the other way.
+    SheetInput(QWidget& widget, SheetPointerHost& host, SheetPointer& pointer, SheetTextInput& text,
+               std::function<Point(QPointF)> toSheet, std::function<QPointF(Point)> fromSheet);
 
     // Each answers whether it took the event.
     bool mousePress(QMouseEvent* e);  // presses and Qt's double clicks alike
@@ -49,7 +49,6 @@ public:
 
     SheetPointer& pointer() { return pointer_; }
     SheetTextInput& text() { return text_; }
-    SheetTyping& typing() { return typing_; }
 
 private:
     // Scrolls the sheet by how far a drag went past the visible part.
@@ -57,11 +56,10 @@ private:
 
     QWidget& widget_;
     SheetPointerHost& host_;
+    SheetPointer& pointer_;
+    SheetTextInput& text_;
     std::function<Point(QPointF)> toSheet_;
     std::function<QPointF(Point)> fromSheet_;
-    SheetTyping typing_;
-    SheetPointer pointer_{host_, typing_};
-    SheetTextInput text_{host_, typing_, pointer_};
     SheetClicks clicks_;
 };
 
