@@ -45,6 +45,11 @@ SheetScrollView::SheetScrollView(const std::shared_ptr<NotebookModel>& model, st
 
     sheet_ = SheetView::make(model, std::move(state), {scheduler_, std::move(press), devicePixelRatioF()});
     sheet_->setHost(this);
+    input_ = std::make_unique<SheetInput>(
+        *this, *sheet_, sheet_->pointer(), sheet_->input(),
+        [this](QPointF p) { return Point{p.x(), p.y() + position_}; },
+        [this](Point p) { return QPointF(p.x, p.y - position_); });
+    viewport()->setMouseTracking(true);
 }
 
 SheetScrollView::~SheetScrollView() {
@@ -149,6 +154,22 @@ void SheetScrollView::resizeEvent(QResizeEvent* event) {
 bool SheetScrollView::viewportEvent(QEvent* event) {
     // The scroll bar coming or going narrows or widens the viewport: the sheet's width.
     if (event->type() == QEvent::Resize) sheet_->setNeedsRelayout();
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (input_->mousePress(static_cast<QMouseEvent*>(event))) return true;
+            break;
+        case QEvent::MouseMove:
+            if (input_->mouseMove(static_cast<QMouseEvent*>(event))) return true;
+            break;
+        case QEvent::MouseButtonRelease:
+            if (input_->mouseRelease(static_cast<QMouseEvent*>(event))) return true;
+            break;
+        case QEvent::ContextMenu:
+            if (input_->contextMenu(static_cast<QContextMenuEvent*>(event))) return true;
+            break;
+        default:
+            break;
+    }
     return QAbstractScrollArea::viewportEvent(event);
 }
 
@@ -178,6 +199,20 @@ void SheetScrollView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::ActivationChange) sheet_->windowKeyChanged();
 }
+
+bool SheetScrollView::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && input_->shortcutOverride(static_cast<QKeyEvent*>(event)))
+        return true;
+    return QAbstractScrollArea::event(event);
+}
+
+void SheetScrollView::keyPressEvent(QKeyEvent* event) {
+    if (!input_->keyPress(event)) QAbstractScrollArea::keyPressEvent(event);
+}
+
+void SheetScrollView::inputMethodEvent(QInputMethodEvent* event) { input_->inputMethod(event); }
+
+QVariant SheetScrollView::inputMethodQuery(Qt::InputMethodQuery query) const { return input_->inputMethodQuery(query); }
 
 void SheetScrollView::paintEvent(QPaintEvent*) {
     QWidget* port = viewport();

@@ -12,6 +12,7 @@
 
 #include "model/sheet/SheetView.h"
 #include "platform/Definitions.h"
+#include "ui/sheet/SheetInput.h"
 
 #include <QAbstractScrollArea>
 #include <QImage>
@@ -65,6 +66,11 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Keys, shortcuts about to fire and the input method reach the sheet's input.
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 private:
     // Brings the scroll bar's range and value in line with the document and the position.
@@ -80,6 +86,7 @@ private:
     bool syncing_ = false;  // the bar is being set from position_: its moves are not the user's
     QImage image_;
     QTimer frames_;
+    std::unique_ptr<SheetInput> input_;  // the sheet's pointer and keyboard events
 };
 
 }  // namespace nolby

@@ -4,6 +4,9 @@
 #include "../../model/sheet/SheetPointerTestSupport.h"
 
 #include "ui/sheet/SheetInput.h"
+#include "ui/sheet/SheetScrollView.h"
+
+#include <QCoreApplication>
 
 #include <QAction>
 #include <QApplication>
@@ -22,11 +25,11 @@ namespace {
 // A widget showing the sheet from its visible part's top: what the scroll area does.
 class SheetWidget final : public QWidget {
 public:
-    explicit SheetWidget(HostRecorder& host)
-        : host_(host),
-          input(*this, host,
-                [&host](QPointF p) { return Point{p.x(), p.y() + host.visibleRect().minY()}; },
-                [&host](Point p) { return QPointF(p.x, p.y - host.visibleRect().minY()); }) {
+    explicit SheetWidget(InputRig& r)
+        : host_(r.host),
+          input(*this, r.host, r.pointer, r.input,
+                [&r](QPointF p) { return Point{p.x(), p.y() + r.host.visibleRect().minY()}; },
+                [&r](Point p) { return QPointF(p.x, p.y - r.host.visibleRect().minY()); }) {
         resize(800, 600);
     }
     SheetInput input;
@@ -60,7 +63,7 @@ struct Rig {
     InputRig r;
     BlockItem a = paragraph(100), b = paragraph(200);
     NotebookModel& m;
-    SheetWidget w{r.host};
+    SheetWidget w{r};
     Rig() : m(r.open(notebookOf({{a, b}}))) {
         primeWords(m, a, {wordRun("The", 30, 120, 30), wordRun("entropy,", 70, 120, 60), wordRun("rises", 30, 150, 40)});
         primeWords(m, b, {wordRun("Heat", 30, 220, 40), wordRun("flows.", 80, 220, 50)});
@@ -205,4 +208,32 @@ TEST(SheetInput, TheContextMenuActsOnTheSelection) {
     menu->actions()[0]->trigger();
     ASSERT_TRUE(g.m.editing.get());
     EXPECT_EQ(g.m.editing.get()->about, "entropy");
+}
+
+TEST(SheetInput, TheScrollViewHandsItsEventsToTheSheetsInput) {
+    ModelRig rig;
+    BlockItem a = paragraph(100);
+    NotebookModel& m = rig.open(notebookOf({{a}}));
+    primeInk(m, a, 100, 300);
+    SheetScrollView view(rig.model, std::make_shared<SheetState>(), rig.store.scheduler);
+    view.resize(900, 600);
+    view.show();
+    for (int i = 0; i < 4; ++i) {
+        QCoreApplication::processEvents();
+        rig.scheduler().runPosted();
+    }
+    view.setFocus();
+    EXPECT_TRUE(view.testAttribute(Qt::WA_InputMethodEnabled));
+    QTest::keyClicks(&view, "hi");
+    ASSERT_TRUE(m.editing.get());
+    EXPECT_EQ(m.editing.get()->text, "hi");
+    EXPECT_EQ(query(view, Qt::ImCursorPosition).toLongLong(), 2);
+    QInputMethodEvent compose(QStringLiteral("k"), {});
+    QApplication::sendEvent(&view, &compose);
+    EXPECT_EQ(m.editing.get()->text, "hik");
+    QTest::keyClick(&view, Qt::Key_Escape);
+    EXPECT_FALSE(m.editing.get());
+    // A press on paper far beside the page opens nothing.
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(5, 300));
+    EXPECT_FALSE(m.editing.get());
 }
