@@ -344,6 +344,15 @@ void SheetHead::draw(cairo_t* cr) const {
     }
 }
 
+double SheetHead::layout(double width, double scale) {
+    resize(width, scale);
+    return height();
+}
+
+void SheetHead::paint(cairo_t* cr, double) { draw(cr); }
+
+void SheetHead::onChange(std::function<void()> c) { changed = std::move(c); }
+
 bool SheetHead::hitsClose(Point p) const { return laid_.close && laid_.close->contains(p); }
 
 void SheetHead::pressClose() const {

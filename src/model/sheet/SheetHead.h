@@ -9,8 +9,9 @@
 // sheet scale (wide pages) and shrinks with the sheet; the 64 points above, the 8 below,
 // the 1-point rule and the 26-point close button stay fixed.
 //
-// Headless: the sheet view hosts it, asks for its height (told again through `height`
-// whenever it changes) and draws it into its own surface.
+// Headless: the sheet view hosts it as its head source: it lays the head out for the page
+// column's width and the sheet's scale, is told when the head changed (and through `height`
+// when its height did) and draws it in the same pass as the pages.
 
 #include "ink/mag/TextBlock.h"
 #include "model/Library.h"
@@ -18,6 +19,7 @@
 #include "model/NotebookModel.h"
 #include "model/PressSource.h"
 #include "model/sheet/FlowRow.h"
+#include "model/sheet/SheetHost.h"
 #include "platform/Color.h"
 #include "platform/Geometry.h"
 #include "platform/Observed.h"
@@ -32,7 +34,7 @@
 
 namespace nolby {
 
-class SheetHead {
+class SheetHead final : public SheetHeadSource {
 public:
     // Fixed room around the head's column.
     static constexpr double kTop = 64;
@@ -127,6 +129,13 @@ public:
     void refresh();
     // Called after every refresh that changed what the head shows (to redraw it).
     std::function<void()> changed;
+
+    // ---- As the sheet's head ----
+
+    // Lays the head out for a column `width` wide at the sheet's scale; answers its height.
+    double layout(double width, double scale) override;
+    void paint(cairo_t* cr, double now) override;
+    void onChange(std::function<void()> changed) override;
 
     // ---- Drawing and the close button ----
 

@@ -221,6 +221,22 @@ TEST_F(Head, TheModelsChangesLayTheHeadOutAgain) {
     EXPECT_LE(head.laid().title.block.lines.size(), 3u);
 }
 
+TEST_F(Head, AsTheSheetsHeadItLaysOutForTheColumnAndTellsOfChanges) {
+    test::ModelRig rig;
+    rig.open(titled("Fractions"));
+    auto head = std::make_shared<SheetHead>(rig.model, 100, 1.1, nullptr, nullptr);
+    std::shared_ptr<SheetHeadSource> source = head;
+    int changes = 0;
+    source->onChange([&] { ++changes; });
+    const double h = source->layout(460, 1.15);
+    EXPECT_EQ(head->width(), 460);
+    EXPECT_EQ(h, head->height());
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(source->layout(460, 1.15), h);  // nothing new: no change told
+    EXPECT_EQ(changes, 1);
+    EXPECT_FALSE(source->animating(0));
+}
+
 TEST_F(Head, ADiveHeadDrawsItsCloseButton) {
     test::ModelRig rig;
     Notebook dive = titled("Why the universe runs down");
