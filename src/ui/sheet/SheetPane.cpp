@@ -3,6 +3,7 @@
 #include "ink/Mag.h"
 #include "model/page/PaperTexture.h"
 #include "model/sheet/SheetChrome.h"
+#include "model/sheet/SheetView.h"
 #include "platform/layers/LayerRender.h"
 #include "ui/CairoImage.h"
 
@@ -131,6 +132,22 @@ void SheetPane::Chrome::leaveEvent(QEvent*) {
 
 // ---- The pane ----
 
+SheetPane::Actions SheetPane::through(const std::shared_ptr<SheetState>& state) {
+    std::weak_ptr<SheetState> weak = state;
+    auto sheet = [weak]() -> std::shared_ptr<SheetView> {
+        auto s = weak.lock();
+        return s ? s->sheet.lock() : nullptr;
+    };
+    Actions a;
+    a.catchUp = [sheet] {
+        if (auto v = sheet()) v->catchUp();
+    };
+    a.scrollTo = [sheet](double y, bool animated) {
+        if (auto v = sheet()) v->scrollTo(y, animated);
+    };
+    return a;
+}
+
 SheetPane::SheetPane(std::shared_ptr<NotebookModel> model, bool outline, QWidget* parent,
                      std::shared_ptr<const Clock> clock)
     : QWidget(parent),
@@ -139,6 +156,7 @@ SheetPane::SheetPane(std::shared_ptr<NotebookModel> model, bool outline, QWidget
       clock_(clock ? std::move(clock) : SteadyClock::shared()),
       barPainter_([this] { if (actions_.explain) actions_.explain(); },
                   [this] { if (actions_.goDeeper) actions_.goDeeper(); }) {
+    actions_ = through(state_);
     fade_ = new Fade(this);
     outline_ = new Chrome(clock_, this);
     bar_ = new Chrome(clock_, this);

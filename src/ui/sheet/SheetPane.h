@@ -30,7 +30,8 @@ namespace nolby {
 
 class SheetPane final : public QWidget {
 public:
-    // What the chrome's buttons ask of the sheet view. Each does nothing when absent.
+    // What the chrome's buttons ask of the sheet view. Each does nothing when absent. By
+    // default they reach the sheet view through the state (`through`).
     struct Actions {
         std::function<void()> explain;                  // "Explain" on the selection bar
         std::function<void()> goDeeper;                 // "Go Deeper"
@@ -76,6 +77,12 @@ public:
         QPoint from_, to_;
         double glideStart_ = 0, glideDuration_ = 0;
     };
+
+    // The sheet view's own actions, reached through the state's weak `sheet` when they run:
+    // nothing happens once the sheet view is gone. "Writing below" and the outline rows;
+    // the word actions (explain, goDeeper) come from the sheet's pointer input and are set
+    // by whoever makes the pane and the sheet together.
+    static Actions through(const std::shared_ptr<SheetState>& state);
 
     // `outline`: whether this pane may show the outline (the notebook's own pane while no
     // dive is stacked over it). The clock times the chrome's transitions.

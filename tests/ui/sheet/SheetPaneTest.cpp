@@ -116,6 +116,18 @@ TEST_F(Pane, TheSelectionBarsButtonsAskTheSheet) {
     EXPECT_FALSE(bar->isVisible());
 }
 
+TEST_F(Pane, WithoutASheetViewTheButtonsDoNothing) {
+    pane->setActions(SheetPane::through(pane->state()));
+    pane->state()->selection.set(SheetState::Selection{{300, 400, 80, 20}, "entropy"});
+    pane->state()->writingBelow.set(true);
+    settle();
+    QTest::mouseClick(pane->selectionBar(), Qt::LeftButton, {}, at(pane->explainFrame()));
+    QTest::mouseClick(pane->selectionBar(), Qt::LeftButton, {}, at(pane->deeperFrame()));
+    const Size s = WritingBelowButton().size();
+    QTest::mouseClick(pane->writingBelow(), Qt::LeftButton, {}, QPoint(6 + static_cast<int>(s.width / 2), 12));
+    EXPECT_EQ(explained + deeper + caughtUp, 0);
+}
+
 TEST_F(Pane, WritingBelowCatchesUp) {
     pane->state()->writingBelow.set(true);
     SheetPane::Chrome* w = pane->writingBelow();
