@@ -61,8 +61,10 @@ void Rough::lineOnce(Path& path, double x1, double y1, double x2, double y2, boo
 }
 
 void Rough::line(Path& path, double x1, double y1, double x2, double y2, int passes) {
+    const bool twice = std::min(maxPasses_, passes) > 1;
+    path.reserve(twice ? 4 : 2);
     lineOnce(path, x1, y1, x2, y2, false);
-    if (std::min(maxPasses_, passes) > 1) lineOnce(path, x1, y1, x2, y2, true);
+    if (twice) lineOnce(path, x1, y1, x2, y2, true);
 }
 
 void Rough::curve(Path& path, const std::vector<Point>& points, int passes, double jitter) {
@@ -95,29 +97,38 @@ void Rough::catmull(Path& path, const std::vector<Point>& p) {
         c1 = {p[i].x + (p[i + 1].x - p[i - 1].x) / 6, p[i].y + (p[i + 1].y - p[i - 1].y) / 6};
         c2 = {p[i + 1].x - (p[i + 2].x - p[i].x) / 6, p[i + 1].y - (p[i + 2].y - p[i].y) / 6};
     };
-    // Check first and append after, so an overflowing spline leaves no half sub-path.
-    Point c1, c2;
+    // An overflowing spline leaves no half sub-path: what it appended is taken back.
     if (!finite(p[1])) return;
-    for (size_t i = 1; i + 2 < m; ++i) {
-        segment(i, c1, c2);
-        if (!finite(c1) || !finite(c2) || !finite(p[i + 1])) return;
-    }
+    const Path::Mark before = path.mark();
+    path.reserve(m - 2);
     path.moveTo(p[1]);
+    Point c1, c2;
     for (size_t i = 1; i + 2 < m; ++i) {
         segment(i, c1, c2);
+        if (!finite(c1) || !finite(c2) || !finite(p[i + 1])) {
+            path.rollback(before);
+            return;
+        }
         path.curveTo(c1, c2, p[i + 1]);
     }
 }
 
 std::vector<Point> Rough::ellipsePoints(double increment, double cx, double cy, double rx, double ry,
                                         double offset, double overlap) {
+    std::vector<Point> pts;
+    ellipsePoints(pts, increment, cx, cy, rx, ry, offset, overlap);
+    return pts;
+}
+
+void Rough::ellipsePoints(std::vector<Point>& pts, double increment, double cx, double cy, double rx, double ry,
+                          double offset, double overlap) {
     const double s = roughness_ * (rnd.unit() - 0.5) - kPi / 2;
     auto at = [&](double theta, double f) {
         const double x = cx + jit(offset) + f * rx * std::cos(theta);
         const double y = cy + jit(offset) + f * ry * std::sin(theta);
         return Point{x, y};
     };
-    std::vector<Point> pts;
+    pts.clear();
     if (increment > 0) pts.reserve(static_cast<size_t>(std::min<double>(kTwoPi / increment, kMaxEllipseSteps)) + 5);
     pts.push_back(at(s - increment, 0.9));
     // The count bound only matters when the angle stops advancing (a zero increment, or a
@@ -131,7 +142,6 @@ std::vector<Point> Rough::ellipsePoints(double increment, double cx, double cy, 
     pts.push_back(at(s + kTwoPi + overlap / 2, 1));
     pts.push_back(at(s + overlap, 0.98));
     pts.push_back(at(s + overlap / 2, 0.9));
-    return pts;
 }
 
 void Rough::ellipse(Path& path, double cx, double cy, double w, double h, int passes) {
@@ -147,9 +157,16 @@ void Rough::ellipse(Path& path, double cx, double cy, double w, double h, int pa
     const double ry = h / 2 + jit(0.05 * h / 2);
     const double overlap = increment * (0.1 + 0.3 * rnd.unit());
 
-    catmull(path, ellipsePoints(increment, cx, cy, rx, ry, scale_, overlap));
-    if (std::min(maxPasses_, passes) > 1)
-        catmull(path, ellipsePoints(increment, cx, cy, rx, ry, 1.5 * scale_, 0));
+    // One guide point buffer for both passes; a pass adds about steps + 2 elements.
+    const bool twice = std::min(maxPasses_, passes) > 1;
+    path.reserve((twice ? 2 : 1) * (static_cast<size_t>(steps) + 4));
+    std::vector<Point> pts;
+    ellipsePoints(pts, increment, cx, cy, rx, ry, scale_, overlap);
+    catmull(path, pts);
+    if (twice) {
+        ellipsePoints(pts, increment, cx, cy, rx, ry, 1.5 * scale_, 0);
+        catmull(path, pts);
+    }
 }
 
 void Rough::corner(Path& path, double x0, double y0, double x1, double y1, double cx, double cy) {
@@ -169,6 +186,7 @@ void Rough::corner(Path& path, double x0, double y0, double x1, double y1, doubl
 void Rough::rect(Path& path, double x, double y, double w, double h, bool rounded, int passes) {
     // A negative pass count draws like 0: sides once, no corners.
     const int n = std::max(0, std::min(maxPasses_, passes));
+    path.reserve(8 * static_cast<size_t>(std::max(1, std::min(n, 2))) + (rounded ? 8 * static_cast<size_t>(std::min(n, 16)) : 0));
     if (!rounded) {
         line(path, x, y, x + w, y, n);
         line(path, x + w, y, x + w, y + h, n);

@@ -52,6 +52,9 @@ public:
     // Keeps the first point, the last, and one point each time the walked length reaches step.
     static std::vector<Point> thin(const std::vector<Point>& points, double step);
 
+    // The same, into `pts` (whatever it held is replaced), so passes can share one buffer.
+    void ellipsePoints(std::vector<Point>& pts, double increment, double cx, double cy, double rx, double ry,
+                       double offset, double overlap);
     // Bounds that keep absurd input from running forever; far beyond any drawn page.
     static constexpr int kMaxEllipseSteps = 4096;
     static constexpr int kMaxHatchRows = 10000;

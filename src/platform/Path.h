@@ -56,6 +56,20 @@ public:
         if (need > elems_.capacity()) elems_.reserve(std::max(need, 2 * elems_.capacity()));
     }
 
+    // What a path holds at one moment, to go back to if what follows turns out unusable.
+    struct Mark {
+        size_t size;
+        Point current, start;
+    };
+    Mark mark() const { return {elems_.size(), current_, start_}; }
+    // Drops every element added since the mark (which must come from this path, no
+    // element having been removed since).
+    void rollback(const Mark& m) {
+        elems_.resize(m.size);
+        current_ = m.current;
+        start_ = m.start;
+    }
+
     void moveTo(double x, double y) { moveTo({x, y}); }
     void lineTo(double x, double y) { lineTo({x, y}); }
 
