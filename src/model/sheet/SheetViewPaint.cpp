@@ -15,17 +15,20 @@ namespace nolby {
 
 namespace {
 
-// The pane's paper, stretched over the view; it does not scroll.
+// The pane's paper behind the whole view; it does not scroll. The texture is drawn for the
+// view's size taken up to a multiple of 64 points at 2 pixels a point: shown at its own
+// scale and cut to the view (rather than stretched by a few per cent), a frame at 2 pixels a
+// point copies its pixels instead of resampling them.
 void paintPaper(cairo_t* cr, double width, double height) {
     const double w = std::floor(width), h = std::floor(height);
     if (!(w >= 1) || !(h >= 1)) return;
     std::shared_ptr<const Image> paper = PaperTexture::shared().image(static_cast<int>(w), static_cast<int>(h));
     if (!paper || paper->width() < 1 || paper->height() < 1) return;
     draw::Saved saved(cr);
-    if (!draw::scale(cr, width / paper->width(), height / paper->height())) return;
+    draw::clipRect(cr, {0, 0, width, height});
+    if (!draw::scale(cr, 0.5, 0.5)) return;
     cairo_set_source_surface(cr, paper->surface(), 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
-    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
     cairo_paint(cr);
 }
 
