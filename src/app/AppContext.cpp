@@ -41,6 +41,17 @@ std::shared_ptr<NotebookModel> AppContext::makeModel(Notebook notebook) const {
     return model;
 }
 
+IssueServices AppContext::issueServices() const {
+    IssueServices services;
+    services.library = library;
+    services.scheduler = scheduler;
+    services.press = press;
+    services.haptics = haptics;
+    auto self = shared_from_this();
+    services.models = [self](Notebook notebook) { return self->makeModel(std::move(notebook)); };
+    return services;
+}
+
 int64_t AppContext::repliesThisMonth() const {
     if (!defaults) return 0;
     return Spend::thisMonth(*defaults, now ? now() : ReferenceClock::now()).turns;

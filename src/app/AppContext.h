@@ -12,13 +12,14 @@
 #include "platform/Scheduler.h"
 #include "tutor/Gateway.h"
 #include "tutor/TutorSession.h"
+#include "app/IssueView.h"
 
 #include <functional>
 #include <memory>
 
 namespace nolby {
 
-struct AppContext {
+struct AppContext : std::enable_shared_from_this<AppContext> {
     std::shared_ptr<Scheduler> scheduler;
     std::shared_ptr<Library> library;
     std::shared_ptr<Press> press;
@@ -36,6 +37,8 @@ struct AppContext {
 
     // A model for a notebook in the scrolling-sheet mode, with its tutor.
     std::shared_ptr<NotebookModel> makeModel(Notebook notebook) const;
+    // What an issue view makes its notebook's and dives' models with.
+    IssueServices issueServices() const;
     // The tutor's replies this month, for the shelf.
     int64_t repliesThisMonth() const;
 };

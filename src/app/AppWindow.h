@@ -44,4 +44,8 @@ public:
     static AppWindow* active();
 };
 
+class IssueView;
+// The deep-dive stack of an issue view: how many, and closing the topmost.
+Dives diveStack(IssueView* view);
+
 }  // namespace nolby

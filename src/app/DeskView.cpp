@@ -1,6 +1,7 @@
 #include "app/DeskView.h"
 
-#include "app/IssueArrival.h"
+#include "app/DebugHooks.h"
+#include "app/DebugHooksPalette.h"
 #include "app/OpenIssues.h"
 #include "app/Router.h"
 
@@ -30,11 +31,17 @@ DeskView::~DeskView() { shut(); }
 
 void DeskView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!learnWatch_) {
-        // A topic handed in while the desk was away is begun as soon as it is shown.
-        learnWatch_ = Router::shared().learn.observe([this] { takeLearn(); });
-        takeLearn();
-    }
+    if (started_) return;
+    started_ = true;
+    applyDeskHooks();
+    // A topic handed in while the desk was away is begun as soon as it is shown.
+    learnWatch_ = Router::shared().learn.observe([this] { takeLearn(); });
+    takeLearn();
+}
+
+void DeskView::applyDeskHooks() {
+    DebugHooks::applyAppearance();
+    if (auto notebook = DebugHooks::autoOpenForTesting(*context_->library)) show(*notebook);
 }
 
 void DeskView::takeLearn() {
@@ -73,13 +80,13 @@ void DeskView::close() {
 }
 
 void DeskView::shut() {
-    if (issue_) issue_->shut();
+    if (issue_) issue_->closeModels();
 }
 
 void DeskView::setModel(std::shared_ptr<NotebookModel> model) {
     if (issue_) {
         // The old notebook keeps its typed note and is saved as it goes.
-        issue_->shut();
+        issue_->closeModels();
         stack_->removeWidget(issue_);
         issue_->deleteLater();
         issue_ = nullptr;
@@ -90,11 +97,13 @@ void DeskView::setModel(std::shared_ptr<NotebookModel> model) {
         newsstand_->refresh();
         return;
     }
-    issue_ = new IssueStandIn(context_, model_, this);
+    issue_ = new IssueView(context_->issueServices(), model_, [this] { close(); }, this);
+    std::weak_ptr<Scheduler> scheduler = context_->scheduler;
+    issue_->onShown = [scheduler](const std::shared_ptr<NotebookModel>& model) {
+        if (auto s = scheduler.lock()) DebugHooks::apply(model, s);
+    };
     stack_->addWidget(issue_);
     stack_->setCurrentWidget(issue_);
-    issue_->setFocus();
-    IssueArrival::arrived(model_, context_->scheduler);
 }
 
 }  // namespace nolby

@@ -5,7 +5,7 @@
 
 #include "app/AppContext.h"
 #include "app/AppWindow.h"
-#include "app/IssueStandIn.h"
+#include "app/IssueView.h"
 #include "ui/library/Newsstand.h"
 
 #include <QPointer>
@@ -36,9 +36,9 @@ public:
 
     // The notebook shown; none on the shelf.
     const std::shared_ptr<NotebookModel>& model() const { return model_; }
-    IssueStandIn* issueView() const { return issue_; }
+    IssueView* issueView() const { return issue_; }
     Newsstand* newsstand() const { return newsstand_; }
-    // Commits the note and closes the notebook shown.
+    // Closes the notebook shown (and its dives), each keeping its typed note.
     void shut();
 
 protected:
@@ -47,15 +47,17 @@ protected:
 private:
     void setModel(std::shared_ptr<NotebookModel> model);
     void takeLearn();
+    void applyDeskHooks();
 
     std::shared_ptr<AppContext> context_;
     std::function<void(const Uuid&)> openInWindow_;
     QStackedLayout* stack_;
     Newsstand* newsstand_;
-    QPointer<IssueStandIn> issue_;
+    QPointer<IssueView> issue_;
     std::shared_ptr<NotebookModel> model_;
     int ask_ = 0;
     Subscription learnWatch_;
+    bool started_ = false;
 };
 
 }  // namespace nolby

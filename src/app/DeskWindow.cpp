@@ -16,15 +16,16 @@ DeskWindow::DeskWindow(std::shared_ptr<AppContext> context, std::function<void(c
     resize(1280, 860);
 }
 
-std::shared_ptr<NotebookModel> DeskWindow::focusedIssue() const { return desk_->model(); }
+std::shared_ptr<NotebookModel> DeskWindow::focusedIssue() const {
+    return desk_->issueView() ? desk_->issueView()->focused() : nullptr;
+}
 
 std::optional<DeskActions> DeskWindow::desk() const {
     return DeskActions{[desk = desk_] { desk->newIssue(); }};
 }
 
 std::optional<Dives> DeskWindow::dives() const {
-    if (!desk_->model()) return std::nullopt;
-    return Dives{0, {}};
+    return desk_->issueView() ? std::optional(diveStack(desk_->issueView())) : std::nullopt;
 }
 
 void DeskWindow::shut() { desk_->shut(); }

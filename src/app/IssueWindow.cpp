@@ -1,6 +1,6 @@
 #include "app/IssueWindow.h"
 
-#include "app/IssueArrival.h"
+#include "app/DebugHooks.h"
 #include "app/OpenIssues.h"
 #include "ui/library/ColorScheme.h"
 #include "ui/library/Table.h"
@@ -18,10 +18,13 @@ IssueWindow::IssueWindow(std::shared_ptr<AppContext> context, Uuid id, QWidget* 
     resize(1200, 840);
     if (auto notebook = context_->library->notebook(id_)) {
         model_ = context_->makeModel(*notebook);
-        issue_ = new IssueStandIn(context_, model_, this);
+        issue_ = new IssueView(context_->issueServices(), model_, [this] { close(); }, this);
+        std::weak_ptr<Scheduler> scheduler = context_->scheduler;
+        issue_->onShown = [scheduler](const std::shared_ptr<NotebookModel>& model) {
+            if (auto s = scheduler.lock()) DebugHooks::apply(model, s);
+        };
         setCentralWidget(issue_);
         OpenIssues::shared().add(id_, this);
-        IssueArrival::arrived(model_, context_->scheduler);
     } else {
         setCentralWidget(new Table(new ColorScheme(this), this));
     }
@@ -29,14 +32,13 @@ IssueWindow::IssueWindow(std::shared_ptr<AppContext> context, Uuid id, QWidget* 
 
 IssueWindow::~IssueWindow() { shut(); }
 
-std::optional<Dives> IssueWindow::dives() const {
-    if (!model_) return std::nullopt;
-    return Dives{0, {}};
-}
+std::shared_ptr<NotebookModel> IssueWindow::focusedIssue() const { return issue_ ? issue_->focused() : nullptr; }
+
+std::optional<Dives> IssueWindow::dives() const { return issue_ ? std::optional(diveStack(issue_)) : std::nullopt; }
 
 void IssueWindow::shut() {
     OpenIssues::shared().remove(id_, this);
-    if (issue_) issue_->shut();
+    if (issue_) issue_->closeModels();
 }
 
 void IssueWindow::closeEvent(QCloseEvent* event) {

@@ -4,7 +4,7 @@
 
 #include "app/AppContext.h"
 #include "app/AppWindow.h"
-#include "app/IssueStandIn.h"
+#include "app/IssueView.h"
 #include "app/NolbyCommands.h"
 
 #include <QPointer>
@@ -19,9 +19,9 @@ public:
 
     const Uuid& id() const { return id_; }
     const std::shared_ptr<NotebookModel>& model() const { return model_; }
-    IssueStandIn* issueView() const { return issue_; }
+    IssueView* issueView() const { return issue_; }
 
-    std::shared_ptr<NotebookModel> focusedIssue() const override { return model_; }
+    std::shared_ptr<NotebookModel> focusedIssue() const override;
     std::optional<Dives> dives() const override;
     void shut() override;
 
@@ -32,7 +32,7 @@ private:
     std::shared_ptr<AppContext> context_;
     Uuid id_;
     std::shared_ptr<NotebookModel> model_;
-    QPointer<IssueStandIn> issue_;
+    QPointer<IssueView> issue_;
     NolbyCommands* commands_;
 };
 

@@ -1,11 +1,14 @@
 // Nolby: the desk window with the shelf, issue windows, and the tutor behind the gateway.
 
 #include "app/AppContext.h"
+#include "app/DebugHooks.h"
 #include "app/DeskWindow.h"
 #include "app/IssueWindow.h"
+#include "app/LaunchArguments.h"
+#include "app/LearnShortcut.h"
 #include "app/LessonShot.h"
-#include "app/Router.h"
 #include "app/QuitSignals.h"
+#include "app/Router.h"
 #include "app/ShelfDrawn.h"
 #include "ink/Faces.h"
 #include "ink/Mag.h"
@@ -19,24 +22,20 @@
 
 using namespace nolby;
 
-namespace {
-// The argument after `key`, if any.
-std::optional<std::string> argument(int argc, char** argv, std::string_view key) {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (key == argv[i]) return std::string(argv[i + 1]);
-    return std::nullopt;
-}
-bool flag(int argc, char** argv, std::string_view name) {
-    for (int i = 1; i < argc; ++i)
-        if (name == argv[i]) return true;
-    return false;
-}
-}  // namespace
-
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Nolby");
     QApplication::setDesktopFileName("nolby");
+    const LaunchArguments arguments = LaunchArguments::parse(argc, argv);
+
+    // `nolby --learn "topic"`: a running instance takes the topic and this process ends.
+    std::optional<std::string> topic;
+    if (arguments.learn) {
+        topic = arguments.learn->topic;
+        if (!topic) topic = LearnShortcut::askForTopic();
+        if (!topic) return 0;  // asked, and nothing given
+        if (LearnShortcut::handOff(*topic)) return 0;
+    }
 
     // The handwriting and print faces, for this process only.
     Faces::registerFrom();
@@ -51,6 +50,17 @@ int main(int argc, char** argv) {
             window->show();
         };
         DeskWindow desk(context, openInWindow);
+
+        // Later `nolby --learn` runs hand their topics to this instance.
+        LearnShortcut learn;
+        learn.onLearn = [](const std::string& topic) { Router::shared().learn.set(topic); };
+        QObject::connect(&learn, &LearnShortcut::reached, &desk, [&desk] {
+            desk.showNormal();
+            desk.raise();
+            desk.activateWindow();
+        });
+        learn.listen();
+
         // Quitting, by any road, commits every note and closes every notebook, then writes
         // the saves still waiting.
         auto shutAll = [] {
@@ -59,9 +69,10 @@ int main(int argc, char** argv) {
         };
         QObject::connect(&app, &QApplication::aboutToQuit, shutAll);
         QuitSignals::install(&app, [] { QApplication::quit(); });
-        if (auto topic = argument(argc, argv, "--learn")) Router::shared().learn.set(*topic);
-        if (auto file = argument(argc, argv, "-screenshot")) new LessonShot(&desk, QString::fromStdString(*file));
-        if (flag(argc, argv, "-quit-after-shelf")) ShelfDrawn::quitAfter(desk.deskView()->newsstand());
+
+        if (topic) Router::shared().learn.set(*topic);
+        if (auto file = DebugHooks::value("-screenshot")) new LessonShot(&desk, QString::fromStdString(*file));
+        if (arguments.quitAfterShelf) ShelfDrawn::quitAfter(desk.deskView()->newsstand());
         desk.show();
         status = QApplication::exec();
         shutAll();

@@ -4,7 +4,6 @@
 
 #include "AppTestSupport.h"
 #include "app/DeskWindow.h"
-#include "app/IssueArrival.h"
 #include "app/IssueWindow.h"
 #include "app/OpenIssues.h"
 #include "app/Router.h"
@@ -96,7 +95,7 @@ TEST_F(Desk, TheWaitingQuestionGoesOnlyToTheNotebookBegunForIt) {
     Notebook begun = app.context->library->create(1600, 600);
     Router::shared().pendingQuestion.set(Router::Pending{begun.id, "Why is the sky blue?"});
     desk().show(other);
-    QTest::qWait(int(IssueArrival::appearing * 1000) + 200);
+    QTest::qWait(800);  // past the view's appearing fade and its hooks
     EXPECT_TRUE(notes(desk().model()->nb.get()).empty());
     ASSERT_TRUE(Router::shared().pendingQuestion.get());
     desk().show(begun);
@@ -104,7 +103,7 @@ TEST_F(Desk, TheWaitingQuestionGoesOnlyToTheNotebookBegunForIt) {
     EXPECT_FALSE(Router::shared().pendingQuestion.get());
     // An empty question makes the same notebook without a note.
     desk().begin("");
-    QTest::qWait(int(IssueArrival::appearing * 1000) + 200);
+    QTest::qWait(800);  // past the view's appearing fade and its hooks
     EXPECT_TRUE(desk().model()->isEmptyNotebook());
 }
 
