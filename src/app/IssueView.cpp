@@ -2,7 +2,7 @@
 
 #include "app/DiveLayout.h"
 #include "app/IssueToolbar.h"
-#include "app/PaneStandIn.h"
+#include "app/IssuePane.h"
 #include "ui/pills/Pills.h"
 
 #include <QEasingCurve>
@@ -194,8 +194,8 @@ QWidget* IssueView::pane(int level) const {
 }
 
 IssueView::Frame* IssueView::makeFrame(const std::shared_ptr<NotebookModel>& model, int level) {
-    auto* pane = new PaneStandIn(model, actions(level), level == 0 && dives_.empty(), services_.scheduler,
-                                 services_.press);
+    auto* pane = new IssuePane(model, actions(level), level == 0 && dives_.empty(), services_.scheduler,
+                               services_.press, services_.library);
     auto* frame = new Frame(pane, level > 0, this);
     frame->show();
     return frame;
@@ -258,7 +258,7 @@ void IssueView::open(const Notebook& notebook, int over) {
     const int level = static_cast<int>(dives_.size());
     Frame* frame = makeFrame(m, level);
     diveFrames_.push_back(frame);
-    if (auto* stand = dynamic_cast<PaneStandIn*>(base_->pane())) stand->setOutline(false);
+    if (auto* stand = dynamic_cast<IssuePane*>(base_->pane())) stand->setOutline(false);
     place(true);
     // The new dive is focused (its model is new even when the level is not).
     focus_ = level;
@@ -293,7 +293,7 @@ void IssueView::closeDive(int n) {
     dives_.resize(n - 1);
     diveFrames_.resize(n - 1);
     if (dives_.empty())
-        if (auto* stand = dynamic_cast<PaneStandIn*>(base_->pane())) stand->setOutline(true);
+        if (auto* stand = dynamic_cast<IssuePane*>(base_->pane())) stand->setOutline(true);
     focus_ = std::min(focus_, n - 1);
     place(true);
     emit focusedChanged();

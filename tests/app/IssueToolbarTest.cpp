@@ -141,7 +141,7 @@ TEST(IssueToolbar, WhoLeadsActsOnTheFocusedDive) {
     EXPECT_EQ(rig.library->notebook(rig.model().nb->id)->mode, "lesson");
 
     // Focus back on the notebook: the menu reads the notebook's mode again.
-    QTest::mouseClick(rig.view->pane(0), Qt::LeftButton, {}, QPoint(5, 300));
+    QTest::mouseClick(rig.sheet(0), Qt::LeftButton, {}, QPoint(5, 300));
     rig.rest();
     EXPECT_TRUE(items[0]->isChecked());
 }
@@ -163,7 +163,7 @@ TEST(IssueToolbar, ShelfShortcutWithADiveFocusedLeavesTheWholeNotebook) {
     rig.dive(0, "ratio");
     rig.rest();
     ASSERT_EQ(rig.view->focus(), 1);
-    QTest::keyClick(rig.view->pane(1), Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(rig.sheet(1), Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(rig.closes, 1);
     EXPECT_EQ(rig.storedNotes(rig.model().nb->id), std::vector<std::string>{"a thought"});
 }

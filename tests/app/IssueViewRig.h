@@ -3,6 +3,7 @@
 // whose tutor runs no turns (the stand-in counts what it is asked).
 
 #include "TempFolder.h"
+#include "app/IssuePane.h"
 #include "app/IssueView.h"
 #include "model/Library.h"
 #include "model/TutorLink.h"
@@ -86,6 +87,8 @@ struct IssueViewRig {
             if (e) e->text = text;
         });
     }
+    // Where a level's sheet takes clicks and keys.
+    QWidget* sheet(int level) const { return static_cast<IssuePane*>(view->pane(level))->scroll()->viewport(); }
 };
 
 }  // namespace nolby::test

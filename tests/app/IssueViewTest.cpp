@@ -82,13 +82,13 @@ TEST(IssueView, ClickingIntoDiveOneClosesTheDivesAboveIt) {
     const std::shared_ptr<NotebookModel> first = rig.view->dives()[0];
 
     // The notebook's own pane takes focus: the dives stay open beside it.
-    QTest::mouseClick(rig.view->pane(0), Qt::LeftButton, {}, QPoint(5, 300));
+    QTest::mouseClick(rig.sheet(0), Qt::LeftButton, {}, QPoint(5, 300));
     rig.rest();
     EXPECT_EQ(rig.view->focus(), 0);
     EXPECT_EQ(rig.view->dives().size(), 3u);
 
     // Dive 1 takes focus: dives 2 and 3 close.
-    QTest::mouseClick(rig.view->pane(1), Qt::LeftButton, {}, QPoint(20, 300));
+    QTest::mouseClick(rig.sheet(1), Qt::LeftButton, {}, QPoint(20, 300));
     rig.rest();
     EXPECT_EQ(rig.view->dives().size(), 1u);
     EXPECT_EQ(rig.view->focus(), 1);
@@ -119,9 +119,9 @@ TEST(IssueView, OpeningAStackedDivePopsBackToItAndADiveFromBelowReplacesTheBranc
 TEST(IssueView, EscapeClosesADiveButNotTheNotebook) {
     IssueViewRig rig;
     rig.stack({"ratio"});
-    QTest::keyClick(rig.view->pane(0), Qt::Key_Escape);
+    QTest::keyClick(rig.sheet(0), Qt::Key_Escape);
     EXPECT_EQ(rig.view->dives().size(), 1u);
-    QTest::keyClick(rig.view->pane(1), Qt::Key_Escape);
+    QTest::keyClick(rig.sheet(1), Qt::Key_Escape);
     rig.rest();
     EXPECT_TRUE(rig.view->dives().empty());
     EXPECT_EQ(rig.view->focus(), 0);
@@ -200,7 +200,7 @@ TEST(IssueView, PillsFollowTheFocusedLevel) {
     EXPECT_FALSE(pills.error()->isVisibleTo(rig.view.get()));
 
     // Back on the notebook: its own error shows.
-    QTest::mouseClick(rig.view->pane(0), Qt::LeftButton, {}, QPoint(5, 300));
+    QTest::mouseClick(rig.sheet(0), Qt::LeftButton, {}, QPoint(5, 300));
     rig.rest();
     EXPECT_TRUE(pills.error()->isVisibleTo(rig.view.get()));
     pills.error()->onDismiss();

@@ -28,7 +28,7 @@
 
 namespace nolby {
 
-class SheetPane final : public QWidget {
+class SheetPane : public QWidget {
 public:
     // What the chrome's buttons ask of the sheet view. Each does nothing when absent. By
     // default they reach the sheet view through the state (`through`).
