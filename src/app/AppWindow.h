@@ -35,10 +35,6 @@ public:
     virtual std::optional<Dives> dives() const = 0;
     // Commits notes and closes every notebook shown, once (quitting, closing the window).
     virtual void shut() = 0;
-    // The typed note of the focused sheet loses (or gets back) its text; false when there
-    // is none to change.
-    virtual bool undoTyping() { return false; }
-    virtual bool redoTyping() { return false; }
 
     // The active window when it is one of ours.
     static AppWindow* active();

@@ -1,5 +1,8 @@
 #include "app/NolbyCommands.h"
 
+#include "model/sheet/SheetView.h"
+#include "ui/sheet/SheetScrollView.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -62,6 +65,13 @@ Field focusedField() {
                  [plain] { plain->redo(); }};
     }
     return field;
+}
+
+// The sheet that has keyboard focus, if any.
+SheetView* focusedSheet() {
+    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
+        if (auto* scroll = dynamic_cast<SheetScrollView*>(w)) return &scroll->sheet();
+    return nullptr;
 }
 
 void setMode(AppWindow* window, const char* mode) {
@@ -172,7 +182,7 @@ void NolbyCommands::refresh() {
 void NolbyCommands::undo(AppWindow* window) {
     Field field = focusedField();
     if (field.has && !field.empty && field.canUndo) return field.undo();
-    if (window && window->undoTyping()) return;
+    if (SheetView* sheet = focusedSheet(); sheet && sheet->input().undoTyping()) return;
     auto model = window ? window->focusedIssue() : nullptr;
     if (!model || !model->undo()) return;
     std::weak_ptr<NotebookModel> weak = model;
@@ -184,7 +194,7 @@ void NolbyCommands::undo(AppWindow* window) {
 void NolbyCommands::redo(AppWindow* window) {
     Field field = focusedField();
     if (field.has && field.canRedo) return field.redo();
-    if (window && window->redoTyping()) return;
+    if (SheetView* sheet = focusedSheet(); sheet && sheet->input().redoTyping()) return;
     auto model = window ? window->focusedIssue() : nullptr;
     if (!model || !model->redo()) return;
     std::weak_ptr<NotebookModel> weak = model;

@@ -4,6 +4,7 @@
 
 #include "AppTestSupport.h"
 #include "app/DeskWindow.h"
+#include "app/IssuePane.h"
 #include "app/NolbyCommands.h"
 #include "app/Router.h"
 
@@ -113,4 +114,27 @@ TEST_F(Commands, TheIssueMenuFollowsTheNotebookAndModesAreSaved) {
     }
     app.context->library->flush();
     QTRY_COMPARE_WITH_TIMEOUT(app.context->library->notebook(notebook.id)->mode, std::string("lesson"), 3000);
+}
+
+TEST_F(Commands, UndoEmptiesTheNoteBeingTypedFirstThenTakesBackThePage) {
+    Notebook notebook = app.context->library->create(1600, 600);
+    window->deskView()->show(notebook);
+    auto model = window->focusedIssue();
+    model->startWriting(Point{28, 118}, false);
+    model->editing.modify([](auto& e) { e->text = "first"; });
+    model->commitEditing();
+    auto* pane = static_cast<IssuePane*>(window->deskView()->issueView()->pane(0));
+    QWidget* sheet = pane->scroll()->viewport();
+    pane->scroll()->setFocus();
+    QTest::keyClicks(sheet, "second");
+    ASSERT_TRUE(model->editing.get());
+    EXPECT_EQ(model->editing.get()->text, "second");
+
+    QTest::keyClick(sheet, Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_TRUE(model->editing.get());
+    EXPECT_EQ(model->editing.get()->text, "");
+    EXPECT_FALSE(model->notice.get());
+    QTest::keyClick(sheet, Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_TRUE(model->notice.get());
+    EXPECT_EQ(model->notice.get()->text, "Undone");
 }
