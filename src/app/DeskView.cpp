@@ -40,7 +40,10 @@ void DeskView::showEvent(QShowEvent* event) {
 }
 
 void DeskView::applyDeskHooks() {
-    DebugHooks::applyAppearance();
+    // The shelf follows the desktop's own preference unless the appearance was named.
+    if (auto appearance = DebugHooks::applyAppearance())
+        newsstand_->setScheme(*appearance == LaunchArguments::Appearance::light ? ColorScheme::Scheme::light
+                                                                                : ColorScheme::Scheme::dark);
     if (auto notebook = DebugHooks::autoOpenForTesting(*context_->library)) show(*notebook);
 }
 
