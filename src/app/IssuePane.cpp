@@ -20,8 +20,9 @@ IssuePane::IssuePane(std::shared_ptr<NotebookModel> model, PaneActions actions, 
     scroll_->setDefinitions(std::make_shared<DictionaryPage>(Defaults::standard(), [](const std::string& address) {
         QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
     }));
-    scroll_->sheet().setHead(std::make_shared<SheetHead>(model, 0, 1, actions.close, nullptr,
-                                                         SheetHead::Sources{std::move(press), std::move(library)}));
+    head_ = std::make_shared<SheetHead>(model, 0, 1, actions.close, nullptr,
+                                        SheetHead::Sources{std::move(press), std::move(library)});
+    scroll_->sheet().setHead(head_);
     setSheet(scroll_);
     Actions chrome = through(state());
     std::weak_ptr<SheetView> sheet = scroll_->sharedSheet();

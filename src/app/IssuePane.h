@@ -14,6 +14,7 @@
 namespace nolby {
 
 class Library;
+class SheetHead;
 class PressSource;
 
 class IssuePane final : public SheetPane {
@@ -24,12 +25,14 @@ public:
 
     const std::shared_ptr<NotebookModel>& model() const { return model_; }
     SheetScrollView* scroll() const { return scroll_; }
+    const std::shared_ptr<SheetHead>& head() const { return head_; }
     // Whether the outline of headings may be offered (only while no dive is stacked).
     void setOutline(bool outline) { setOutlineAllowed(outline); }
 
 private:
     std::shared_ptr<NotebookModel> model_;
     SheetScrollView* scroll_;
+    std::shared_ptr<SheetHead> head_;
 };
 
 }  // namespace nolby

@@ -4,6 +4,8 @@
 #include "app/IssueViewRig.h"
 
 #include "app/DiveLayout.h"
+#include "model/sheet/SheetHead.h"
+#include "model/sheet/SheetView.h"
 #include "ui/pills/Pills.h"
 
 #include <gtest/gtest.h>
@@ -114,6 +116,29 @@ TEST(IssueView, OpeningAStackedDivePopsBackToItAndADiveFromBelowReplacesTheBranc
     ASSERT_EQ(rig.view->dives().size(), 1u);
     EXPECT_EQ(rig.view->dives()[0]->nb->from, "fraction");
     EXPECT_EQ(rig.view->focus(), 1);
+}
+
+TEST(IssueView, TheDiveHeadersCloseButtonClosesTheDive) {
+    IssueViewRig rig;
+    rig.stack({"ratio"});
+    auto* pane = static_cast<IssuePane*>(rig.view->pane(1));
+    SheetView& sheet = pane->scroll()->sheet();
+    sheet.relayout();
+    ASSERT_TRUE(sheet.layout());
+    // Find the close button in the header's own coordinates.
+    std::optional<Point> onClose;
+    for (double y = 0; y < sheet.headHeight() && !onClose; y += 2)
+        for (double x = 0; x < sheet.layout()->width && !onClose; x += 2)
+            if (pane->head()->hitsClose({x, y})) onClose = Point{x, y};
+    ASSERT_TRUE(onClose);
+    // A press beside it is nothing; a press on it closes the dive.
+    sheet.pointer().down({sheet.layout()->x + 1, 1}, 1, false);
+    sheet.pointer().up();
+    EXPECT_EQ(rig.view->dives().size(), 1u);
+    sheet.pointer().down({sheet.layout()->x + onClose->x, onClose->y}, 1, false);
+    sheet.pointer().up();
+    rig.rest();
+    EXPECT_TRUE(rig.view->dives().empty());
 }
 
 TEST(IssueView, EscapeClosesADiveButNotTheNotebook) {

@@ -359,4 +359,10 @@ void SheetHead::pressClose() const {
     if (close_) close_();
 }
 
+bool SheetHead::press(Point at) {
+    if (!hitsClose(at)) return false;
+    pressClose();
+    return true;
+}
+
 }  // namespace nolby

@@ -136,6 +136,8 @@ public:
     double layout(double width, double scale) override;
     void paint(cairo_t* cr, double now) override;
     void onChange(std::function<void()> changed) override;
+    // The close button takes a press on it.
+    bool press(Point at) override;
 
     // ---- Drawing and the close button ----
 

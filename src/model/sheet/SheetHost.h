@@ -121,6 +121,9 @@ public:
     // `changed` runs when the head's look or height changed (a cover arrived, the plan
     // moved on): the sheet measures it again and paints.
     virtual void onChange(std::function<void()> changed) { (void)changed; }
+    // A press at a point of the head (its own coordinates); true when a control of the head
+    // took it.
+    virtual bool press(Point at) { (void)at; return false; }
 };
 
 }  // namespace nolby

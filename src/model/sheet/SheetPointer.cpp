@@ -25,6 +25,7 @@ void SheetPointer::down(Point at, int clicks, bool extend) {
     const SheetLayout* layout = host_.layout();
     // Above the head, between nothing and below the last slice: no page is pressed.
     std::optional<SheetLayout::PagePoint> hit = model && layout ? layout->pageInside(at) : std::nullopt;
+    if (!hit && host_.pressHead(at)) return;
     if (!hit) {
         clearSelection();
         return;

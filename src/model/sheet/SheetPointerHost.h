@@ -53,6 +53,9 @@ public:
     virtual void open(const Uuid& dive) = 0;
     // Closes this sheet's deep dive; false on a notebook's own sheet, which has no close.
     virtual bool close() = 0;
+    // A press (sheet coordinates) on the head's own controls (the dive header's close
+    // button); true when the head took it.
+    virtual bool pressHead(Point at) { (void)at; return false; }
 };
 
 }  // namespace nolby

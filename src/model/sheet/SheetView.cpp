@@ -398,4 +398,9 @@ void SheetView::outline() {
     state_->outline.set(std::move(entries));
 }
 
+bool SheetView::pressHead(Point at) {
+    if (!head_ || !layout_ || !(headHeight_ > 0) || at.y >= headHeight_) return false;
+    return head_->press(Point{at.x - layout_->x, at.y});
+}
+
 }  // namespace nolby

@@ -186,6 +186,8 @@ public:
     const std::shared_ptr<SheetState>& sharedState() const { return state_; }
     const Environment& environment() const { return env_; }
     double headHeight() const { return headHeight_; }
+    // The head lies at the column's left edge, from the sheet's top to its height.
+    bool pressHead(Point at) override;
     // Relayouts run so far, pages with a live painter, and whether the opening position was
     // set (for tests and tools).
     int relayouts() const { return relayouts_; }
