@@ -1,5 +1,7 @@
 #include "ui/CairoImage.h"
 
+#include <QPainter>
+
 #include <cmath>
 
 namespace nolby {
@@ -32,6 +34,22 @@ QImage cairoImage(QSizeF size, double ratio, const std::function<void(cairo_t*)>
     paintWithCairo(image, ratio, paint);
     image.setDevicePixelRatio(ratio);
     return image;
+}
+
+bool paintFrame(QWidget& target, QImage& frame, const std::function<void(cairo_t*)>& paint) {
+    const double ratio = target.devicePixelRatioF();
+    const int w = static_cast<int>(std::ceil(target.width() * ratio));
+    const int h = static_cast<int>(std::ceil(target.height() * ratio));
+    if (w < 1 || h < 1) return false;
+    if (frame.width() != w || frame.height() != h || frame.format() != QImage::Format_ARGB32_Premultiplied)
+        frame = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+    if (frame.isNull()) return false;
+    frame.setDevicePixelRatio(ratio);
+    frame.fill(Qt::transparent);
+    paintWithCairo(frame, ratio, paint);
+    QPainter painter(&target);
+    painter.drawImage(QPointF(0, 0), frame);
+    return true;
 }
 
 }  // namespace nolby

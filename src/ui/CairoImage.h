@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QSizeF>
+#include <QWidget>
 
 #include <functional>
 
@@ -19,5 +20,11 @@ void paintWithCairo(QImage& image, double ratio, const std::function<void(cairo_
 // A transparent image of `size` points at `ratio` device pixels per point (its device pixel
 // ratio set), painted by `paint`. A null image when the size is empty or too large.
 QImage cairoImage(QSizeF size, double ratio, const std::function<void(cairo_t*)>& paint);
+
+// One frame of a widget drawn by our painters: `frame` (kept between frames, remade only
+// when the widget's device-pixel size changes) cleared, painted by `paint` in points, and
+// drawn onto `target`. Call from the widget's paintEvent. False when there was nothing to
+// paint (an empty widget, an image that could not be made).
+bool paintFrame(QWidget& target, QImage& frame, const std::function<void(cairo_t*)>& paint);
 
 }  // namespace nolby

@@ -216,20 +216,9 @@ QVariant SheetScrollView::inputMethodQuery(Qt::InputMethodQuery query) const { r
 
 void SheetScrollView::paintEvent(QPaintEvent*) {
     QWidget* port = viewport();
-    const double ratio = port->devicePixelRatioF();
-    const int w = int(std::ceil(port->width() * ratio)), h = int(std::ceil(port->height() * ratio));
-    if (w < 1 || h < 1) return;
-    if (image_.width() != w || image_.height() != h || image_.format() != QImage::Format_ARGB32_Premultiplied)
-        image_ = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
-    if (image_.isNull()) return;
-    image_.setDevicePixelRatio(ratio);
-    image_.fill(Qt::transparent);
-    sheet_->setDisplayScale(ratio);
-
+    sheet_->setDisplayScale(port->devicePixelRatioF());
     const double now = scheduler_->now();
-    paintWithCairo(image_, ratio, [&](cairo_t* cr) { sheet_->paint(cr, now); });
-    QPainter painter(port);
-    painter.drawImage(QPointF(0, 0), image_);
+    if (!paintFrame(*port, image_, [&](cairo_t* cr) { sheet_->paint(cr, now); })) return;
 
     if (sheet_->animating(now)) {
         if (!frames_.isActive()) frames_.start();
