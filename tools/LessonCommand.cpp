@@ -121,12 +121,7 @@ int lessonCommand(const Args& args) {
     tutor.gateway = gateway;
     tutor.defaults = defaults;
     tutor.press = press;
-    NotebookModel::Services services;
-    services.library = library;
-    services.clock = loop->clock();
-    services.scheduler = loop;
-    services.tutor = TutorSession::maker(tutor);
-    auto model = NotebookModel::make(std::move(n), std::move(services));
+    auto model = NotebookModel::make(std::move(n), TutorSession::modelServices(tutor));
     model->scroll.set(!turned);
     auto& session = static_cast<TutorSession&>(*model->session);
 

@@ -30,13 +30,7 @@ std::shared_ptr<NotebookModel> AppContext::makeModel(Notebook notebook) const {
     tutor.press = press;
     tutor.now = now;
     tutor.warmup = warmup;
-    NotebookModel::Services services;
-    services.library = library;
-    services.clock = scheduler->clock();
-    services.scheduler = scheduler;
-    services.haptics = haptics;
-    services.tutor = TutorSession::maker(std::move(tutor));
-    auto model = NotebookModel::make(std::move(notebook), std::move(services));
+    auto model = NotebookModel::make(std::move(notebook), TutorSession::modelServices(std::move(tutor), haptics));
     model->scroll.set(true);
     return model;
 }

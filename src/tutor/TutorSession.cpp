@@ -17,6 +17,16 @@ NotebookModel::TutorMaker TutorSession::maker(Services services) {
     };
 }
 
+NotebookModel::Services TutorSession::modelServices(Services services, std::shared_ptr<Haptics> haptics) {
+    NotebookModel::Services model;
+    model.library = services.library;
+    model.clock = services.scheduler->clock();
+    model.scheduler = services.scheduler;
+    model.haptics = std::move(haptics);
+    model.tutor = maker(std::move(services));
+    return model;
+}
+
 TutorSession::TutorSession(std::weak_ptr<NotebookModel> model, Services services)
     : model_(std::move(model)), services_(std::move(services)) {}
 

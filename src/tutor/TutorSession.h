@@ -71,6 +71,9 @@ public:
 
     // What a notebook model is made with: a session for it on these services.
     static NotebookModel::TutorMaker maker(Services services);
+    // Everything a notebook model is made with when its tutor is a session on these
+    // services: their library and scheduler, the scheduler's clock, and `haptics`.
+    static NotebookModel::Services modelServices(Services services, std::shared_ptr<Haptics> haptics = nullptr);
 
     TutorSession(std::weak_ptr<NotebookModel> model, Services services);
     ~TutorSession() override;
