@@ -2,11 +2,7 @@
 // printed covers in the data folder. The app is run as a process ("-quit-after-shelf" ends it
 // once the shelf has been painted) on the offscreen platform; each iteration is one launch,
 // timed by the wall clock. The goal is a median under 400 ms.
-#include "model/Library.h"
-#include "model/Press.h"
-#include "platform/AtomicFile.h"
-#include "platform/Canvas.h"
-#include "platform/Pict.h"
+#include "CoveredIssues.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,42 +20,15 @@ using namespace nolby;
 
 namespace {
 
-// A painting as the press stores it: a 600 × 800 JPEG.
-std::string cover() {
-    Canvas c(600, 800);
-    c.fill(Color::rgba8(60, 120, 200));
-    cairo_rectangle(c.cr(), 0, 480, 600, 320);
-    cairo_set_source_rgb(c.cr(), 0.45, 0.3, 0.1);
-    cairo_fill(c.cr());
-    cairo_surface_reference(c.surface());
-    auto jpeg = *Pict::encode(*Image::adopt(c.surface()), Pict::jpeg, 0.9);
-    return std::string(jpeg.begin(), jpeg.end());
-}
-
 struct Home {
     std::filesystem::path root;
     Home() {
         std::string tmpl = (std::filesystem::temp_directory_path() / "nolby-bench-start-XXXXXX").string();
         root = mkdtemp(tmpl.data());
         const auto data = root / "data" / "app.nolby.Nolby";
-        std::filesystem::create_directories(data / "Covers");
         std::filesystem::create_directories(root / "runtime");
         std::filesystem::permissions(root / "runtime", std::filesystem::perms::owner_all);
-        const std::string jpeg = cover();
-        auto writer = std::make_shared<ManualScheduler>();
-        std::ostringstream log;
-        auto store = Library::make(data, writer, Press::make(data, writer, nullptr), &log);
-        const char* colors[] = {"blue", "red", "green", "yellow"};
-        for (int i = 0; i < 100; ++i) {
-            Notebook n;
-            n.title = "Issue number " + std::to_string(i + 1);
-            n.issue = i + 1;
-            n.color = colors[i % 4];
-            n.updated = dateFromReference(800000000 - i * 3600.0);
-            store->save(n, true);
-            AtomicFile::write(data / "Covers" / Press::fileName(n.id), jpeg);
-        }
-        writer->drain();
+        bench::writeCoveredIssues(data, 100);
     }
     ~Home() { std::filesystem::remove_all(root); }
 };

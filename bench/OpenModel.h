@@ -3,11 +3,13 @@
 // folder, on the manual scheduler, with every item of the notebook laid out once.
 #include "model/Library.h"
 #include "model/NotebookModel.h"
+#include "model/Scribe.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace nolby::bench {
 
@@ -43,5 +45,36 @@ struct OpenModel {
         scheduler->drain();
     }
 };
+
+// A learner's typed note at a point of a page.
+inline PageItem note(double x, double y, const std::string& text) {
+    TextItem t;
+    t.x = x;
+    t.y = y;
+    t.width = 160;
+    t.text = text;
+    t.size = 17;
+    return t;
+}
+
+// The item's first `count` operations as the writer's strokes of one job on a page: the
+// first starting at `start`, each a tenth of a second after the one before, `dur` long.
+inline std::vector<Scribe::Stroke> revealStrokes(NotebookModel& model, int page, const PageItem& item, size_t count,
+                                                 double dur, int job, double start) {
+    std::vector<InkOpRef> ops = model.entry(item).ops;
+    std::vector<Scribe::Stroke> strokes;
+    for (size_t i = 0; i < ops.size() && i < count; ++i) {
+        Scribe::Stroke s;
+        s.job = job;
+        s.page = model.nb->pages[size_t(page)].id;
+        s.item = item.id();
+        s.index = int(i);
+        s.op = ops[i];
+        s.start = start + 0.1 * double(i);
+        s.dur = dur;
+        strokes.push_back(s);
+    }
+    return strokes;
+}
 
 }  // namespace nolby::bench

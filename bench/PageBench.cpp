@@ -14,20 +14,12 @@
 #include <string>
 
 using namespace nolby;
+using bench::note;
+using bench::revealStrokes;
 
 namespace {
 
 constexpr double kStart = 10;  // when the reveals begin
-
-PageItem note(double x, double y, const std::string& text) {
-    TextItem t;
-    t.x = x;
-    t.y = y;
-    t.width = 160;
-    t.text = text;
-    t.size = 17;
-    return t;
-}
 
 PageItem figure(double y, uint64_t seed) {
     BlockItem b;
@@ -68,21 +60,7 @@ struct Page : bench::OpenModel {
 
     // The item's first `count` operations revealed as strokes from kStart over `dur` seconds.
     void reveal(const PageItem& item, size_t count, double dur) {
-        std::vector<InkOpRef> ops = model->entry(item).ops;
-        std::vector<Scribe::Stroke> strokes;
-        for (size_t i = 0; i < ops.size() && i < count; ++i) {
-            Scribe::Stroke s;
-            s.job = job;
-            s.page = model->nb->pages[0].id;
-            s.item = item.id();
-            s.index = int(i);
-            s.op = ops[i];
-            s.start = kStart + 0.1 * double(i);
-            s.dur = dur;
-            strokes.push_back(s);
-        }
-        ++job;
-        painter->stage()->add(strokes);
+        painter->stage()->add(revealStrokes(*model, 0, item, count, dur, job++, kStart));
     }
 
     // Six reveals under way (two lines of handwriting, two phrases each, and a figure's two

@@ -14,21 +14,13 @@
 #include <string>
 
 using namespace nolby;
+using bench::note;
+using bench::revealStrokes;
 
 namespace {
 
 constexpr double kStart = 10;  // when the reveals begin
 constexpr double kFrame = 1.0 / 120;
-
-PageItem note(double x, double y, const std::string& text) {
-    TextItem t;
-    t.x = x;
-    t.y = y;
-    t.width = 160;
-    t.text = text;
-    t.size = 17;
-    return t;
-}
 
 PageItem paragraph(double y, uint64_t seed) {
     BlockItem b;
@@ -74,21 +66,7 @@ struct Sheet : bench::OpenModel {
     void reveal(int page, const PageItem& item, size_t count, double dur) {
         PagePainter* painter = sheet->painter(page);
         if (!painter || !painter->stage()) return;
-        std::vector<InkOpRef> ops = model->entry(item).ops;
-        std::vector<Scribe::Stroke> strokes;
-        for (size_t i = 0; i < ops.size() && i < count; ++i) {
-            Scribe::Stroke s;
-            s.job = job;
-            s.page = model->nb->pages[page].id;
-            s.item = item.id();
-            s.index = int(i);
-            s.op = ops[i];
-            s.start = kStart + 0.1 * double(i);
-            s.dur = dur;
-            strokes.push_back(s);
-        }
-        ++job;
-        painter->stage()->add(strokes);
+        painter->stage()->add(revealStrokes(*model, page, item, count, dur, job++, kStart));
     }
 
     // Six reveals under way on the last page, in view.

@@ -8,6 +8,7 @@
 #include "ink/Mag.h"
 #include "model/Library.h"
 #include "model/Press.h"
+#include "CoveredIssues.h"
 #include "platform/AtomicFile.h"
 #include "platform/Canvas.h"
 #include "platform/Pict.h"
@@ -46,18 +47,6 @@ double threadMs() {
     return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-// A painting as the press stores it: a 600 × 800 JPEG.
-std::string cover() {
-    Canvas c(600, 800);
-    c.fill(Color::rgba8(200, 120, 60));
-    cairo_rectangle(c.cr(), 0, 480, 600, 320);
-    cairo_set_source_rgb(c.cr(), 0.1, 0.3, 0.45);
-    cairo_fill(c.cr());
-    cairo_surface_reference(c.surface());
-    auto jpeg = *Pict::encode(*Image::adopt(c.surface()), Pict::jpeg, 0.9);
-    return std::string(jpeg.begin(), jpeg.end());
-}
-
 struct Shelf1000 {
     std::filesystem::path data;
     std::shared_ptr<QtScheduler> scheduler;
@@ -73,21 +62,7 @@ struct Shelf1000 {
         Mag::registerFrom();
         std::string tmpl = (std::filesystem::temp_directory_path() / "nolby-bench-shelf-XXXXXX").string();
         data = mkdtemp(tmpl.data());
-        std::filesystem::create_directories(data / "Covers");
-        const std::string jpeg = cover();
-        auto writer = std::make_shared<ManualScheduler>();
-        auto store = Library::make(data, writer, Press::make(data, writer, nullptr), &log);
-        const char* colors[] = {"blue", "red", "green", "yellow"};
-        for (int i = 0; i < 1000; ++i) {
-            Notebook n;
-            n.title = "Issue number " + std::to_string(i + 1) + " of the shelf";
-            n.issue = i + 1;
-            n.color = colors[i % 4];
-            n.updated = dateFromReference(800000000 - i * 3600.0);
-            store->save(n, true);
-            AtomicFile::write(data / "Covers" / Press::fileName(n.id), jpeg);
-        }
-        writer->drain();
+        bench::writeCoveredIssues(data, 1000);
         press = Press::make(data, scheduler, nullptr);
         library = Library::make(data, scheduler, press, &log);
         Newsstand::Services services;

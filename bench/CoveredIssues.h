@@ -1,0 +1,48 @@
+#pragma once
+// A data folder of issues with printed covers, as the shelf benchmarks read it: `count`
+// notebooks (titled, numbered, coloured, an hour apart) in its "Notebooks" folder and a
+// 600 × 800 JPEG cover for each in "Covers", written synchronously.
+#include "model/Library.h"
+#include "model/Press.h"
+#include "platform/AtomicFile.h"
+#include "platform/Canvas.h"
+#include "platform/Pict.h"
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+namespace nolby::bench {
+
+// A painting as the press stores it: a 600 × 800 JPEG.
+inline std::string coverJpeg() {
+    Canvas c(600, 800);
+    c.fill(Color::rgba8(200, 120, 60));
+    cairo_rectangle(c.cr(), 0, 480, 600, 320);
+    cairo_set_source_rgb(c.cr(), 0.1, 0.3, 0.45);
+    cairo_fill(c.cr());
+    cairo_surface_reference(c.surface());
+    auto jpeg = *Pict::encode(*Image::adopt(c.surface()), Pict::jpeg, 0.9);
+    return std::string(jpeg.begin(), jpeg.end());
+}
+
+inline void writeCoveredIssues(const std::filesystem::path& data, int count) {
+    std::filesystem::create_directories(data / "Covers");
+    const std::string jpeg = coverJpeg();
+    auto writer = std::make_shared<ManualScheduler>();
+    std::ostringstream log;
+    auto store = Library::make(data, writer, Press::make(data, writer, nullptr), &log);
+    const char* colors[] = {"blue", "red", "green", "yellow"};
+    for (int i = 0; i < count; ++i) {
+        Notebook n;
+        n.title = "Issue number " + std::to_string(i + 1) + " of the shelf";
+        n.issue = i + 1;
+        n.color = colors[i % 4];
+        n.updated = dateFromReference(800000000 - i * 3600.0);
+        store->save(n, true);
+        AtomicFile::write(data / "Covers" / Press::fileName(n.id), jpeg);
+    }
+    writer->drain();
+}
+
+}  // namespace nolby::bench
