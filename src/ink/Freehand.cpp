@@ -16,7 +16,10 @@ constexpr double kMaxSize = 1000;
 constexpr int kMaxSegmentSteps = 4096;
 constexpr size_t kResampleBudget = 65536;
 
-double length(Point d) { return hypotenuse(d.x, d.y); }
+// √(dx² + dy²) rather than hypot: IEEE fixes sqrt to the last bit on every machine, and
+// the coordinates are clamped (kReach) far below where the squares could overflow.
+double length(Point d) { return std::sqrt(d.x * d.x + d.y * d.y); }
+double distanceOf(Point a, Point b) { return length(b - a); }
 
 // Whether the distance from a to b is over `limit`, as distance(a, b) > limit decides it:
 // the squared distance settles all but a hair's breadth around the limit without a root.
@@ -24,12 +27,19 @@ bool fartherThan(Point a, Point b, double limit) {
     const double dx = b.x - a.x, dy = b.y - a.y, q = dx * dx + dy * dy, l2 = limit * limit;
     if (q > l2 * (1 + 1e-9)) return true;
     if (q < l2 * (1 - 1e-9)) return false;
-    return distance(a, b) > limit;
+    return distanceOf(a, b) > limit;
 }
 
 double finiteOr0(double v) { return std::isfinite(v) ? v : 0; }
 
-void sane(const std::vector<Sample>& samples, std::vector<Sample>& out) {
+bool isSane(const Sample& s) {
+    return std::abs(s.point.x) <= kReach && std::abs(s.point.y) <= kReach && s.pressure >= 0 && s.pressure <= 1;
+}
+
+// The samples with non-finite points dropped and the rest clamped; the samples themselves
+// when nothing needs mending (as from the pointer), else `out` holding the mended copy.
+const std::vector<Sample>& sane(const std::vector<Sample>& samples, std::vector<Sample>& out) {
+    if (std::all_of(samples.begin(), samples.end(), isSane)) return samples;
     out.clear();
     out.reserve(samples.size());
     for (const Sample& s : samples) {
@@ -37,6 +47,7 @@ void sane(const std::vector<Sample>& samples, std::vector<Sample>& out) {
         double pressure = std::isnan(s.pressure) ? 0.5 : std::clamp(s.pressure, 0.0, 1.0);
         out.push_back({{std::clamp(s.point.x, -kReach, kReach), std::clamp(s.point.y, -kReach, kReach)}, pressure});
     }
+    return out;
 }
 
 Options sane(Options o) {
@@ -83,16 +94,20 @@ void radii(const std::vector<Sample>& s, const Options& o, std::vector<double>& 
     dist.resize(s.size());
     out[0] = 0;
     dist[0] = 0;
+    double walked = 0;  // kept out of memory: the running sum is the loop's critical path
     for (size_t j = 1; j < s.size(); ++j) {
-        out[j] = distance(s[j - 1].point, s[j].point);
-        dist[j] = dist[j - 1] + out[j];
+        const double step = distanceOf(s[j - 1].point, s[j].point);
+        out[j] = step;
+        walked += step;
+        dist[j] = walked;
     }
     const double total = dist.back();
     double pressure = 0.5;
+    const double perSpeed = 1 / (1.6 * o.size);
     for (size_t j = 0; j < s.size(); ++j) {
         if (o.simulatePressure) {
             // Slow pen, thick line; fast pen, thin line.
-            double v = j == 0 ? 0 : out[j] / (1.6 * o.size);
+            double v = j == 0 ? 0 : out[j] * perSpeed;
             double target = std::min(std::max(1 - v, 0.25), 1.0);
             pressure = pressure + (target - pressure) * 0.28;
         } else {
@@ -113,21 +128,32 @@ Point normal(const std::vector<Sample>& s, size_t j) {
     Point prev = s[j == 0 ? 0 : j - 1].point, next = s[j + 1 < s.size() ? j + 1 : j].point;
     Point d = next - prev;
     double len = length(d);
-    if (len > 0.0001) return {-d.y / len, d.x / len};
+    if (len > 0.0001) {
+        const double inv = 1 / len;
+        return {-d.y * inv, d.x * inv};
+    }
     return {0, 1};
 }
 
 }  // namespace
 
+namespace {
+// cos and sin of k·π/8 for k = 1…8: the cap's points are its radius turned by these steps.
+constexpr double kC1 = 0.9238795325112867, kC2 = 0.7071067811865476, kC3 = 0.3826834323650898;
+constexpr double kCapCos[8] = {kC1, kC2, kC3, 0, -kC3, -kC2, -kC1, -1};
+constexpr double kCapSin[8] = {kC3, kC2, kC1, 1, kC1, kC2, kC3, 0};
+}  // namespace
+
 void cap(Path& path, Point center, Point from, Point outward) {
-    double r = length(from - center);
-    if (r <= 0.01) return;
-    double a = std::atan2(from.y - center.y, from.x - center.x);
-    double side = outward.x * std::cos(a + M_PI / 2) + outward.y * std::sin(a + M_PI / 2);
-    double sweep = side >= 0 ? M_PI : -M_PI;
-    for (int k = 1; k <= 8; ++k) {
-        double angle = a + sweep * k / 8;
-        path.lineTo(center.x + r * std::cos(angle), center.y + r * std::sin(angle));
+    const Point d = from - center;
+    if (length(d) <= 0.01) return;
+    // Round the side `outward` points to: turning d a quarter turn anticlockwise gives
+    // (−d.y, d.x); the cap turns that way when outward leans the same way.
+    const double side = -outward.x * d.y + outward.y * d.x;
+    const double turn = side >= 0 ? 1 : -1;
+    for (int k = 0; k < 8; ++k) {
+        const double c = kCapCos[k], s = turn * kCapSin[k];
+        path.lineTo(center.x + (d.x * c - d.y * s), center.y + (d.x * s + d.y * c));
     }
 }
 
@@ -162,11 +188,14 @@ void resample(const std::vector<Sample>& s, double spacing, std::vector<Sample>&
         auto along = [](double b, double e, double f, double c, double u) {
             return 0.5 * (2 * e + (f - b) * u + (2 * b - 5 * e + 4 * f - c) * (u * u) + (3 * e - b - 3 * f + c) * (u * u * u));
         };
-        for (int k = 1; k <= n; ++k) {
-            double u = static_cast<double>(k) / n;
+        const double step = 1.0 / n;
+        for (int k = 1; k < n; ++k) {
+            const double u = k * step;
             out[i++] = {{along(b.x, e.point.x, f.point.x, c.x, u), along(b.y, e.point.y, f.point.y, c.y, u)},
                         e.pressure + (f.pressure - e.pressure) * u};
         }
+        // The curve ends on the sample itself (most segments are a single step).
+        out[i++] = f;
     }
 }
 
@@ -213,12 +242,11 @@ Path outline(const std::vector<Sample>& input, const Options& given) {
 namespace {
 
 Path outline(const std::vector<Sample>& input, const Options& o, Scratch& scratch) {
-    const std::vector<Sample>& samples = scratch.sane;
-    sane(input, scratch.sane);
+    const std::vector<Sample>& samples = sane(input, scratch.sane);
     if (samples.empty()) return Path();
     const Point first = samples.front().point;
     bool still = std::all_of(samples.begin(), samples.end(),
-                             [&](const Sample& s) { return distance(s.point, first) < 0.6; });
+                             [&](const Sample& s) { return distanceOf(first, s.point) < 0.6; });
     if (samples.size() == 1 || still) return dot(first, o.size);
 
     streamlined(samples, o.streamline, scratch.smooth);
@@ -235,18 +263,18 @@ Path outline(const std::vector<Sample>& input, const Options& o, Scratch& scratc
     sideB.resize(2 * p.size());
     Path path;
     path.reserve(2 * p.size() + 18);
-    Point endA;
-    for (size_t j = 0; j < p.size(); ++j) {
-        Point n = normal(p, j);
-        endA = {p[j].point.x + r[j] * n.x, p[j].point.y + r[j] * n.y};
-        if (j == 0) path.moveTo(endA);
-        else path.lineTo(endA);
+    auto sideA = [&](size_t j) {
+        const Point n = normal(p, j);
         sideB[2 * j] = p[j].point.x - r[j] * n.x;
         sideB[2 * j + 1] = p[j].point.y - r[j] * n.y;
-    }
+        return Point{p[j].point.x + r[j] * n.x, p[j].point.y + r[j] * n.y};
+    };
+    path.moveTo(sideA(0));
+    path.linesTo(last, [&](size_t i) { return sideA(i + 1); });
+    const Point endA = path.currentPoint();
     size_t k = p.size() >= 3 ? last - 2 : 0;
     cap(path, p[last].point, endA, p[last].point - p[k].point);
-    for (size_t j = last + 1; j-- > 0;) path.lineTo({sideB[2 * j], sideB[2 * j + 1]});
+    path.linesTo(last + 1, [&](size_t i) { return Point{sideB[2 * (last - i)], sideB[2 * (last - i) + 1]}; });
     size_t k2 = p.size() >= 3 ? 2 : last;
     cap(path, p[0].point, {sideB[0], sideB[1]}, p[0].point - p[k2].point);
     path.close();

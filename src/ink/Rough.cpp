@@ -135,8 +135,24 @@ void Rough::ellipsePoints(std::vector<Point>& pts, double increment, double cx, 
     // start angle so large that adding the increment changes nothing).
     const double stop = s + kTwoPi - 0.01;
     double theta = s;
+    // The points walk round in equal turns: between fresh sines and cosines every
+    // kTurnsPerSine points, each is its neighbour turned by the increment, which costs a few
+    // multiplications instead of a sine and a cosine.
+    constexpr int kTurnsPerSine = 8;
+    const double turnCos = std::cos(increment), turnSin = std::sin(increment);
+    double c = 0, sn = 0;
     for (int i = 0; theta < stop && i <= kMaxEllipseSteps; ++i) {
-        pts.push_back(at(theta, 1));
+        if (i % kTurnsPerSine == 0) {
+            c = std::cos(theta);
+            sn = std::sin(theta);
+        } else {
+            const double turned = c * turnCos - sn * turnSin;
+            sn = sn * turnCos + c * turnSin;
+            c = turned;
+        }
+        const double x = cx + jit(offset) + rx * c;
+        const double y = cy + jit(offset) + ry * sn;
+        pts.push_back({x, y});
         theta = theta + increment;
     }
     pts.push_back(at(s + kTwoPi + overlap / 2, 1));

@@ -5,6 +5,8 @@
 
 namespace nolby {
 
+void Path::grow() { elems_.reserve(std::max<size_t>(8, 2 * elems_.capacity())); }
+
 int Path::Element::count() const {
     switch (verb) {
         case Verb::move:

@@ -48,6 +48,22 @@ public:
         el.pts[2] = e;
         current_ = e;
     }
+    // n lines at once to pointAt(0), …, pointAt(n − 1), for builders that make long
+    // polylines: the elements are made in one go and each written where it is stored.
+    template <class PointAt>
+    void linesTo(size_t n, PointAt pointAt) {
+        if (n == 0) return;
+        const size_t first = elems_.size();
+        elems_.resize(first + n);
+        Element* e = elems_.data() + first;
+        for (size_t i = 0; i < n; ++i) {
+            const Point p = pointAt(i);
+            e[i].verb = Verb::line;
+            e[i].pts[0].x = p.x;
+            e[i].pts[0].y = p.y;
+        }
+        current_ = e[n - 1].pts[0];
+    }
     void close();
     // Room for n more elements, for callers that know how many they will add; growth stays
     // geometric when a path is reserved for piece by piece.
@@ -70,8 +86,20 @@ public:
         start_ = m.start;
     }
 
-    void moveTo(double x, double y) { moveTo({x, y}); }
-    void lineTo(double x, double y) { lineTo({x, y}); }
+    void moveTo(double x, double y) {
+        Point& p = add(Verb::move).pts[0];
+        p.x = x;
+        p.y = y;
+        current_.x = start_.x = x;
+        current_.y = start_.y = y;
+    }
+    void lineTo(double x, double y) {
+        Point& p = add(Verb::line).pts[0];
+        p.x = x;
+        p.y = y;
+        current_.x = x;
+        current_.y = y;
+    }
 
     void addRect(const Rect& r);
     void addEllipse(const Rect& r);
@@ -95,12 +123,15 @@ public:
     bool operator==(const Path& o) const { return elems_ == o.elems_; }
 
 private:
-    // A new element of the verb, its points zero.
-    Element& add(Verb v) {
+    // A new element of the verb, its points zero. Growing is kept out of line so that the
+    // common case, room already reserved, inlines into the loops that build outlines.
+    [[gnu::always_inline]] Element& add(Verb v) {
+        if (elems_.size() == elems_.capacity()) grow();
         Element& e = elems_.emplace_back();
         e.verb = v;
         return e;
     }
+    void grow();
     std::vector<Element> elems_;
     Point current_{}, start_{};
 };

@@ -56,3 +56,22 @@ TEST(Path, ShapesAndTransforms) {
     expectRectNear(moved.boundingBox(), {12, 4, 6, 8});
     EXPECT_EQ(rect.transformed(Affine::identity()), rect);
 }
+
+// Lines added in one go are the same path as lines added one by one, growing past what was
+// reserved and leaving the current point at the last of them.
+TEST(Path, LinesAtOnceMatchLinesOneByOne) {
+    Path one, many;
+    one.moveTo(1, 2);
+    many.moveTo(1, 2);
+    many.reserve(2);
+    auto at = [](size_t i) { return Point{0.5 * static_cast<double>(i), 3.0 - static_cast<double>(i)}; };
+    for (size_t i = 0; i < 40; ++i) one.lineTo(at(i));
+    many.linesTo(40, at);
+    many.linesTo(0, at);
+    EXPECT_EQ(one, many);
+    EXPECT_EQ(many.currentPoint().x, 19.5);
+    EXPECT_EQ(many.currentPoint().y, -36);
+    one.close();
+    many.close();
+    EXPECT_EQ(one.currentPoint().x, many.currentPoint().x);
+}
