@@ -36,18 +36,42 @@ QImage cairoImage(QSizeF size, double ratio, const std::function<void(cairo_t*)>
     return image;
 }
 
-bool paintFrame(QWidget& target, QImage& frame, const std::function<void(cairo_t*)>& paint) {
+bool paintFrame(QWidget& target, QImage& frame, const std::function<void(cairo_t*)>& paint, const QRect& dirty) {
     const double ratio = target.devicePixelRatioF();
     const int w = static_cast<int>(std::ceil(target.width() * ratio));
     const int h = static_cast<int>(std::ceil(target.height() * ratio));
     if (w < 1 || h < 1) return false;
-    if (frame.width() != w || frame.height() != h || frame.format() != QImage::Format_ARGB32_Premultiplied)
-        frame = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+    const bool kept = frame.width() == w && frame.height() == h && frame.format() == QImage::Format_ARGB32_Premultiplied;
+    if (!kept) frame = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
     if (frame.isNull()) return false;
     frame.setDevicePixelRatio(ratio);
-    frame.fill(Qt::transparent);
-    paintWithCairo(frame, ratio, paint);
+
+    // The device pixels a partial repaint redoes: every pixel the dirty rectangle touches.
+    QRect pixels(0, 0, w, h);
+    if (kept && dirty.isValid()) {
+        const int x0 = static_cast<int>(std::floor(dirty.x() * ratio));
+        const int y0 = static_cast<int>(std::floor(dirty.y() * ratio));
+        const int x1 = static_cast<int>(std::ceil((dirty.x() + dirty.width()) * ratio));
+        const int y1 = static_cast<int>(std::ceil((dirty.y() + dirty.height()) * ratio));
+        pixels = pixels.intersected(QRect(QPoint(x0, y0), QPoint(x1 - 1, y1 - 1)));
+        if (pixels.isEmpty()) return true;
+    }
+    const bool whole = pixels == QRect(0, 0, w, h);
+    if (whole) frame.fill(Qt::transparent);
+    paintWithCairo(frame, 1, [&](cairo_t* cr) {
+        if (!whole) {
+            // Clipped on whole device pixels, so no edge pixel is half cleared and half kept.
+            cairo_rectangle(cr, pixels.x(), pixels.y(), pixels.width(), pixels.height());
+            cairo_clip(cr);
+            cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+            cairo_paint(cr);
+            cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+        }
+        cairo_scale(cr, ratio, ratio);
+        paint(cr);
+    });
     QPainter painter(&target);
+    if (!whole) painter.setClipRect(QRectF(pixels.x() / ratio, pixels.y() / ratio, pixels.width() / ratio, pixels.height() / ratio));
     painter.drawImage(QPointF(0, 0), frame);
     return true;
 }

@@ -6,6 +6,7 @@
 #include <cairo.h>
 
 #include <QImage>
+#include <QRect>
 #include <QSizeF>
 #include <QWidget>
 
@@ -23,8 +24,11 @@ QImage cairoImage(QSizeF size, double ratio, const std::function<void(cairo_t*)>
 
 // One frame of a widget drawn by our painters: `frame` (kept between frames, remade only
 // when the widget's device-pixel size changes) cleared, painted by `paint` in points, and
-// drawn onto `target`. Call from the widget's paintEvent. False when there was nothing to
-// paint (an empty widget, an image that could not be made).
-bool paintFrame(QWidget& target, QImage& frame, const std::function<void(cairo_t*)>& paint);
+// drawn onto `target`. Call from the widget's paintEvent. With a `dirty` rectangle (the
+// paint event's, in the widget's coordinates) inside a frame that was kept, only the
+// device pixels under it are cleared, painted (the context clipped to them) and shown; the
+// rest of the frame stays as it was. False when there was nothing to paint (an empty
+// widget, an image that could not be made).
+bool paintFrame(QWidget& target, QImage& frame, const std::function<void(cairo_t*)>& paint, const QRect& dirty = {});
 
 }  // namespace nolby

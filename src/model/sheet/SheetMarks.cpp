@@ -139,10 +139,19 @@ void SheetMarks::paint(cairo_t* cr, NotebookModel& model, int page, const PageGe
         }
     }
     if (!spot_ || spot_->page != page || !caretVisible(model, active)) return;
+    const Rect b = bar(spot_->caret, geo);
+    Caret{Ink::learner}.draw(cr, b.x, b.y, b.w, b.h, Caret::opacity(now - caretSince_));
+}
+
+Rect SheetMarks::bar(const Rect& caret, const PageGeometry& geo) {
     const double s = geo.s;
-    const Rect& c = spot_->caret;
-    Caret{Ink::learner}.draw(cr, geo.ox + s * c.minX(), s * c.minY(), std::max(s * 1.5, 1.6), s * c.height(),
-                             Caret::opacity(now - caretSince_));
+    return {geo.ox + s * caret.minX(), s * caret.minY(), std::max(s * 1.5, 1.6), s * caret.height()};
+}
+
+std::optional<SheetMarks::Blink> SheetMarks::blink(NotebookModel& model, bool active, double now) const {
+    if (!spot_ || !caretVisible(model, active)) return std::nullopt;
+    const double lit = Caret::kSolid - (now - caretSince_);
+    return Blink{spot_->page, spot_->caret, lit > 0 ? lit : 0};
 }
 
 bool SheetMarks::animating(NotebookModel& model, bool active, double now) const {

@@ -71,6 +71,21 @@ public:
     void paint(cairo_t* cr, NotebookModel& model, int page, const PageGeometry& geo, bool active, double now);
     // Whether the picture still changes after `now` (the caret blinks, the prompt fades).
     bool animating(NotebookModel& model, bool active, double now) const;
+    // Whether the prompt is fading in or out at `now`.
+    bool promptMoving(double now) const { return promptShown_.animating(now); }
+
+    // The caret as drawn, when it shows: its page, its bar where `paint` puts it for that
+    // page's geometry (see `bar`), and the seconds from `now` until it next looks different,
+    // the rest of its lit half second, else 0 (it is fading).
+    struct Blink {
+        int page = 0;
+        Rect caret;  // page points
+        double wait = 0;
+    };
+    std::optional<Blink> blink(NotebookModel& model, bool active, double now) const;
+    // The rectangle the caret's bar fills for a caret at `caret` (page points) on a page
+    // placed by `geo`, in the coordinates `paint` draws in.
+    static Rect bar(const Rect& caret, const PageGeometry& geo);
 
     // The caret's identity: its corner in quarter points, "x y" truncated toward zero; a new
     // identity restarts the blink. Coordinates that are not finite numbers in range count as 0.

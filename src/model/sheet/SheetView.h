@@ -136,6 +136,15 @@ public:
     void paint(cairo_t* cr, double now);
     // Whether the picture still changes after `now`.
     bool animating(double now) const;
+    // When the caret's blink is all that changes after `now`: the part of the view its bar
+    // covers (points, a little larger than the bar; empty when the caret is out of view) and
+    // the seconds until it next looks different. None while anything else moves, or when
+    // nothing does: a focused sheet need not be redrawn whole for its caret.
+    struct Blink {
+        Rect rect;
+        double wait = 0;
+    };
+    std::optional<Blink> blinkOnly(double now) const;
     // Redraws the selection highlight and publishes the selection.
     void drawSelection();
 

@@ -42,6 +42,8 @@ SheetScrollView::SheetScrollView(const std::shared_ptr<NotebookModel>& model, st
     frames_.setTimerType(Qt::PreciseTimer);
     frames_.setInterval(kFrameMs);
     connect(&frames_, &QTimer::timeout, viewport(), [this] { viewport()->update(); });
+    blink_.setSingleShot(true);
+    connect(&blink_, &QTimer::timeout, viewport(), [this] { viewport()->update(blinkRect_); });
 
     sheet_ = SheetView::make(model, std::move(state), {scheduler_, std::move(press), devicePixelRatioF()});
     sheet_->setHost(this);
@@ -54,6 +56,7 @@ SheetScrollView::SheetScrollView(const std::shared_ptr<NotebookModel>& model, st
 
 SheetScrollView::~SheetScrollView() {
     frames_.stop();
+    blink_.stop();
     sheet_->attach(false);
     sheet_->setHost(nullptr);
 }
@@ -183,6 +186,7 @@ void SheetScrollView::hideEvent(QHideEvent* event) {
     QAbstractScrollArea::hideEvent(event);
     sheet_->attach(false);
     frames_.stop();
+    blink_.stop();
 }
 
 void SheetScrollView::focusInEvent(QFocusEvent* event) {
@@ -214,13 +218,24 @@ void SheetScrollView::inputMethodEvent(QInputMethodEvent* event) { input_->input
 
 QVariant SheetScrollView::inputMethodQuery(Qt::InputMethodQuery query) const { return input_->inputMethodQuery(query); }
 
-void SheetScrollView::paintEvent(QPaintEvent*) {
+void SheetScrollView::paintEvent(QPaintEvent* event) {
     QWidget* port = viewport();
     sheet_->setDisplayScale(port->devicePixelRatioF());
     const double now = scheduler_->now();
-    if (!paintFrame(*port, image_, [&](cairo_t* cr) { sheet_->paint(cr, now); })) return;
+    if (!paintFrame(*port, image_, [&](cairo_t* cr) { sheet_->paint(cr, now); }, event->rect())) return;
+    scheduleFrames(now);
+}
 
-    if (sheet_->animating(now)) {
+void SheetScrollView::scheduleFrames(double now) {
+    blink_.stop();
+    if (const std::optional<SheetView::Blink> blink = sheet_->blinkOnly(now)) {
+        frames_.stop();
+        if (blink->rect.isEmpty()) return;  // the caret is out of view
+        const Rect& r = blink->rect;
+        blinkRect_ = QRectF(r.x, r.y, r.w, r.h).toAlignedRect();
+        const double waitMs = std::ceil(std::min(blink->wait, 1.0) * 1000);
+        blink_.start(std::max(kBlinkFrameMs, static_cast<int>(waitMs)));
+    } else if (sheet_->animating(now)) {
         if (!frames_.isActive()) frames_.start();
     } else {
         frames_.stop();

@@ -5,7 +5,8 @@
 // wheel and two-finger events into wheel() (scrolling by them unless the sheet used them up),
 // showing and hiding into attach(), focus into first-responder changes, window activation
 // into the highlight's colour. It repaints at up to 120 frames a second while the sheet
-// animates and rests otherwise.
+// animates, only the caret's bar at 30 a second while the blink is all that moves (and not
+// while the bar is lit), and rests otherwise.
 //
 // The scroll position is kept in points as a real number (glides move by fractions of a
 // point); the scroll bar shows it rounded.
@@ -25,6 +26,7 @@ namespace nolby {
 class SheetScrollView : public QAbstractScrollArea, public SheetHost {
 public:
     static constexpr int kFrameMs = 8;          // 1 / 120 s in whole milliseconds, rounded down
+    static constexpr int kBlinkFrameMs = 33;    // the caret's fade needs no more than 30 a second
     static constexpr double kWheelStep = 48;    // points one notch of a plain wheel scrolls
 
     SheetScrollView(const std::shared_ptr<NotebookModel>& model, std::shared_ptr<SheetState> state,
@@ -40,6 +42,9 @@ public:
     // The last frame painted, in device pixels.
     const QImage& lastFrame() const { return image_; }
     bool ticking() const { return frames_.isActive(); }
+    // Whether the caret's bar alone is due to be repainted, and where (viewport pixels).
+    bool blinking() const { return blink_.isActive(); }
+    QRect blinkRect() const { return blinkRect_; }
 
     // ---- SheetHost
     Size viewportSize() const override;
@@ -77,6 +82,9 @@ private:
     void syncBar();
     // Moves to y (clamped) and tells the sheet when the position changed.
     void moveTo(double y);
+    // After a frame: whole frames while the sheet animates, the caret's bar alone while only
+    // it blinks, nothing while the picture rests.
+    void scheduleFrames(double now);
 
     std::shared_ptr<Scheduler> scheduler_;
     std::shared_ptr<SheetView> sheet_;
@@ -86,6 +94,8 @@ private:
     bool syncing_ = false;  // the bar is being set from position_: its moves are not the user's
     QImage image_;
     QTimer frames_;
+    QTimer blink_;  // single shot: repaints blinkRect_
+    QRect blinkRect_;
     std::unique_ptr<SheetInput> input_;  // the sheet's pointer and keyboard events
 };
 

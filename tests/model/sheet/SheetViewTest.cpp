@@ -441,3 +441,47 @@ TEST(SheetView, DrawsPaperPagesAndCaretInOnePass) {
     EXPECT_TRUE(sheet.animating(r.scheduler().now()));  // it blinks
     cairo_surface_destroy(surface);
 }
+
+// While the caret's blink is all that moves, the sheet names the little rectangle of its
+// bar and how long the bar stays lit, so the host need not redraw the whole view; anything
+// else moving (here the prompt fading in) or nothing moving gives none.
+TEST(SheetView, ACaretBlinkingAloneAsksForItsBarOnly) {
+    SheetRig r;
+    r.open(notebookOf({{}}));
+    r.host.size = {600, 400};
+    SheetView& sheet = r.show();
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 600, 400);
+    cairo_t* cr = cairo_create(surface);
+    auto frame = [&] {
+        sheet.paint(cr, r.scheduler().now());
+        return sheet.blinkOnly(r.scheduler().now());
+    };
+    r.model().focused.set(false);
+    EXPECT_FALSE(frame());  // no focus: no caret, nothing moves
+    EXPECT_FALSE(sheet.animating(r.scheduler().now()));
+
+    sheet.becomeFirstResponder();
+    EXPECT_FALSE(frame());  // the prompt fades in
+    EXPECT_TRUE(sheet.animating(r.scheduler().now()));
+
+    r.scheduler().advance(0.3);
+    const std::optional<SheetView::Blink> lit = frame();
+    ASSERT_TRUE(lit);
+    const Rect caret = *sheet.layout()->view(SheetMarks::spot(r.model())->caret, 0);
+    EXPECT_TRUE(lit->rect.contains({caret.x + 0.5, caret.midY()}));
+    EXPECT_LT(lit->rect.width(), 8);
+    EXPECT_LT(lit->rect.height(), caret.height() + 5);
+    EXPECT_GT(lit->wait, 0.15);  // the caret appeared with the focus, 0.3 s ago
+    EXPECT_LE(lit->wait, 0.2 + 1e-9);
+
+    r.scheduler().advance(0.5);
+    const std::optional<SheetView::Blink> fading = frame();
+    ASSERT_TRUE(fading);
+    EXPECT_EQ(fading->wait, 0);
+    EXPECT_EQ(fading->rect, lit->rect);
+
+    r.host.active = false;  // an inactive window shows no caret
+    EXPECT_FALSE(frame());
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+}

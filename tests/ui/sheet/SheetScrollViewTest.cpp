@@ -187,3 +187,27 @@ TEST(SheetScrollView, ScreenshotOfANotebooksSheet) {
     // Paper at the corner: warm and light.
     EXPECT_GT(qGray(shot.pixel(3, 3)), 200);
 }
+
+// A focused sheet whose caret alone blinks does not tick whole frames: it asks for the
+// caret's bar at the blink's pace.
+TEST(SheetScrollView, ABlinkingCaretRepaintsOnlyItsBar) {
+    SheetMarks::caretArgument = true;  // the caret shows whether or not the window is active
+    Shown s(1);
+    s.rig.model->focused.set(true);
+    s.view->viewport()->update();
+    s.settle();
+    s.rig.scheduler().advance(0.3);  // past the prompt's fade
+    s.view->viewport()->repaint();
+    s.settle();
+    SheetMarks::caretArgument = false;
+    EXPECT_FALSE(s.view->ticking());
+    EXPECT_TRUE(s.view->blinking());
+    SheetView& sheet = s.view->sheet();
+    const std::optional<SheetMarks::Spot> spot = SheetMarks::spot(*s.rig.model);
+    ASSERT_TRUE(spot);
+    const std::optional<Rect> caret = sheet.layout()->view(spot->caret, 0);
+    ASSERT_TRUE(caret);
+    const QRect bar = s.view->blinkRect();
+    EXPECT_TRUE(bar.contains(QPoint(int(caret->x + 0.5), int(caret->midY() - s.view->scrollPosition()))));
+    EXPECT_LT(bar.width(), 10);
+}
