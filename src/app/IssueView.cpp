@@ -146,7 +146,7 @@ IssueView::IssueView(IssueServices services, std::shared_ptr<NotebookModel> mode
 
     base_ = makeFrame(model_, 0);
     toolbar_ = new IssueToolbar(*this);
-    pills_ = new PillColumn(this);
+    pills_ = new PillColumn(this, services_.scheduler ? services_.scheduler->clock() : nullptr);
     bindPills();
     connect(this, &IssueView::focusedChanged, this, [this] { bindPills(); });
     mode_ = model_->nb->mode;
@@ -379,6 +379,7 @@ void IssueView::slideOut(Frame* frame) {
 void IssueView::settle() {
     for (QAbstractAnimation* a : findChildren<QAbstractAnimation*>())
         if (a->state() == QAbstractAnimation::Running) a->setCurrentTime(a->totalDuration());
+    pills_->settle();
 }
 
 void IssueView::resizeEvent(QResizeEvent*) {
@@ -449,17 +450,17 @@ void IssueView::showPills() {
     // what it shows changes.
     const NotebookModel& m = *pillsOf_;
     const std::optional<std::string>& error = m.tutor->error;
-    if (error != shownError_ || (error && !pills_->error()->isVisibleTo(this))) {
+    if (error != shownError_ || (error && !pills_->error()->shown())) {
         shownError_ = error;
         if (error) pills_->error()->show(*error);
-        else pills_->error()->hide();
+        else pills_->error()->leave();
     }
     const std::optional<NotebookModel::Notice>& notice = m.notice.get();
     const std::optional<Uuid> id = notice ? std::optional<Uuid>(notice->id) : std::nullopt;
-    if (id != shownNotice_ || (notice && !pills_->notice()->isVisibleTo(this))) {
+    if (id != shownNotice_ || (notice && !pills_->notice()->shown())) {
         shownNotice_ = id;
         if (notice) pills_->notice()->show(notice->text, notice->action);
-        else pills_->notice()->hide();
+        else pills_->notice()->leave();
     }
     pills_->place();
 }

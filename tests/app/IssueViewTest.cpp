@@ -217,11 +217,13 @@ TEST(IssueView, PillsFollowTheFocusedLevel) {
     EXPECT_EQ(undone, 1);
     EXPECT_FALSE(dive.notice.get().has_value());
     EXPECT_FALSE(dive.noticeAction);
-    EXPECT_FALSE(pills.notice()->isVisibleTo(rig.view.get()));
+    EXPECT_TRUE(pills.notice()->leaving());
     // Retry clears the error and asks again.
     pills.error()->onRetry();
     EXPECT_FALSE(dive.tutor->error.has_value());
     EXPECT_EQ(IssueViewRig::tutor(dive).asks, 2);
+    EXPECT_TRUE(pills.error()->leaving());
+    rig.rest();
     EXPECT_FALSE(pills.error()->isVisibleTo(rig.view.get()));
 
     // Back on the notebook: its own error shows.

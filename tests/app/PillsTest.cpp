@@ -1,9 +1,10 @@
 // The notice and error pills: their measures and place at the foot of a view, their buttons
-// under real clicks, and a picture of both to look at.
+// under real clicks, how they come and go on a hand-moved clock, and pictures to look at.
 #include "ui/pills/PillArt.h"
 #include "ui/pills/Pills.h"
 
 #include "platform/Canvas.h"
+#include "platform/Clock.h"
 
 #include <QCoreApplication>
 #include <QTest>
@@ -74,23 +75,135 @@ TEST(PillPlacement, ErrorAboveNotice10ApartTheLower18FromTheBottom) {
     for (const auto& c : cases) EXPECT_EQ(P::place(area, c.error, c.notice), c.placed);
 }
 
+// The leave is the arrival run backwards on the same spring; a pill turning back on its way
+// out goes on from where it is, at the speed it had; a pill whose place moves glides there.
+TEST(PillMotion, LeavingMirrorsArrivingOnTheSameSpring) {
+    for (const double response : {0.38, 0.4}) {
+        pills::PillMotion arriving(response), leaving(response);
+        arriving.appear();
+        leaving.appear();
+        leaving.settle();
+        EXPECT_TRUE(leaving.leave());
+        EXPECT_FALSE(leaving.leave());  // once
+        EXPECT_TRUE(leaving.leaving());
+        double t = 0;
+        bool seenMidway = false;
+        while (!leaving.hidden()) {
+            EXPECT_NEAR(leaving.arrival(), 1 - arriving.arrival(), 1e-9) << response << " at " << t;
+            EXPECT_NEAR(leaving.drop(), arriving.arrival() * pills::PillMotion::kRise, 1e-9);
+            if (t > 0.1 && t < 0.2) {
+                seenMidway = true;
+                EXPECT_GT(leaving.opacity(), 0);
+                EXPECT_LT(leaving.opacity(), 1);
+                EXPECT_GT(leaving.drop(), 0);
+                EXPECT_LT(leaving.drop(), pills::PillMotion::kRise);
+            }
+            leaving.step(1.0 / 120);
+            arriving.step(1.0 / 120);
+            t += 1.0 / 120;
+            ASSERT_LT(t, 2);
+        }
+        EXPECT_TRUE(seenMidway);
+        // Gone when its spring has come to rest, as the arrival has by then.
+        EXPECT_TRUE(arriving.settled());
+        EXPECT_EQ(leaving.opacity(), 0);
+        EXPECT_FALSE(leaving.leave());
+    }
+}
+
+TEST(PillMotion, TurningBackGoesOnFromWhereItIsAtItsSpeed) {
+    pills::PillMotion m(0.4);
+    m.appear();
+    m.settle();
+    m.leave();
+    for (int i = 0; i < 12; ++i) m.step(1.0 / 120);  // a tenth of a second out
+    const double out = m.arrival();
+    ASSERT_GT(out, 0.1);
+    ASSERT_LT(out, 0.9);
+    m.appear();
+    EXPECT_EQ(m.arrival(), out);
+    EXPECT_TRUE(m.shown());
+    // Still sinking for a moment: the speed it had is kept, not dropped to nothing.
+    m.step(1.0 / 120);
+    EXPECT_LT(m.arrival(), out);
+    EXPECT_GT(m.arrival(), out - 0.1);
+    for (int i = 0; i < 240 && !m.settled(); ++i) m.step(1.0 / 120);
+    EXPECT_EQ(m.arrival(), 1);
+}
+
+TEST(PillMotion, AGlideStartsWhereThePillStandsAndEndsInItsPlace) {
+    pills::PillMotion m(0.38);
+    m.appear();
+    m.settle();
+    m.moveBy(50, 0.38);  // its place went 50 points down
+    EXPECT_EQ(m.slide(), -50);
+    m.step(0.1);
+    const double midway = m.slide();
+    EXPECT_GT(midway, -50);
+    EXPECT_LT(midway, 0);
+    m.moveBy(-50, 0.38);  // and back up before it got there: it turns from where it stands
+    EXPECT_EQ(m.slide(), midway + 50);
+    for (int i = 0; i < 240 && !m.settled(); ++i) m.step(1.0 / 120);
+    EXPECT_EQ(m.slide(), 0);
+}
+
+// The pills over a plain view, timed on a clock the tests move by hand.
 class PillsWidgetTest : public ::testing::Test {
 protected:
+    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>();
     QWidget host;
-    PillColumn* column = new PillColumn(&host);
+    PillColumn* column = new PillColumn(&host, clock);
+    int hostPresses = 0;
+
     void SetUp() override {
         host.resize(1000, 800);
+        host.setAutoFillBackground(true);
+        QPalette pal = host.palette();
+        pal.setColor(QPalette::Window, QColor(0xFA, 0xF7, 0xF0));
+        host.setPalette(pal);
+        host.installEventFilter(&presses);
         host.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
     }
-    static QPoint centre(const PillWidget* pill, const Rect& r) {
+    // Moves the clock on in frames of a sixtieth of a second, each pill taking every frame.
+    void run(double seconds) {
+        for (double t = 0; t < seconds - 1e-9; t += 1.0 / 60) {
+            clock->advance(1.0 / 60);
+            for (PillWidget* pill : {static_cast<PillWidget*>(column->error()), static_cast<PillWidget*>(column->notice())})
+                if (!pill->isHidden()) pill->frame();
+        }
+    }
+    static QPoint centre(const PillWidget*, const Rect& r) {
         return QPoint(qRound(PillWidget::kMargin + r.x + r.w / 2), qRound(PillWidget::kMargin + r.y + r.h / 2));
     }
+    // A click where the pointer would be: the window finds the widget under it.
+    void clickInWindow(QPoint inHost) { QTest::mouseClick(host.windowHandle(), Qt::LeftButton, {}, inHost); }
+    QPoint noticeButtonInHost() const {
+        const QRectF c = column->notice()->capsule();
+        const Rect& r = column->notice()->art().actionRect;
+        return QPoint(qRound(c.x() + r.x + r.w / 2), qRound(c.y() + r.y + r.h / 2));
+    }
+    void writePicture(const char* name) {
+        const auto dir = std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / ".." / "screenshots";
+        std::filesystem::create_directories(dir);
+        EXPECT_TRUE(host.grab().save(QString::fromStdString((dir / name).string())));
+    }
+
+private:
+    struct Presses : QObject {
+        int* count;
+        explicit Presses(int* c) : count(c) {}
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::MouseButtonPress) ++*count;
+            return false;
+        }
+    } presses{&hostPresses};
 };
 
 TEST_F(PillsWidgetTest, BothShownStandInTheirPlacesAndFollowTheView) {
     column->error()->show(kLongError);
     column->notice()->show("Undone", "Redo");
+    column->settle();  // the error glides up as the notice arrives beneath it
     for (QSize size : {QSize(1000, 800), QSize(760, 600)}) {
         host.resize(size);
         QCoreApplication::processEvents();
@@ -101,28 +214,57 @@ TEST_F(PillsWidgetTest, BothShownStandInTheirPlacesAndFollowTheView) {
         EXPECT_NEAR(notice.center().x(), size.width() / 2.0, 1);
         EXPECT_LE(error.width(), 270);
     }
-    // The notice goes: the error pill comes down to the foot.
-    column->notice()->hide();
-    QCoreApplication::processEvents();
-    EXPECT_NEAR(column->error()->capsule().bottom(), host.height() - 18, 1);
 }
 
-TEST_F(PillsWidgetTest, TheNoticeButtonRunsItsActionOnceAndThePillGoes) {
+TEST_F(PillsWidgetTest, AClearedNoticeSinksAndFadesTakingNoClicksThenIsGone) {
     int runs = 0;
     auto* notice = column->notice();
     notice->onAction = [&] { ++runs; };
     notice->show("Undone", "Redo");
-    QCoreApplication::processEvents();
-    const QPoint button = centre(notice, notice->art().actionRect);
-    QTest::mouseClick(notice, Qt::LeftButton, {}, button);
-    QTest::mouseClick(notice, Qt::LeftButton, {}, button);  // the pill is gone: nothing more
-    EXPECT_EQ(runs, 1);
-    EXPECT_FALSE(notice->isVisible());
-    // A click on the message itself does nothing.
-    notice->show("Undone", "Redo");
-    QTest::mouseClick(notice, Qt::LeftButton, {}, centre(notice, notice->art().textRect));
-    EXPECT_EQ(runs, 1);
+    column->settle();
+    const QRectF atRest = notice->capsule();
+    const QPoint button = noticeButtonInHost();
+    notice->leave();
+    run(0.1);
+    // Part way: still drawn where it stood, fainter and lower, its clicks going beneath it.
     EXPECT_TRUE(notice->isVisible());
+    EXPECT_TRUE(notice->leaving());
+    EXPECT_FALSE(notice->shown());
+    EXPECT_EQ(notice->capsule(), atRest);
+    EXPECT_GT(notice->motion().opacity(), 0.05);
+    EXPECT_LT(notice->motion().opacity(), 0.95);
+    EXPECT_GT(notice->motion().drop(), 0.5);
+    EXPECT_LT(notice->motion().drop(), PillWidget::kRise);
+    clickInWindow(button);
+    EXPECT_EQ(runs, 0);
+    EXPECT_EQ(hostPresses, 1);
+    run(1);
+    EXPECT_TRUE(notice->isHidden());
+    EXPECT_FALSE(notice->leaving());
+}
+
+TEST_F(PillsWidgetTest, TheNoticeButtonRunsItsActionOnceAndThePillLeaves) {
+    int runs = 0;
+    auto* notice = column->notice();
+    notice->onAction = [&] { ++runs; };
+    notice->show("Undone", "Redo");
+    column->settle();
+    // A click on the message itself does nothing.
+    QTest::mouseClick(notice, Qt::LeftButton, {}, centre(notice, notice->art().textRect));
+    EXPECT_EQ(runs, 0);
+    EXPECT_TRUE(notice->shown());
+    const QPoint button = noticeButtonInHost();
+    clickInWindow(button);
+    EXPECT_EQ(runs, 1);
+    EXPECT_TRUE(notice->leaving());
+    EXPECT_EQ(hostPresses, 0);
+    clickInWindow(button);  // on its way out: the click reaches the view beneath
+    EXPECT_EQ(hostPresses, 1);
+    QTest::mouseClick(notice, Qt::LeftButton, {}, centre(notice, notice->art().actionRect));  // even sent to it
+    EXPECT_EQ(runs, 1);
+    run(1);
+    EXPECT_TRUE(notice->isHidden());
+    EXPECT_EQ(runs, 1);
 }
 
 TEST_F(PillsWidgetTest, RetryAndCloseRunTheirOwnCallbacks) {
@@ -136,25 +278,85 @@ TEST_F(PillsWidgetTest, RetryAndCloseRunTheirOwnCallbacks) {
         error->onRetry = [&] { ++retries; };
         error->onDismiss = [&] { ++dismissals; };
         error->show(kLongError);
-        QCoreApplication::processEvents();
+        column->settle();
         const Rect target = c.retry ? error->art().retryRect : error->art().closeRect;
         QTest::mouseClick(error, Qt::LeftButton, {}, centre(error, target));
         EXPECT_EQ(retries, c.retries);
         EXPECT_EQ(dismissals, c.dismissals);
-        EXPECT_FALSE(error->isVisible());
+        EXPECT_TRUE(error->leaving());
+        run(1);
+        EXPECT_TRUE(error->isHidden());
     }
+}
+
+TEST_F(PillsWidgetTest, AnErrorBackWhileLeavingArrivesAgainFromWhereItIs) {
+    auto* error = column->error();
+    error->show(kLongError);
+    column->settle();
+    const QRectF place = error->capsule();
+    error->leave();
+    run(0.1);
+    const double out = error->arrival();
+    ASSERT_GT(out, 0.1);
+    ASSERT_LT(out, 0.9);
+    error->show(kLongError);
+    // Drawn just where it was, and taking clicks again.
+    EXPECT_TRUE(error->shown());
+    EXPECT_EQ(error->arrival(), out);
+    EXPECT_EQ(error->capsule(), place);
+    EXPECT_FALSE(error->testAttribute(Qt::WA_TransparentForMouseEvents));
+    // A frame on it is still a little lower, at the speed it had: no jump either way.
+    run(1.0 / 60);
+    EXPECT_LT(error->arrival(), out);
+    EXPECT_GT(error->arrival(), out - 0.1);
+    run(1);
+    EXPECT_EQ(error->arrival(), 1);
+    EXPECT_EQ(error->capsule(), place);
+}
+
+TEST_F(PillsWidgetTest, TheErrorGlidesDownAsTheNoticeBeneathItLeaves) {
+    auto* error = column->error();
+    auto* notice = column->notice();
+    error->show(kLongError);
+    notice->show("Note removed", "Undo");
+    column->settle();
+    const QRectF above = error->capsule(), noticeAtRest = notice->capsule();
+    const double foot = host.height() - 18 - above.height();
+    notice->leave();
+    EXPECT_EQ(error->capsule(), above);  // no jump
+    run(0.1);
+    EXPECT_GT(error->capsule().top(), above.top() + 1);
+    EXPECT_LT(error->capsule().top(), foot - 1);
+    EXPECT_EQ(notice->capsule(), noticeAtRest);  // the leaving pill sinks from where it stood
+    writePicture("pills-leaving.png");
+    run(1);
+    EXPECT_TRUE(notice->isHidden());
+    EXPECT_NEAR(error->capsule().top(), foot, 0.5);
+    // The error goes too, from above the notice: the notice stays at the foot.
+    notice->show("Note removed", "Undo");
+    run(1);
+    EXPECT_EQ(error->capsule(), above);
+    error->leave();
+    run(0.2);
+    EXPECT_EQ(notice->capsule(), noticeAtRest);
 }
 
 TEST_F(PillsWidgetTest, APillArrivesFromBelowAndComesToRest) {
     auto* notice = column->notice();
     notice->show("Undone", "Redo");
     EXPECT_DOUBLE_EQ(notice->arrival(), 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return notice->arrival() == 1; }, 5000));
+    EXPECT_DOUBLE_EQ(notice->motion().drop(), PillWidget::kRise);
+    run(0.1);
+    EXPECT_GT(notice->arrival(), 0.1);
+    EXPECT_LT(notice->arrival(), 1);
+    run(1);
+    EXPECT_EQ(notice->arrival(), 1);
     // A new text on a pill already showing does not make it arrive again.
     notice->show("Note removed", "Undo");
     EXPECT_DOUBLE_EQ(notice->arrival(), 1);
     notice->hide();
     notice->show("Undone", "Redo");
+    EXPECT_DOUBLE_EQ(notice->arrival(), 0);
     notice->settle();
     EXPECT_DOUBLE_EQ(notice->arrival(), 1);
 }

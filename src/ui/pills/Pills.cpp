@@ -25,15 +25,11 @@ bool insideCapsule(Size s, Point p) {
 
 // ---- PillWidget ----
 
-PillWidget::PillWidget(QWidget* parent, double response) : QWidget(parent), response_(response) {
-    arrival_.value = arrival_.target = 1;
-    tick_.setInterval(8);
-    connect(&tick_, &QTimer::timeout, this, [this] {
-        // Driven by the time that passed, not by the ticks: timers run late under load.
-        arrival_.step(static_cast<double>(sinceTick_.restart()) / 1000);
-        if (arrival_.settled()) tick_.stop();
-        update();
-    });
+PillWidget::PillWidget(QWidget* parent, double response, std::shared_ptr<const Clock> clock)
+    : QWidget(parent), motion_(response), clock_(clock ? std::move(clock) : SteadyClock::shared()) {
+    frames_.setInterval(8);
+    // Each frame steps by the time that passed, not by the ticks: timers run late under load.
+    connect(&frames_, &QTimer::timeout, this, [this] { frame(); });
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
@@ -47,29 +43,97 @@ QRectF PillWidget::capsule() const {
 }
 
 void PillWidget::moveCapsuleTo(QPointF at) {
-    move(qRound(at.x()) - kMargin, qRound(at.y()) - kMargin);
+    const QPoint to(qRound(at.x()), qRound(at.y()));
+    // Sent again to the place it is gliding to, it glides on.
+    if (placed_ != to) {
+        placed_ = to;
+        motion_.endGlide();
+    }
+    follow();
+}
+
+void PillWidget::glideCapsuleTo(QPointF at, double response) {
+    const QPoint to(qRound(at.x()), qRound(at.y()));
+    // Only a pill standing in the column glides, and only up or down: across, the view
+    // itself changed size and everything is put in place.
+    if (!placed_ || isHidden() || motion_.hidden() || placed_->x() != to.x()) return moveCapsuleTo(at);
+    if (*placed_ == to) return;
+    motion_.moveBy(to.y() - placed_->y(), response);
+    placed_ = to;
+    follow();
+    run();
+}
+
+void PillWidget::follow() {
+    if (placed_) move(placed_->x() - kMargin, qRound(placed_->y() + motion_.slide()) - kMargin);
+}
+
+void PillWidget::run() {
+    if (frames_.isActive()) return;
+    last_ = clock_->now();
+    frames_.start();
+}
+
+void PillWidget::frame() {
+    const double now = clock_->now();
+    motion_.step(now - last_);
+    last_ = now;
+    if (motion_.hidden()) {
+        hide();  // it has left
+        return;
+    }
+    if (motion_.settled()) frames_.stop();
+    follow();
+    update();
+}
+
+void PillWidget::leave() {
+    if (isHidden() || !motion_.leave()) return;
+    // It keeps its last picture; the pointer's clicks and hover go to what lies beneath.
+    down_ = pills::Press::none;
+    setAttribute(Qt::WA_TransparentForMouseEvents, true);
+    unsetCursor();
+    run();
+    update();
+    emit leavingChanged();
+}
+
+void PillWidget::setVisible(bool visible) {
+    if (!visible) {
+        motion_.hide();
+        frames_.stop();
+        down_ = pills::Press::none;
+        setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    }
+    QWidget::setVisible(visible);
 }
 
 void PillWidget::settle() {
-    arrival_ = Spring{1, 0, 1, response_, kDamping};
-    tick_.stop();
+    motion_.settle();
+    frames_.stop();
+    if (motion_.hidden()) {
+        if (!isHidden()) hide();
+        return;
+    }
+    follow();
     update();
 }
 
 void PillWidget::showArt(Size size, std::function<void(cairo_t*, pills::Press)> draw) {
-    if (!isVisible()) {
-        // A pill that was not showing arrives; one that changes its text stays where it is.
-        arrival_ = Spring{0, 0, 0, response_, kDamping};
-        arrival_.to(1, response_, kDamping);
-        sinceTick_.start();
-        tick_.start();
-    }
+    // A pill that was not showing arrives and one that was leaving turns back from where it
+    // is; one that changes its text stays where it is.
+    if (isHidden()) motion_.hide();
+    const bool fromNothing = motion_.hidden(), turning = motion_.leaving();
+    motion_.appear();
+    if (turning) setAttribute(Qt::WA_TransparentForMouseEvents, false);
+    if (fromNothing || turning) run();
     size_ = size;
     draw_ = std::move(draw);
     setFixedSize(static_cast<int>(std::ceil(size.width)) + 2 * kMargin,
                  static_cast<int>(std::ceil(size.height)) + 2 * kMargin);
     update();
     show();
+    if (turning) emit leavingChanged();
 }
 
 Point PillWidget::inPill(QPointF p) const { return {p.x() - kMargin, p.y() - kMargin}; }
@@ -81,9 +145,8 @@ void PillWidget::paintEvent(QPaintEvent*) {
     });
     if (image.isNull()) return;
     QPainter painter(this);
-    const double arrived = arrival_.value;
-    painter.setOpacity(std::clamp(arrived, 0.0, 1.0));
-    painter.drawImage(QPointF(0, (1 - arrived) * kRise), image);
+    painter.setOpacity(motion_.opacity());
+    painter.drawImage(QPointF(0, motion_.drop()), image);
 }
 
 void PillWidget::mousePressEvent(QMouseEvent* e) {
@@ -116,7 +179,10 @@ void PillWidget::mouseReleaseEvent(QMouseEvent* e) {
 
 // ---- NoticePill ----
 
-NoticePill::NoticePill(QWidget* parent) : PillWidget(parent, 0.38) { setObjectName("NoticePill"); }
+NoticePill::NoticePill(QWidget* parent, std::shared_ptr<const Clock> clock)
+    : PillWidget(parent, 0.38, std::move(clock)) {
+    setObjectName("NoticePill");
+}
 
 void NoticePill::show(const std::string& text, const std::string& action) {
     art_ = pills::NoticeArt::make(text, action);
@@ -129,16 +195,19 @@ pills::Press NoticePill::buttonAt(Point p) const {
 }
 
 void NoticePill::pressed(pills::Press button) {
-    // Hidden first, and nothing once hidden: a click queued behind the first one cannot run
-    // the action again.
-    if (button != pills::Press::first || !isVisible()) return;
-    hide();
+    // Sent away first, and nothing once leaving: a click queued behind the first one cannot
+    // run the action again.
+    if (button != pills::Press::first || !shown()) return;
+    leave();
     if (auto act = onAction) act();
 }
 
 // ---- ErrorPill ----
 
-ErrorPill::ErrorPill(QWidget* parent) : PillWidget(parent, 0.4) { setObjectName("ErrorPill"); }
+ErrorPill::ErrorPill(QWidget* parent, std::shared_ptr<const Clock> clock)
+    : PillWidget(parent, 0.4, std::move(clock)) {
+    setObjectName("ErrorPill");
+}
 
 void ErrorPill::show(const std::string& text) {
     art_ = pills::ErrorArt::make(text);
@@ -156,40 +225,52 @@ pills::Press ErrorPill::buttonAt(Point p) const {
 
 void ErrorPill::pressed(pills::Press button) {
     auto act = button == pills::Press::first ? onRetry : button == pills::Press::second ? onDismiss : nullptr;
-    if (button == pills::Press::none || !isVisible()) return;
-    hide();
+    if (button == pills::Press::none || !shown()) return;
+    leave();
     if (act) act();
 }
 
 // ---- PillColumn ----
 
-PillColumn::PillColumn(QWidget* host)
-    : QObject(host), host_(host), notice_(new NoticePill(host)), error_(new ErrorPill(host)) {
+PillColumn::PillColumn(QWidget* host, std::shared_ptr<const Clock> clock)
+    : QObject(host), host_(host), notice_(new NoticePill(host, clock)), error_(new ErrorPill(host, clock)) {
     host_->installEventFilter(this);
-    notice_->installEventFilter(this);
-    error_->installEventFilter(this);
+    for (PillWidget* pill : {static_cast<PillWidget*>(notice_), static_cast<PillWidget*>(error_)}) {
+        pill->installEventFilter(this);
+        connect(pill, &PillWidget::leavingChanged, this, [this, pill] { arrange(pill, false); });
+    }
 }
 
-void PillColumn::place() {
+void PillColumn::place() { arrange(nullptr, false); }
+
+void PillColumn::settle() {
+    error_->settle();
+    notice_->settle();
+}
+
+void PillColumn::arrange(const PillWidget* changed, bool appeared) {
+    // A leaving pill has given up its place: it sinks from where it stands.
     std::optional<Size> error, notice;
-    if (error_->isVisibleTo(host_)) error = error_->pillSize();
-    if (notice_->isVisibleTo(host_)) notice = notice_->pillSize();
+    if (error_->shown()) error = error_->pillSize();
+    if (notice_->shown()) notice = notice_->pillSize();
     const auto p = pills::Placement::place({double(host_->width()), double(host_->height())}, error, notice);
-    if (p.error) {
-        error_->moveCapsuleTo({p.error->x, p.error->y});
-        error_->raise();
-    }
-    if (p.notice) {
-        notice_->moveCapsuleTo({p.notice->x, p.notice->y});
-        notice_->raise();
-    }
+    const auto put = [&](PillWidget* pill, const Rect& r) {
+        const QPointF at(r.x, r.y);
+        // The pill that appeared from nothing rises in its place; one turning back on its
+        // way out goes there from where it is, as the other pill does.
+        if (changed && !(appeared && pill == changed)) pill->glideCapsuleTo(at, changed->motion().response());
+        else pill->moveCapsuleTo(at);
+        pill->raise();
+    };
+    if (p.error) put(error_, *p.error);
+    if (p.notice) put(notice_, *p.notice);
 }
 
 bool PillColumn::eventFilter(QObject* watched, QEvent* event) {
     const auto type = event->type();
-    if ((watched == host_ && type == QEvent::Resize) ||
-        (watched != host_ && (type == QEvent::Show || type == QEvent::Hide || type == QEvent::Resize)))
-        place();
+    if (watched == host_ && type == QEvent::Resize) arrange(nullptr, false);
+    else if (watched != host_ && (type == QEvent::Show || type == QEvent::Hide || type == QEvent::Resize))
+        arrange(static_cast<PillWidget*>(watched), type == QEvent::Show);
     return QObject::eventFilter(watched, event);
 }
 
