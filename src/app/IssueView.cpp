@@ -1,5 +1,6 @@
 #include "app/IssueView.h"
 
+#include "app/AppearEffect.h"
 #include "app/DiveLayout.h"
 #include "app/IssueToolbar.h"
 #include "app/IssuePane.h"
@@ -7,7 +8,6 @@
 
 #include <QEasingCurve>
 #include <QEvent>
-#include <QGraphicsOpacityEffect>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPropertyAnimation>
@@ -395,21 +395,22 @@ void IssueView::appear() {
     shown_ = true;
     model_->scroll.set(true);
     if (services_.press) services_.press->ensure(model_->nb.get());
-    // A short fade in; the launch hooks run once it has ended.
-    auto* effect = new QGraphicsOpacityEffect(this);
-    effect->setOpacity(0);
+    // A short fade and scale-in from a shade smaller, about the centre; the launch hooks run
+    // once it has ended.
+    auto* effect = new AppearEffect(palette().color(QPalette::Window), this);
     setGraphicsEffect(effect);
-    auto* a = new QPropertyAnimation(effect, "opacity", this);
+    auto* a = new QPropertyAnimation(effect, "progress", this);
     a->setDuration(280);
     a->setEasingCurve(QEasingCurve::OutCubic);
     a->setStartValue(0.0);
     a->setEndValue(1.0);
     connect(a, &QAbstractAnimation::finished, this, [this] {
-        // Painting through the effect costs a pass of its own: gone once faded in.
+        // Painting through the effect costs a pass of its own: gone once appeared, and the
+        // live view shows at full size.
         setGraphicsEffect(nullptr);
         if (onShown && !closed_) onShown(model_);
     });
-    fade_ = a;
+    appearing_ = a;
     a->start(QAbstractAnimation::DeleteWhenStopped);
 }
 
@@ -486,6 +487,11 @@ void IssueView::closeModels() {
     if (closed_) return;
     closed_ = true;
     titleWatch_.reset();
+    // A view ended while it appears stops appearing: no animation or effect outlives it.
+    if (appearing_) {
+        appearing_->stop();
+        setGraphicsEffect(nullptr);
+    }
     for (const auto& d : dives_) d->close();
     model_->close();
 }

@@ -96,12 +96,13 @@ public:
 
     // The pane widget of a level; null outside the levels.
     QWidget* pane(int level) const;
-    // Jumps every running slide and fade to its end (tests and screenshots).
+    // Jumps every running slide and the appear to its end (tests and screenshots).
     void settle();
     // The window title: the notebook's title, or "New issue".
     QString title() const;
 
-    // Runs once the appearing fade has ended, with the notebook's model (the launch hooks).
+    // Runs once the view has appeared (faded and scaled in), with the notebook's model (the
+    // launch hooks).
     std::function<void(const std::shared_ptr<NotebookModel>&)> onShown;
 
 signals:
@@ -148,7 +149,7 @@ private:
     std::vector<Subscription> pillWatches_;
     std::optional<std::string> shownError_;   // what the error pill shows now
     std::optional<Uuid> shownNotice_;         // the notice the notice pill shows now
-    QPointer<QVariantAnimation> fade_;
+    QPointer<QVariantAnimation> appearing_;
     Subscription titleWatch_;
     std::string mode_;
 };
