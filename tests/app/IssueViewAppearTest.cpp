@@ -3,7 +3,10 @@
 // size and the launch hooks once. Input during the appear reaches the live view.
 #include "app/IssueViewRig.h"
 
+#include "AppTestSupport.h"
 #include "app/AppearEffect.h"
+#include "app/IssueWindow.h"
+#include "app/Router.h"
 
 #include <QAbstractAnimation>
 #include <QAnimationDriver>
@@ -139,6 +142,34 @@ TEST(IssueViewAppear, FadesAndScalesInEasedOutThenShowsTheLiveViewAndRunsTheHook
             const QImage scaled = drawn(live, scale, opacity), flat = drawn(live, 1, opacity);
             EXPECT_LT(difference(shot, scaled, part) * 4, difference(shot, flat, part)) << scale;
         }
+}
+
+TEST(IssueViewAppear, AnIssueWindowRunsTheLaunchHooksOnceWhenTheAppearEnds) {
+    HandClock clock;
+    TestApp app;
+    const Notebook notebook = app.context->library->create(1600, 600);
+    Router::shared().pendingQuestion.set(Router::Pending{notebook.id, "Why is the sky blue?"});
+    auto window = std::make_unique<IssueWindow>(app.context, notebook.id);
+    window->show();
+    (void)QTest::qWaitForWindowExposed(window.get());
+    QApplication::processEvents();
+    auto questions = [&] {
+        int count = 0;
+        for (const Page& p : window->model()->nb->pages)
+            for (const PageItem& item : p.items) count += item.text() && item.text()->text == "Why is the sky blue?";
+        return count;
+    };
+    clock.to(270);
+    EXPECT_TRUE(Router::shared().pendingQuestion.get());
+    EXPECT_EQ(questions(), 0);
+    clock.to(280);
+    EXPECT_FALSE(Router::shared().pendingQuestion.get());
+    EXPECT_EQ(questions(), 1);
+    EXPECT_EQ(window->issueView()->graphicsEffect(), nullptr);
+    clock.to(1000);
+    EXPECT_EQ(questions(), 1);
+    window.reset();
+    Router::shared().pendingQuestion.set(std::nullopt);
 }
 
 TEST(IssueViewAppear, ClicksAndKeysDuringTheAppearReachTheLiveView) {
