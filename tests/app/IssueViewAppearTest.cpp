@@ -71,7 +71,12 @@ struct Appearing {
     }
 };
 
-QImage frame(QWidget& w) { return w.grab().toImage().convertToFormat(QImage::Format_ARGB32); }
+// A frame of the window in device pixels (compared pixel by pixel whatever the scale factor).
+QImage frame(QWidget& w) {
+    QImage image = w.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    image.setDevicePixelRatio(1);
+    return image;
+}
 
 // `picture` as the appear draws it: over the paper, faded to `opacity`, scaled about the centre.
 QImage drawn(const QImage& picture, double scale, double opacity) {
@@ -139,8 +144,10 @@ TEST(IssueViewAppear, FadesAndScalesInEasedOutThenShowsTheLiveViewAndRunsTheHook
     const QImage live = frame(a.host);
     for (const auto& [shot, scale, opacity] : shots)
         for (const QRect part : {QRect(0, 0, 120, 60), QRect(860, 0, 140, 60)}) {
+            const qreal dpr = a.host.devicePixelRatio();
+            const QRect pixels(part.topLeft() * dpr, part.size() * dpr);
             const QImage scaled = drawn(live, scale, opacity), flat = drawn(live, 1, opacity);
-            EXPECT_LT(difference(shot, scaled, part) * 4, difference(shot, flat, part)) << scale;
+            EXPECT_LT(difference(shot, scaled, pixels) * 4, difference(shot, flat, pixels)) << scale;
         }
 }
 
@@ -207,7 +214,7 @@ TEST(IssueViewAppear, AResizeMidAppearPicturesTheContentAgainAtItsNewSize) {
     a.rig.view->resize(1200, 800);
     QApplication::processEvents();
     const QImage shot = frame(a.host);
-    EXPECT_EQ(shot.size(), QSize(1200, 800));
+    EXPECT_EQ(shot.size(), QSize(1200, 800) * a.host.devicePixelRatio());
     ASSERT_NE(a.effect(), nullptr);
     EXPECT_EQ(a.effect()->pictures(), 2);
 }
