@@ -418,11 +418,9 @@ void IssueView::bindPills() {
     if (pillsOf_ == focused()) return;
     pillsOf_ = focused();
     pillWatches_.clear();
-    // The pills belong to the model they were shown for.
-    shownError_.reset();
-    shownNotice_.reset();
-    pills_->error()->hide();
-    pills_->notice()->hide();
+    // The pills now show the newly focused model's error and notice: what differs from what
+    // they showed comes and goes as any change would (a pill whose text stays is kept, and
+    // its buttons act on the new model from here on).
     pillWatches_.push_back(pillsOf_->tutor.observe([this] { showPills(); }));
     pillWatches_.push_back(pillsOf_->notice.observe([this] { showPills(); }));
     std::weak_ptr<NotebookModel> weak = pillsOf_;

@@ -234,6 +234,29 @@ TEST(IssueView, PillsFollowTheFocusedLevel) {
     EXPECT_FALSE(rig.model().tutor->error.has_value());
 }
 
+// Moving the focus to another level changes what the pills show as any change would: a
+// notice the newly focused level lacks leaves, and comes back when the focus does.
+TEST(IssueView, PillsComeAndGoAsTheFocusMoves) {
+    IssueViewRig rig;
+    rig.stack({"ratio"});
+    PillColumn& pills = *rig.view->pills();
+    NotebookModel& dive = *rig.view->dives()[0];
+    dive.notify("Note removed", "Undo", [] {});
+    rig.rest();
+    ASSERT_TRUE(pills.notice()->shown());
+
+    QTest::mouseClick(rig.sheet(0), Qt::LeftButton, {}, QPoint(5, 300));
+    ASSERT_EQ(rig.view->focused().get(), &rig.model());
+    EXPECT_TRUE(pills.notice()->leaving());
+    rig.rest();
+    EXPECT_FALSE(pills.notice()->isVisibleTo(rig.view.get()));
+
+    QTest::mouseClick(rig.sheet(1), Qt::LeftButton, {}, QPoint(5, 300));
+    ASSERT_EQ(rig.view->focused().get(), &dive);
+    EXPECT_TRUE(pills.notice()->shown());
+    EXPECT_FALSE(pills.notice()->leaving());
+}
+
 TEST(IssueView, DivesAreMadeByTheApplicationsModelMakerWhenGiven) {
     IssueViewRig rig;
     int made = 0;
