@@ -223,7 +223,13 @@ private:
         std::unique_ptr<PagePainter> painter;
         double top = 0, height = 0;  // the band shown
         Rect frame;                  // sheet points
+        // Where the page's own origin lies on the sheet at `scale`: the band shown starts at
+        // the frame's top. paint() draws the page there, and the caret's bar is found there.
+        Point origin(double scale) const { return {frame.x, frame.y - top * scale}; }
     };
+    // Whether the head or a page in view still changes after `now`: all that moves apart
+    // from the caret and the prompt.
+    bool contentAnimating(double now) const;
 
     std::weak_ptr<NotebookModel> model_;
     std::shared_ptr<SheetState> state_;

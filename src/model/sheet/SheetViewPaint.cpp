@@ -57,7 +57,8 @@ void SheetView::paint(cairo_t* cr, double now) {
         if (!h.frame.intersects(v)) continue;
         draw::Saved inSlice(cr);
         draw::clipRect(cr, h.frame);
-        if (!draw::translate(cr, h.frame.x, h.frame.y - h.top * l.scale)) continue;
+        const Point origin = h.origin(l.scale);
+        if (!draw::translate(cr, origin.x, origin.y)) continue;
         h.painter->paint(cr, now);
         marks_.paint(cr, *m, page, h.painter->view().geometry(), active, now);
     }
@@ -70,32 +71,33 @@ void SheetView::paint(cairo_t* cr, double now) {
     }
 }
 
-bool SheetView::animating(double now) const {
-    auto m = lockModel();
-    if (!m) return false;
+bool SheetView::contentAnimating(double now) const {
     if (head_ && head_->animating(now)) return true;
     const Rect v = visible();
     for (const auto& [page, h] : hosts_)
         if (h.frame.intersects(v) && h.painter->animating(now)) return true;
-    return marks_.animating(*m, host_ && host_->windowActive(), now);
+    return false;
+}
+
+bool SheetView::animating(double now) const {
+    auto m = lockModel();
+    if (!m) return false;
+    return contentAnimating(now) || marks_.animating(*m, host_ && host_->windowActive(), now);
 }
 
 std::optional<SheetView::Blink> SheetView::blinkOnly(double now) const {
     auto m = lockModel();
-    if (!m || !layout_) return std::nullopt;
-    if (head_ && head_->animating(now)) return std::nullopt;
+    if (!m || !layout_ || contentAnimating(now) || marks_.promptMoving(now)) return std::nullopt;
     const Rect v = visible();
-    for (const auto& [page, h] : hosts_)
-        if (h.frame.intersects(v) && h.painter->animating(now)) return std::nullopt;
-    if (marks_.promptMoving(now)) return std::nullopt;
     const std::optional<SheetMarks::Blink> blink = marks_.blink(*m, host_ && host_->windowActive(), now);
     if (!blink) return std::nullopt;
     const auto shown = hosts_.find(blink->page);
     if (shown == hosts_.end() || !shown->second.frame.intersects(v)) return Blink{Rect{}, blink->wait};
-    // Placed as paint() places the page: its slice's frame, scrolled to the band shown.
+    // Placed as paint() places the page.
     const PageHost& h = shown->second;
+    const Point origin = h.origin(layout_->scale);
     const Rect bar = SheetMarks::bar(blink->caret, h.painter->view().geometry());
-    const Rect inView{h.frame.x + bar.x, h.frame.y - h.top * layout_->scale + bar.y - v.minY(), bar.w, bar.h};
+    const Rect inView{origin.x + bar.x, origin.y + bar.y - v.minY(), bar.w, bar.h};
     // The bar's edges are antialiased, and the slice clips it.
     const Rect slice{h.frame.x, h.frame.y - v.minY(), h.frame.w, h.frame.h};
     const Rect covered = inView.insetBy(-2, -2).intersected(slice);
