@@ -136,7 +136,7 @@ std::optional<SheetLayout::PagePoint> SheetLayout::pageInside(Point at) const {
 std::optional<Rect> SheetLayout::view(const Rect& r, int page) const {
     const Slice* s = sliceOf(page);
     if (!s || r.isNull()) return std::nullopt;
-    return Rect{x + r.x * scale, s->y + (r.y - s->top) * scale, scale * r.width(), scale * r.height()};
+    return Rect{x + r.x * scale, sheetY(*s, r.y), scale * r.width(), scale * r.height()};
 }
 
 }  // namespace nolby

@@ -64,6 +64,9 @@ struct SheetLayout {
     // the page has no slice.
     std::optional<Rect> view(const Rect& r, int page) const;
 
+    // The sheet y of page y `pageY` as slice `slice` shows it.
+    double sheetY(const Slice& slice, double pageY) const { return slice.y + scale * (pageY - slice.top); }
+
     // The first slice of a page; none when the page has no slice.
     const Slice* sliceOf(int page) const;
     // The sheet y just below a slice (its top plus its rounded height).

@@ -377,7 +377,7 @@ void SheetView::outline() {
             if (bounds.isNull()) continue;
             SheetState::Entry entry;
             entry.id = item.id();
-            entry.y = s.y + l.scale * (bounds.minY() - s.top);
+            entry.y = l.sheetY(s, bounds.minY());
             if (const BlockItem* block = item.block()) {
                 const J json = J::parse(block->json).value_or(J());
                 const std::string kind = json.str("t", "");

@@ -80,7 +80,7 @@ void SheetView::placeInitially() {
     if (m->isEmptyNotebook() || l.slices.empty()) return;
     const SheetLayout::Slice& last = l.slices.back();
     const double ink = m->lowestInk(last.page);
-    const double y = last.y + l.scale * (ink - last.top);
+    const double y = l.sheetY(last, ink);
     // The last written line shows 62 % down the view.
     scrollTo(y - 0.62 * host_->viewportSize().height, false);
 }
@@ -112,7 +112,7 @@ std::optional<double> SheetView::penY() {
             const InkOpRef& op = entry.ops[*drawn];
             const Rect b = op ? op->bounds() : Rect::null();
             if (b.isNull()) continue;
-            return s.y + l.scale * (b.maxY() - s.top);
+            return l.sheetY(s, b.maxY());
         }
     }
     return std::nullopt;
@@ -128,7 +128,7 @@ void SheetView::followPen() {
     } else if (m->tutor->thinking && m->tutor->thinkingAt && layout_) {
         const NotebookModel::TutorStatus::Mark& at = *m->tutor->thinkingAt;
         if (const SheetLayout::Slice* s = layout_->sliceOf(at.page))
-            pen = s->y + layout_->scale * (at.point.y - s->top) + 30;
+            pen = layout_->sheetY(*s, at.point.y) + 30;
     }
     const bool below = pen && v.maxY() - 20 < *pen;
     state_->writingBelow.set(below && !state_->following.get());

@@ -185,12 +185,9 @@ std::string SheetWords::phrase(std::string_view selectedText) {
 std::vector<Rect> SheetWords::selectedLines(const SheetLayout& layout, const std::vector<Picked>& picked) {
     std::vector<Rect> out;
     for (size_t i = 0; i < picked.size(); ++i) {
-        const SheetLayout::Slice* s = layout.sliceOf(picked[i].page);
-        if (!s) continue;
-        const Rect& r = picked[i].word.rect;
-        const Rect box = Rect{layout.x + r.minX() * layout.scale, s->y + (r.minY() - s->top) * layout.scale,
-                              r.width() * layout.scale, r.height() * layout.scale}
-                             .insetBy(-2, -1.5);
+        const std::optional<Rect> mapped = layout.view(picked[i].word.rect, picked[i].page);
+        if (!mapped) continue;
+        const Rect box = mapped->insetBy(-2, -1.5);
         const bool samePage = i > 0 && picked[i - 1].page == picked[i].page;
         if (samePage && !out.empty() && std::fabs(out.back().midY() - box.midY()) < box.height() / 2 &&
             box.minX() >= out.back().minX() - 2) {
