@@ -27,11 +27,20 @@ public:
     explicit Fade(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_TransparentForMouseEvents); }
 
 protected:
+    // Painted again with every frame of the sheet beneath it, while its picture depends on
+    // its size alone: drawn once per size.
     void paintEvent(QPaintEvent*) override {
-        const QImage image =
-            cairoImage(size(), devicePixelRatioF(), [&](cairo_t* cr) { SheetChrome::drawFade(cr, width()); });
-        QPainter(this).drawImage(QPointF(0, 0), image);
+        const double ratio = devicePixelRatioF();
+        if (image_.isNull() || drawn_ != size() || image_.devicePixelRatio() != ratio) {
+            image_ = cairoImage(size(), ratio, [&](cairo_t* cr) { SheetChrome::drawFade(cr, width()); });
+            drawn_ = size();
+        }
+        if (!image_.isNull()) QPainter(this).drawImage(QPointF(0, 0), image_);
     }
+
+private:
+    QImage image_;
+    QSize drawn_;
 };
 
 Point pointOf(const QPointF& p) { return {p.x() - kMargin, p.y() - kMargin}; }
@@ -100,8 +109,7 @@ void SheetPane::Chrome::step() {
 
 void SheetPane::Chrome::paintEvent(QPaintEvent*) {
     const double t = clock_->now();
-    const QImage image = cairoImage(size(), devicePixelRatioF(), [&](cairo_t* cr) { layers::render(cr, *layer_, t); });
-    QPainter(this).drawImage(QPointF(0, 0), image);
+    paintFrame(*this, image_, [&](cairo_t* cr) { layers::render(cr, *layer_, t); });
 }
 
 void SheetPane::Chrome::mousePressEvent(QMouseEvent* e) {

@@ -18,6 +18,7 @@
 #include "platform/Clock.h"
 #include "platform/Observed.h"
 
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
 
@@ -71,6 +72,7 @@ public:
     private:
         std::shared_ptr<const Clock> clock_;
         std::shared_ptr<DrawnLayer> layer_ = std::make_shared<DrawnLayer>();
+        QImage image_;  // the frame, kept while the size stays: it repaints at up to 120 a second
         QTimer frames_;
         std::optional<Point> pressed_;
         // A glide in progress: from where, to where, since when, for how long.
