@@ -208,8 +208,8 @@ SheetPane::SheetPane(std::shared_ptr<NotebookModel> model, bool outline, QWidget
     watch(state_->writingBelow);
     watch(state_->layout);
     watch(state_->outline);
-    watch(state_->scrollY);
     watch(state_->viewport);
+    watching_.push_back(state_->scrollY.observe([this] { scrolled(); }));
     placeChrome();
 }
 
@@ -259,6 +259,20 @@ void SheetPane::placeChrome() {
     placeOutline();
     placeBar();
     placeWriting();
+}
+
+void SheetPane::scrolled() {
+    // Of the chrome only the outline follows the scroll position, and only in which row it
+    // marks as reached: its rows are laid out again when that row changes, not on every
+    // frame of a scroll.
+    if (!outlineShown_ || !outlineLaid_) return;
+    const std::vector<SheetState::Entry>& entries = state_->outline.get();
+    std::optional<size_t> reached = Outline::current(entries, state_->scrollY.get(), state_->viewport.get());
+    if (reached && *reached >= outlineLaid_->rows().size()) reached.reset();  // beyond the rows shown
+    std::optional<size_t> marked;
+    for (const Outline::Row& row : outlineLaid_->rows())
+        if (row.current) marked = row.index;
+    if (reached != marked) placeOutline();
 }
 
 void SheetPane::placeBar() {

@@ -116,6 +116,7 @@ protected:
 
 private:
     void placeChrome();
+    void scrolled();
     void placeBar();
     void placeWriting();
     void placeOutline();

@@ -183,3 +183,24 @@ TEST_F(Pane, AnOutlineRowStopsFollowingAndGlidesToItsEntry) {
     settle();
     EXPECT_FALSE(o->isVisible());
 }
+
+TEST_F(Pane, TheOutlinesReachedRowFollowsTheScroll) {
+    pane->state()->outline.set({{Uuid::random(), Kind::heading, "Why entropy grows", 500},
+                                {Uuid::random(), Kind::question, "what is a microstate", 1200}});
+    pane->state()->viewport.set(700);
+    pane->state()->layout.set(columnAt(300));
+    ASSERT_TRUE(pane->outline()->isVisible());
+    auto reached = [&] {
+        std::optional<size_t> row;
+        for (const Outline::Row& r : pane->outlineLaid()->rows())
+            if (r.current) row = r.index;
+        return row;
+    };
+    // An entry is reached once its top is less than 245 points (35 % of 700) below the top edge.
+    const std::pair<double, std::optional<size_t>> cases[] = {
+        {0, std::nullopt}, {300, 0}, {600, 0}, {1000, 1}, {2000, 1}, {200, std::nullopt}};
+    for (const auto& [y, row] : cases) {
+        pane->state()->scrollY.set(y);
+        EXPECT_EQ(reached(), row) << y;
+    }
+}
