@@ -59,7 +59,7 @@ void ChromeLabel::draw(cairo_t* cr, Point at, Color color) const {
 // ---- Bar button ----
 
 Size BarButton::size() const {
-    const Size l = ChromeLabel(title, symbol).size();
+    const Size l = label.size();
     return {l.width + 2 * kPadX, l.height + 2 * kPadY};
 }
 
@@ -69,7 +69,6 @@ void BarButton::draw(cairo_t* cr, const Rect& frame) const {
         capsule.addRoundedRect(frame, frame.height() / 2, frame.height() / 2);
         draw::fillPath(cr, capsule, kPrimary.withAlpha(0.08));
     }
-    const ChromeLabel label(title, symbol);
     const Size l = label.size();
     label.draw(cr, {frame.midX() - l.width / 2, frame.midY() - l.height / 2}, kPrimary);
 }
@@ -77,8 +76,8 @@ void BarButton::draw(cairo_t* cr, const Rect& frame) const {
 // ---- Selection bar ----
 
 SelectionBar::SelectionBar(std::function<void()> explain, std::function<void()> deeper)
-    : explain_{"Explain", symbols::Symbol::textBubble, std::move(explain), kExplainHelp},
-      deeper_{"Go Deeper", symbols::Symbol::arrowDownRight, std::move(deeper), kDeeperHelp},
+    : explain_{ChromeLabel("Explain", symbols::Symbol::textBubble), std::move(explain), kExplainHelp},
+      deeper_{ChromeLabel("Go Deeper", symbols::Symbol::arrowDownRight), std::move(deeper), kDeeperHelp},
       hint_(chrome::line(kHint, *systemFont(12), 0)) {
     const Size e = explain_.size(), d = deeper_.size();
     const double hintW = kHintLead + hint_.width() + kHintTrail;

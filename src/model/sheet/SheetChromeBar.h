@@ -32,10 +32,10 @@ struct ChromeLabel {
 };
 
 // One of the selection bar's buttons: the label padded 10 across and 6 down, over a capsule
-// tinted while the pointer is over it; the whole capsule takes clicks.
+// tinted while the pointer is over it; the whole capsule takes clicks. The label is shaped
+// once, when the button is made.
 struct BarButton {
-    std::string title;
-    symbols::Symbol symbol = symbols::Symbol::textBubble;
+    ChromeLabel label;
     std::function<void()> action;
     std::string help;
     bool over = false;  // the pointer is over the button
