@@ -49,12 +49,12 @@ public:
     // The guide points of one ellipse pass (1 + 2 × points draws).
     std::vector<Point> ellipsePoints(double increment, double cx, double cy, double rx, double ry,
                                      double offset, double overlap);
-    // Keeps the first point, the last, and one point each time the walked length reaches step.
-    static std::vector<Point> thin(const std::vector<Point>& points, double step);
-
     // The same, into `pts` (whatever it held is replaced), so passes can share one buffer.
     void ellipsePoints(std::vector<Point>& pts, double increment, double cx, double cy, double rx, double ry,
                        double offset, double overlap);
+    // Keeps the first point, the last, and one point each time the walked length reaches step.
+    static std::vector<Point> thin(const std::vector<Point>& points, double step);
+
     // Bounds that keep absurd input from running forever; far beyond any drawn page.
     static constexpr int kMaxEllipseSteps = 4096;
     static constexpr int kMaxHatchRows = 10000;
