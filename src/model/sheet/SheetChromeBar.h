@@ -61,7 +61,6 @@ public:
     Rect dividerFrame() const { return dividerFrame_; }
     Rect hintFrame() const { return hintFrame_; }
     const BarButton& explainButton() const { return explain_; }
-    const BarButton& deeperButton() const { return deeper_; }
 
     void draw(cairo_t* cr) const;
 

@@ -101,7 +101,6 @@ public:
     bool becomeFirstResponder();
     // The sheet lost keyboard focus. Answers true.
     bool resignFirstResponder();
-    bool firstResponder() const { return firstResponder_; }
     // The window became or stopped being the active one.
     void windowKeyChanged();
 
@@ -192,7 +191,6 @@ public:
     // ---- Reading
 
     SheetState& state() const { return *state_; }
-    const std::shared_ptr<SheetState>& sharedState() const { return state_; }
     const Environment& environment() const { return env_; }
     double headHeight() const { return headHeight_; }
     // The head lies at the column's left edge, from the sheet's top to its height.
