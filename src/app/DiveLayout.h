@@ -19,10 +19,8 @@ struct DiveLayout {
     // topmost is flush with the right edge.
     static double x(double w, int index, int count);
     // How far the notebook's pane slides left while dives are stacked: the left margin of its
-    // page in the sheet (a page `pageW` wide at the sheet's scale) less `keep`, never below 0.
+    // page in the sheet (a page `pageW` wide at the sheet's own scale) less `keep`, never below 0.
     static double lean(double w, double pageW);
-    // The sheet's scale for a page `pageW` wide in a view `w` wide.
-    static double sheetScale(double w, double pageW);
 };
 
 }  // namespace nolby
