@@ -269,15 +269,8 @@ void IssueView::open(const Notebook& notebook, int over) {
 
 void IssueView::begin(const std::shared_ptr<NotebookModel>& dive) {
     if (!dive->isEmptyNotebook() || !dive->nb->from) return;
-    NotebookModel::Editing e;
-    e.page = dive->pageIndex.get();
-    e.id = Uuid::random();
-    e.x = 28;
-    e.y = dive->nb->pageH < 700 ? 90 : 118;
-    e.width = dive->nb->pageW - 56;
-    e.isNew = true;
-    dive->editing.set(e);
-    dive->openGap();
+    // On an empty page the typing spot is the first line, full width.
+    dive->writeHere();
     dive->editing.modify([](std::optional<NotebookModel::Editing>& note) {
         if (note) note->text = "go deeper";
     });
