@@ -5,6 +5,7 @@
 #include "model/NotebookModel.h"
 #include "model/Scribe.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -55,6 +56,16 @@ inline PageItem note(double x, double y, const std::string& text) {
     t.text = text;
     t.size = 17;
     return t;
+}
+
+// A small figure (a filled triangle and a line) at y.
+inline PageItem figure(double y, uint64_t seed) {
+    BlockItem b;
+    b.json = R"({"t":"fig","h":12,"items":[{"k":"poly","pts":[[10,90],[30,10],[50,90]],"fill":"yellow"},)"
+             R"({"k":"line","pts":[[60,50],[95,50]]}]})";
+    b.y = y;
+    b.seed = seed;
+    return b;
 }
 
 // The item's first `count` operations as the writer's strokes of one job on a page: the

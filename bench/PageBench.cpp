@@ -14,21 +14,13 @@
 #include <string>
 
 using namespace nolby;
+using bench::figure;
 using bench::note;
 using bench::revealStrokes;
 
 namespace {
 
 constexpr double kStart = 10;  // when the reveals begin
-
-PageItem figure(double y, uint64_t seed) {
-    BlockItem b;
-    b.json = R"({"t":"fig","h":12,"items":[{"k":"poly","pts":[[10,90],[30,10],[50,90]],"fill":"yellow"},)"
-             R"({"k":"line","pts":[[60,50],[95,50]]}]})";
-    b.y = y;
-    b.seed = seed;
-    return b;
-}
 
 Notebook thirtyItems() {
     Faces::registerFrom();

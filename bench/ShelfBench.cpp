@@ -9,9 +9,6 @@
 #include "model/Library.h"
 #include "model/Press.h"
 #include "CoveredIssues.h"
-#include "platform/AtomicFile.h"
-#include "platform/Canvas.h"
-#include "platform/Pict.h"
 #include "ui/QtScheduler.h"
 #include "ui/library/Newsstand.h"
 

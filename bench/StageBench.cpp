@@ -3,6 +3,7 @@
 // holds 30 written items (handwriting and small figures) and six strokes part way through
 // their reveals; then the same with a painting blooming in as well. A frame of the page at
 // rest is the baseline.
+#include "OpenModel.h"
 #include "WriteDesk.h"
 #include "ink/Faces.h"
 #include "ink/Mag.h"
@@ -14,30 +15,13 @@
 #include <cmath>
 
 using namespace nolby;
+using bench::figure;
+using bench::note;
 using tools::WriteDesk;
 
 namespace {
 
 constexpr double kStart = 10;  // when the reveals begin
-
-PageItem note(double x, double y, const std::string& text) {
-    TextItem t;
-    t.x = x;
-    t.y = y;
-    t.width = 160;
-    t.text = text;
-    t.size = 17;
-    return t;
-}
-
-PageItem figure(double y, uint64_t seed) {
-    BlockItem b;
-    b.json = R"({"t":"fig","h":12,"items":[{"k":"poly","pts":[[10,90],[30,10],[50,90]],"fill":"yellow"},)"
-             R"({"k":"line","pts":[[60,50],[95,50]]}]})";
-    b.y = y;
-    b.seed = seed;
-    return b;
-}
 
 struct Page {
     std::unique_ptr<WriteDesk> desk = std::make_unique<WriteDesk>(WriteDesk::Options{});
