@@ -73,7 +73,6 @@ void DeskView::begin(const std::string& question) {
 
 void DeskView::newIssue() {
     if (model_) close();
-    ++ask_;
     newsstand_->ask();
 }
 

@@ -55,7 +55,6 @@ private:
     Newsstand* newsstand_;
     QPointer<IssueView> issue_;
     std::shared_ptr<NotebookModel> model_;
-    int ask_ = 0;
     Subscription learnWatch_;
     bool started_ = false;
 };

@@ -26,8 +26,6 @@ public:
     const std::shared_ptr<NotebookModel>& model() const { return model_; }
     SheetScrollView* scroll() const { return scroll_; }
     const std::shared_ptr<SheetHead>& head() const { return head_; }
-    // Whether the outline of headings may be offered (only while no dive is stacked).
-    void setOutline(bool outline) { setOutlineAllowed(outline); }
 
 private:
     std::shared_ptr<NotebookModel> model_;

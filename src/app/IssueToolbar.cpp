@@ -184,7 +184,6 @@ void IssueToolbar::choose(const std::string& mode) {
 void IssueToolbar::step() {
     const std::shared_ptr<NotebookModel> m = view_.focused();
     m->follow(way_->cue());
-    if (onFollowed) onFollowed();
 }
 
 void IssueToolbar::stopWriting() {

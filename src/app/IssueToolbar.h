@@ -38,10 +38,6 @@ public:
     };
     static const Mode modeTable[3];
 
-    // After a step was taken: the sheet that last had the keyboard follows the writing. Set
-    // by whoever owns the sheets; none: nothing follows.
-    std::function<void()> onFollowed;
-
     // Reads the focused model again.
     void refresh();
 

@@ -258,7 +258,8 @@ void IssueView::open(const Notebook& notebook, int over) {
     const int level = static_cast<int>(dives_.size());
     Frame* frame = makeFrame(m, level);
     diveFrames_.push_back(frame);
-    if (auto* stand = dynamic_cast<IssuePane*>(base_->pane())) stand->setOutline(false);
+    // The notebook offers its outline only while no dive is stacked.
+    if (auto* stand = dynamic_cast<IssuePane*>(base_->pane())) stand->setOutlineAllowed(false);
     place(true);
     // The new dive is focused (its model is new even when the level is not).
     focus_ = level;
@@ -286,7 +287,7 @@ void IssueView::closeDive(int n) {
     dives_.resize(n - 1);
     diveFrames_.resize(n - 1);
     if (dives_.empty())
-        if (auto* stand = dynamic_cast<IssuePane*>(base_->pane())) stand->setOutline(true);
+        if (auto* stand = dynamic_cast<IssuePane*>(base_->pane())) stand->setOutlineAllowed(true);
     focus_ = std::min(focus_, n - 1);
     place(true);
     emit focusedChanged();

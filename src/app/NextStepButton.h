@@ -59,7 +59,6 @@ private:
     QString title() const;
 
     Way cue_;
-    bool shown_ = false;
     QColor ink_;
 };
 
