@@ -129,6 +129,7 @@ void PillWidget::showArt(Size size, std::function<void(cairo_t*, pills::Press)> 
     if (fromNothing || turning) run();
     size_ = size;
     draw_ = std::move(draw);
+    picture_ = QImage();
     setFixedSize(static_cast<int>(std::ceil(size.width)) + 2 * kMargin,
                  static_cast<int>(std::ceil(size.height)) + 2 * kMargin);
     update();
@@ -139,14 +140,21 @@ void PillWidget::showArt(Size size, std::function<void(cairo_t*, pills::Press)> 
 Point PillWidget::inPill(QPointF p) const { return {p.x() - kMargin, p.y() - kMargin}; }
 
 void PillWidget::paintEvent(QPaintEvent*) {
-    const QImage image = cairoImage(size(), devicePixelRatioF(), [&](cairo_t* cr) {
-        cairo_translate(cr, kMargin, kMargin);
-        if (draw_) draw_(cr, down_);
-    });
-    if (image.isNull()) return;
+    // The frames of a motion move and fade one picture: it is drawn again only when the art,
+    // the button held down, the size or the pixel density changed.
+    const double ratio = devicePixelRatioF();
+    if (picture_.isNull() || pictured_ != down_ || picture_.devicePixelRatio() != ratio || picturedSize_ != size()) {
+        picture_ = cairoImage(size(), ratio, [&](cairo_t* cr) {
+            cairo_translate(cr, kMargin, kMargin);
+            if (draw_) draw_(cr, down_);
+        });
+        pictured_ = down_;
+        picturedSize_ = size();
+    }
+    if (picture_.isNull()) return;
     QPainter painter(this);
     painter.setOpacity(motion_.opacity());
-    painter.drawImage(QPointF(0, motion_.drop()), image);
+    painter.drawImage(QPointF(0, motion_.drop()), picture_);
 }
 
 void PillWidget::mousePressEvent(QMouseEvent* e) {

@@ -9,9 +9,9 @@
 #include "ui/pills/PillArt.h"
 #include "ui/pills/PillMotion.h"
 
-#include <QTimer>
-
+#include <QImage>
 #include <QObject>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -84,6 +84,10 @@ private:
     Size size_;
     std::function<void(cairo_t*, pills::Press)> draw_;
     pills::Press down_ = pills::Press::none;
+    // The last picture of the art, and the button and size it was drawn with.
+    QImage picture_;
+    pills::Press pictured_ = pills::Press::none;
+    QSize picturedSize_;
     pills::PillMotion motion_;
     std::shared_ptr<const Clock> clock_;
     double last_ = 0;
