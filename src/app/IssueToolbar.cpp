@@ -12,6 +12,8 @@
 #include <QPainterPath>
 #include <QToolButton>
 
+#include <functional>
+
 namespace nolby {
 
 const IssueToolbar::Mode IssueToolbar::modeTable[3] = {
@@ -166,7 +168,12 @@ void IssueToolbar::refresh() {
     if (!bound_) return;
     NotebookModel& m = *bound_;
     const std::string& mode = m.nb->mode;
-    whoLeads_->setIcon(modeIcon(mode));
+    // Refreshed on every keystroke and stroke of the focused notebook: the icon is drawn
+    // again only when the mode changes.
+    if (mode != iconMode_) {
+        iconMode_ = mode;
+        whoLeads_->setIcon(modeIcon(mode));
+    }
     for (QAction* item : modes_->actions()) item->setChecked(item->data().toString().toStdString() == mode);
 
     const bool rest = m.isEmptyNotebook() && !m.tutor->thinking && !m.scribe->busy.get();

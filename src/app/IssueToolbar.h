@@ -8,8 +8,9 @@
 
 #include <QToolBar>
 
-#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 class QActionGroup;
 class QToolButton;
@@ -54,6 +55,7 @@ private:
 
     IssueView& view_;
     std::shared_ptr<NotebookModel> bound_;
+    std::optional<std::string> iconMode_;  // the mode the Who leads icon is drawn for
     QAction* shelf_;
     QToolButton* whoLeads_;
     QActionGroup* modes_;
