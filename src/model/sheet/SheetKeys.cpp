@@ -53,7 +53,7 @@ void SheetKeys::perform(Command c, bool shift, SheetTextInput& input) {
         case Command::pageUp:
         case Command::scrollPageUp: input.page(false); return;
         case Command::pageDown:
-        case Command::scrollPageDown: input.pageDownKeepingFollow(); return;
+        case Command::scrollPageDown: input.page(true); return;
         case Command::moveToBeginningOfDocument:
         case Command::scrollToBeginningOfDocument: input.toStart(); return;
         case Command::moveToEndOfDocument:

@@ -172,11 +172,6 @@ void SheetTextInput::page(bool down) {
     host_.scrollTo(v.minY() + (down ? 1 : -1) * (v.height() - 72), true);
 }
 
-void SheetTextInput::pageDownKeepingFollow() {
-    const Rect v = host_.visibleRect();
-    host_.scrollTo(v.minY() + v.height() - 72, true);
-}
-
 void SheetTextInput::toStart() {
     host_.setFollowing(false);
     host_.scrollTo(0, true);

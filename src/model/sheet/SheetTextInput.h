@@ -55,10 +55,9 @@ public:
     void erase(const std::function<std::string(std::string_view)>& f);
     // Scrolls by a line (dir −1 up, 1 down) unless the open note has text.
     void line(double dir);
-    // Scrolls by the visible height less 72.
+    // Scrolls by the visible height less 72. Up stops following the pen; down leaves
+    // following as it is (Page Down and the space bar).
     void page(bool down);
-    // Page Down's scroll: down by the visible height less 72, following unchanged.
-    void pageDownKeepingFollow();
     // Goes to the start (following off) or the end (following on) of the sheet.
     void toStart();
     void toEnd();
