@@ -30,7 +30,7 @@ public:
     static constexpr int kMargin = 12;
     // Buttons take clicks a little beyond their drawn text, as small targets should.
     static constexpr double kSlop = 6;
-    static constexpr double kRise = pills::PillMotion::kRise, kDamping = pills::PillMotion::kDamping;
+    static constexpr double kRise = pills::PillMotion::kRise;
 
     using QWidget::show;
     // The capsule's size in points.
