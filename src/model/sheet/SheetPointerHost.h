@@ -30,8 +30,7 @@ public:
     virtual Rect visibleRect() = 0;
     // Moves the sheet so that its visible part starts at y (clamped by the view).
     virtual void scrollTo(double y, bool animated) = 0;
-    // The sheet keeps the writing pen in view.
-    virtual bool following() = 0;
+    // Whether the sheet keeps the writing pen in view.
     virtual void setFollowing(bool on) = 0;
     // The selection changed: redraw the highlight and publish it.
     virtual void selectionChanged() = 0;

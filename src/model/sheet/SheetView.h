@@ -173,7 +173,6 @@ public:
     // The one way the sheet moves itself: clamped to the document, animated over 0.5 s with
     // a cubic ease-in-out when asked and farther than a point.
     void scrollTo(double y, bool animated) override;
-    bool following() override { return state_->following.get(); }
     void setFollowing(bool on) override { state_->following.set(on); }
     void selectionChanged() override { drawSelection(); }
     // Publishes the selection's first line and phrase (none during a drag).

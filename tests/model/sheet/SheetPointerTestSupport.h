@@ -82,7 +82,6 @@ public:
     const SheetLayout* layout() override { return laid ? &*laid : nullptr; }
     Rect visibleRect() override { return visible; }
     void scrollTo(double y, bool animated) override { scrolls.push_back({y, animated}); }
-    bool following() override { return follow; }
     void setFollowing(bool on) override { follow = on; }
     void selectionChanged() override { ++redraws; }
     void publishSelection() override { ++publishes; }
