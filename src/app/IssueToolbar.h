@@ -32,7 +32,7 @@ public:
     // Whether the next-step button is offered (not on an empty notebook at rest).
     bool offersWay() const { return wayAction_->isVisible(); }
 
-    // The lesson modes in menu order: their values, items and icons.
+    // The lesson modes in menu order (the Issue menu's too): their values and items.
     struct Mode {
         const char* value;
         const char* item;

@@ -1,5 +1,6 @@
 #include "app/NolbyCommands.h"
 
+#include "app/IssueToolbar.h"
 #include "model/sheet/SheetView.h"
 #include "ui/sheet/SheetScrollView.h"
 
@@ -136,11 +137,11 @@ NolbyCommands::NolbyCommands(QMenuBar* bar, AppWindow* window) : QObject(bar), w
     });
     issue->addSeparator();
     const char* titles[3] = {"Nolby Leads", "You Lead", "You Work It Out"};
-    static const char* modes[3] = {"lesson", "explore", "think"};
     for (int i = 0; i < 3; ++i) {
         modes_[i] = issue->addAction(titles[i]);
         modes_[i]->setShortcut(QKeySequence(Qt::CTRL | (Qt::Key_1 + i)));
-        connect(modes_[i], &QAction::triggered, this, [this, i] { setMode(this->window(), modes[i]); });
+        const char* mode = IssueToolbar::modeTable[i].value;  // the toolbar's menu order
+        connect(modes_[i], &QAction::triggered, this, [this, mode] { setMode(this->window(), mode); });
     }
 
     for (QMenu* menu : {file, edit, go, issue}) connect(menu, &QMenu::aboutToShow, this, &NolbyCommands::refresh);
