@@ -149,18 +149,12 @@ IssueView::IssueView(IssueServices services, std::shared_ptr<NotebookModel> mode
     pills_ = new PillColumn(this, services_.scheduler ? services_.scheduler->clock() : nullptr);
     bindPills();
     connect(this, &IssueView::focusedChanged, this, [this] { bindPills(); });
-    mode_ = model_->nb->mode;
     setWindowTitle(title());
     titleWatch_ = model_->nb.observe([this] {
         const QString t = title();
         if (t != windowTitle()) {
             setWindowTitle(t);
             emit titleChanged(t);
-        }
-        // Who leads changed: kept with a debounced save. The first display is no change.
-        if (model_->nb->mode != mode_) {
-            mode_ = model_->nb->mode;
-            model_->save(false);
         }
     });
 }

@@ -151,7 +151,6 @@ private:
     std::optional<Uuid> shownNotice_;         // the notice the notice pill shows now
     QPointer<QVariantAnimation> appearing_;
     Subscription titleWatch_;
-    std::string mode_;
 };
 
 }  // namespace nolby
