@@ -340,7 +340,6 @@ void SheetView::setSelectionSource(SelectionSource source) {
 void SheetView::drawSelection() {
     if (!layout_) return;
     highlight_ = selection_.lines ? selection_.lines() : std::vector<Rect>{};
-    highlightActive_ = host_ && host_->windowActive() && firstResponder_;
     repaint();
     publishSelection();
 }

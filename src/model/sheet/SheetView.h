@@ -245,7 +245,6 @@ private:
     std::map<int, PageHost> hosts_;
     SheetMarks marks_;
     std::vector<Rect> highlight_;
-    bool highlightActive_ = false;
 
     bool relayoutPending_ = false;
     int tracking_ = 0;

@@ -66,7 +66,8 @@ void SheetView::paint(cairo_t* cr, double now) {
     if (!highlight_.empty()) {
         Path path;
         for (const Rect& r : highlight_) path.addRoundedRect(r, 3, 3);
-        const Color color = host_ ? host_->selectionColor(highlightActive_) : Color{0.8, 0.8, 0.8, 1};
+        // The key window's focused sheet shows the active selection colour.
+        const Color color = host_ ? host_->selectionColor(active && firstResponder_) : Color{0.8, 0.8, 0.8, 1};
         draw::fillPath(cr, path, color, CAIRO_OPERATOR_MULTIPLY);
     }
 }
