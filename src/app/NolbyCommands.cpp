@@ -82,6 +82,20 @@ void setMode(AppWindow* window, const char* mode) {
     model->save(false);
 }
 
+// The focused notebook's own undo (`back`) or redo, announced with a notice whose action
+// steps the other way.
+void stepNotebook(AppWindow* window, bool back) {
+    auto model = window ? window->focusedIssue() : nullptr;
+    if (!model || !(back ? model->undo() : model->redo())) return;
+    std::weak_ptr<NotebookModel> weak = model;
+    model->notify(back ? "Undone" : "Redone", back ? "Redo" : "Undo", [weak, back] {
+        auto m = weak.lock();
+        if (!m) return;
+        if (back) m->redo();
+        else m->undo();
+    });
+}
+
 }  // namespace
 
 NolbyCommands::NolbyCommands(QMenuBar* bar, AppWindow* window) : QObject(bar), window_(window) {
@@ -184,24 +198,14 @@ void NolbyCommands::undo(AppWindow* window) {
     Field field = focusedField();
     if (field.has && !field.empty && field.canUndo) return field.undo();
     if (SheetView* sheet = focusedSheet(); sheet && sheet->input().undoTyping()) return;
-    auto model = window ? window->focusedIssue() : nullptr;
-    if (!model || !model->undo()) return;
-    std::weak_ptr<NotebookModel> weak = model;
-    model->notify("Undone", "Redo", [weak] {
-        if (auto m = weak.lock()) m->redo();
-    });
+    stepNotebook(window, true);
 }
 
 void NolbyCommands::redo(AppWindow* window) {
     Field field = focusedField();
     if (field.has && field.canRedo) return field.redo();
     if (SheetView* sheet = focusedSheet(); sheet && sheet->input().redoTyping()) return;
-    auto model = window ? window->focusedIssue() : nullptr;
-    if (!model || !model->redo()) return;
-    std::weak_ptr<NotebookModel> weak = model;
-    model->notify("Redone", "Undo", [weak] {
-        if (auto m = weak.lock()) m->undo();
-    });
+    stepNotebook(window, false);
 }
 
 }  // namespace nolby
