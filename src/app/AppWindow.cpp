@@ -3,9 +3,15 @@
 #include "app/IssueView.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QPointer>
 
 namespace nolby {
+
+void AppWindow::closeEvent(QCloseEvent* event) {
+    shut();
+    QMainWindow::closeEvent(event);
+}
 
 AppWindow* AppWindow::active() { return qobject_cast<AppWindow*>(QApplication::activeWindow()); }
 

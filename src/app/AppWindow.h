@@ -38,6 +38,10 @@ public:
 
     // The active window when it is one of ours.
     static AppWindow* active();
+
+protected:
+    // Closing a window shuts what it shows.
+    void closeEvent(QCloseEvent* event) override;
 };
 
 class IssueView;

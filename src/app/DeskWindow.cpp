@@ -1,7 +1,5 @@
 #include "app/DeskWindow.h"
 
-#include <QCloseEvent>
-
 namespace nolby {
 
 DeskWindow::DeskWindow(std::shared_ptr<AppContext> context, std::function<void(const Uuid&)> openInWindow,
@@ -29,10 +27,5 @@ std::optional<Dives> DeskWindow::dives() const {
 }
 
 void DeskWindow::shut() { desk_->shut(); }
-
-void DeskWindow::closeEvent(QCloseEvent* event) {
-    shut();
-    AppWindow::closeEvent(event);
-}
 
 }  // namespace nolby

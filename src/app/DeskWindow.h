@@ -22,9 +22,6 @@ public:
     std::optional<Dives> dives() const override;
     void shut() override;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     DeskView* desk_;
     NolbyCommands* commands_;

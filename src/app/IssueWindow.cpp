@@ -5,8 +5,6 @@
 #include "ui/library/ColorScheme.h"
 #include "ui/library/Table.h"
 
-#include <QCloseEvent>
-
 namespace nolby {
 
 IssueWindow::IssueWindow(std::shared_ptr<AppContext> context, Uuid id, QWidget* parent)
@@ -39,11 +37,6 @@ std::optional<Dives> IssueWindow::dives() const { return issue_ ? std::optional(
 void IssueWindow::shut() {
     OpenIssues::shared().remove(id_, this);
     if (issue_) issue_->closeModels();
-}
-
-void IssueWindow::closeEvent(QCloseEvent* event) {
-    shut();
-    AppWindow::closeEvent(event);
 }
 
 }  // namespace nolby

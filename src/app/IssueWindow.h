@@ -25,9 +25,6 @@ public:
     std::optional<Dives> dives() const override;
     void shut() override;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     std::shared_ptr<AppContext> context_;
     Uuid id_;
