@@ -24,6 +24,13 @@ std::weak_ptr<SheetView>& currentView() {
     return view;
 }
 
+// Only a heading or a deep-dive mark is a row of the outline, and a block can be one only if
+// its JSON holds that kind's name. The outline is rebuilt at every relayout (one comes with
+// each keystroke), so the test spares parsing every other block each time.
+bool mayBeOutlined(const BlockItem& block) {
+    return block.json.find("\"h\"") != std::string::npos || block.json.find("\"hole\"") != std::string::npos;
+}
+
 }  // namespace
 
 // ---- A host without a window
@@ -378,6 +385,7 @@ void SheetView::outline() {
             entry.id = item.id();
             entry.y = l.sheetY(s, bounds.minY());
             if (const BlockItem* block = item.block()) {
+                if (!mayBeOutlined(*block)) continue;
                 const J json = J::parse(block->json).value_or(J());
                 const std::string kind = json.str("t", "");
                 if (kind == "h") entry.kind = SheetState::Entry::Kind::heading;
