@@ -1,5 +1,6 @@
 #include "app/AppContext.h"
 
+#include "app/DebugHooks.h"
 #include "tutor/Attestor.h"
 #include "tutor/Painter.h"
 #include "tutor/Spend.h"
@@ -44,6 +45,16 @@ IssueServices AppContext::issueServices() const {
     auto self = shared_from_this();
     services.models = [self](Notebook notebook) { return self->makeModel(std::move(notebook)); };
     return services;
+}
+
+IssueView* AppContext::issueView(std::shared_ptr<NotebookModel> model, std::function<void()> close,
+                                 QWidget* parent) const {
+    auto* view = new IssueView(issueServices(), std::move(model), std::move(close), parent);
+    std::weak_ptr<Scheduler> weak = scheduler;
+    view->onShown = [weak](const std::shared_ptr<NotebookModel>& shown) {
+        if (auto s = weak.lock()) DebugHooks::apply(shown, s);
+    };
+    return view;
 }
 
 int64_t AppContext::repliesThisMonth() const {

@@ -39,6 +39,9 @@ struct AppContext : std::enable_shared_from_this<AppContext> {
     std::shared_ptr<NotebookModel> makeModel(Notebook notebook) const;
     // What an issue view makes its notebook's and dives' models with.
     IssueServices issueServices() const;
+    // An issue view of `model` that, once it has appeared, delivers the question its notebook
+    // was begun with or applies the launch hooks.
+    IssueView* issueView(std::shared_ptr<NotebookModel> model, std::function<void()> close, QWidget* parent) const;
     // The tutor's replies this month, for the shelf.
     int64_t repliesThisMonth() const;
 };

@@ -99,11 +99,7 @@ void DeskView::setModel(std::shared_ptr<NotebookModel> model) {
         newsstand_->refresh();
         return;
     }
-    issue_ = new IssueView(context_->issueServices(), model_, [this] { close(); }, this);
-    std::weak_ptr<Scheduler> scheduler = context_->scheduler;
-    issue_->onShown = [scheduler](const std::shared_ptr<NotebookModel>& model) {
-        if (auto s = scheduler.lock()) DebugHooks::apply(model, s);
-    };
+    issue_ = context_->issueView(model_, [this] { close(); }, this);
     stack_->addWidget(issue_);
     stack_->setCurrentWidget(issue_);
 }

@@ -1,6 +1,5 @@
 #include "app/IssueWindow.h"
 
-#include "app/DebugHooks.h"
 #include "app/OpenIssues.h"
 #include "ui/library/ColorScheme.h"
 #include "ui/library/Table.h"
@@ -16,11 +15,7 @@ IssueWindow::IssueWindow(std::shared_ptr<AppContext> context, Uuid id, QWidget* 
     resize(1200, 840);
     if (auto notebook = context_->library->notebook(id_)) {
         model_ = context_->makeModel(*notebook);
-        issue_ = new IssueView(context_->issueServices(), model_, [this] { close(); }, this);
-        std::weak_ptr<Scheduler> scheduler = context_->scheduler;
-        issue_->onShown = [scheduler](const std::shared_ptr<NotebookModel>& model) {
-            if (auto s = scheduler.lock()) DebugHooks::apply(model, s);
-        };
+        issue_ = context_->issueView(model_, [this] { close(); }, this);
         setCentralWidget(issue_);
         OpenIssues::shared().add(id_, this);
     } else {
