@@ -24,6 +24,8 @@ std::weak_ptr<SheetView>& currentView() {
     return view;
 }
 
+const std::vector<Rect> kNoLines;
+
 // Only a heading or a deep-dive mark is a row of the outline, and a block can be one only if
 // its JSON holds that kind's name. The outline is rebuilt at every relayout (one comes with
 // each keystroke), so the test spares parsing every other block each time.
@@ -348,12 +350,17 @@ void SheetView::drawSelection() {
     if (!layout_) return;
     highlight_ = selection_.lines ? selection_.lines() : std::vector<Rect>{};
     repaint();
-    publishSelection();
+    // The lines just drawn are the ones to publish: no need to work them out again.
+    publish(dragging() ? kNoLines : highlight_);
 }
 
 void SheetView::publishSelection() {
     std::vector<Rect> lines;
     if (layout_ && !dragging() && selection_.lines) lines = selection_.lines();
+    publish(lines);
+}
+
+void SheetView::publish(const std::vector<Rect>& lines) {
     if (lines.empty()) {
         state_->selection.set(std::nullopt);
         return;

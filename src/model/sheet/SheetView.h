@@ -213,6 +213,8 @@ private:
     bool swipeEnded();
     double maxScroll() const;
     void repaint();
+    // Publishes the selection of these lines (sheet points): none when there are none.
+    void publish(const std::vector<Rect>& lines);
     Rect visible() const;
     std::shared_ptr<NotebookModel> lockModel() const { return model_.lock(); }
 
