@@ -117,6 +117,7 @@ LaunchArguments LaunchArguments::parse(const std::vector<std::string>& args) {
     if (auto v = keyed("-leaf")) a.leaf = parseProgress(*v);
     if (auto v = keyed("-curl")) a.curl = parseProgress(*v);
     a.quitAfterShelf = flag(args, "-quit-after-shelf");
+    a.warmup = flag(args, "-warmup");
 
     if (flag(args, "--learn")) {
         a.learn = Learn{};

@@ -46,6 +46,8 @@ struct LaunchArguments {
     std::optional<double> curl;
     // "-quit-after-shelf": the app ends once the shelf has been drawn (start-up benchmark).
     bool quitAfterShelf = false;
+    // "-warmup": the tutor asks for a warm-up whatever the time away.
+    bool warmup = false;
 
     // "--learn": the app was started to learn something. `topic` is the next argument,
     // trimmed (it may be blank, which the shortcut ignores); none when --learn stood last or

@@ -43,6 +43,7 @@ int main(int argc, char** argv) {
 
     auto scheduler = std::make_shared<QtScheduler>();
     auto context = AppContext::standard(scheduler);
+    context->warmup = arguments.warmup;
     int status = 0;
     {
         auto openInWindow = [context](const Uuid& id) {

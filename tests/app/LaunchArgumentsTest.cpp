@@ -166,6 +166,13 @@ TEST(LaunchArguments, FlagsCountWhereverTheyStand) {
     }
 }
 
+// "-warmup" is read here and handed to the tutor through the app's context.
+TEST(LaunchArguments, WarmupIsAFlag) {
+    EXPECT_TRUE(parsed({"-open", "newest", "-warmup"}).warmup);
+    EXPECT_FALSE(parsed({"-open", "newest"}).warmup);
+    EXPECT_FALSE(parsed({"-Warmup"}).warmup);
+}
+
 TEST(LaunchArguments, AboutAndTheWholeSetTogether) {
     const auto a = parsed({"-open", "newest", "-page", "2", "-speed", "3", "-write", R"(x\ny)", "-writeAt", "40,200",
                            "-about", "mitochondria", "-ask", "-leaf", "0.4", "-curl", "2"});
