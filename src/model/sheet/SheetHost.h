@@ -5,7 +5,7 @@
 // toolkit; its host is the scroll area on screen (SheetScrollView) or a recording stand-in
 // in tests. The host owns the scroll position and the visible area; the sheet tells it how
 // tall the document is, where to scroll and when to paint, and asks it for the clipboard,
-// the cursor, keyboard focus and the window's key state.
+// keyboard focus and the window's key state (the pointer's cursor is the input's to set).
 
 #include "platform/Color.h"
 #include "platform/Geometry.h"
@@ -38,8 +38,6 @@ struct SheetActions {
 
 class SheetHost {
 public:
-    enum class Cursor { arrow, iBeam, pointingHand };
-
     virtual ~SheetHost() = default;
 
     // The visible part of the sheet: its width (the sheet's width) and height, in points.
@@ -59,7 +57,6 @@ public:
     virtual bool windowActive() const = 0;
     // Make the sheet the keyboard focus of its window.
     virtual void focus() = 0;
-    virtual void setCursor(Cursor cursor) = 0;
 
     // Plain text on the clipboard: set, and read (empty when it holds no text).
     virtual void setClipboard(const std::string& text) = 0;
@@ -97,7 +94,6 @@ public:
     void repaint() override {}
     bool windowActive() const override { return true; }
     void focus() override {}
-    void setCursor(Cursor) override {}
     void setClipboard(const std::string& text) override { clip_ = text; }
     std::string clipboard() const override { return clip_; }
     double document() const { return document_; }

@@ -8,7 +8,7 @@
 // top.
 //
 // No toolkit here: a SheetHost (the Qt scroll area, or a recorder in tests) supplies the
-// viewport, the scroll position, painting, the clipboard, the cursor and focus, and turns
+// viewport, the scroll position, painting, the clipboard and focus, and turns
 // its events into calls on this class. Pointer and keyboard input (SheetPointer,
 // SheetTextInput) live in the view and reach it through SheetPointerHost. Main thread only; timers and posted work
 // hold the view weakly and do nothing once it is gone.

@@ -79,14 +79,6 @@ bool SheetScrollView::windowActive() const { return window() && window()->isActi
 
 void SheetScrollView::focus() { setFocus(Qt::OtherFocusReason); }
 
-void SheetScrollView::setCursor(Cursor cursor) {
-    switch (cursor) {
-    case Cursor::arrow: viewport()->setCursor(Qt::ArrowCursor); break;
-    case Cursor::iBeam: viewport()->setCursor(Qt::IBeamCursor); break;
-    case Cursor::pointingHand: viewport()->setCursor(Qt::PointingHandCursor); break;
-    }
-}
-
 void SheetScrollView::setClipboard(const std::string& text) {
     if (QClipboard* c = QGuiApplication::clipboard()) c->setText(QString::fromStdString(text));
 }

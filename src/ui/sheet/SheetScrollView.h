@@ -54,7 +54,6 @@ public:
     void repaint() override;
     bool windowActive() const override;
     void focus() override;
-    void setCursor(Cursor cursor) override;
     void setClipboard(const std::string& text) override;
     std::string clipboard() const override;
     Color selectionColor(bool active) const override;
