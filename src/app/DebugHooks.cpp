@@ -25,9 +25,6 @@ void busyWait(double seconds) {
     }
 }
 
-// The first line of a new note: lower on tall pages, below their larger head.
-double firstNoteY(const Notebook& nb) { return nb.pageH < 700 ? 90 : 118; }
-
 // Writes the text as a typed note opened by `open` and commits it.
 void writeNote(NotebookModel& model, const std::string& text, const std::function<void()>& open) {
     open();
@@ -49,7 +46,7 @@ bool deliverQuestion(const std::shared_ptr<NotebookModel>& model, Scheduler& sch
     const std::string question = pending.get()->question;
     pending.set(std::nullopt);
     NotebookModel& m = *model;
-    writeNote(m, question, [&] { m.startWriting({28, firstNoteY(*m.nb)}, false); });
+    writeNote(m, question, [&] { m.startWriting({28, m.firstLine()}, false); });
     askLater(model, scheduler, 0.5);
     return true;
 }
@@ -67,7 +64,7 @@ void replay(NotebookModel& m) {
 
 void write(NotebookModel& m, const std::string& text, const std::optional<std::string>& writeAtText,
            const std::optional<std::string>& about) {
-    Point at{28, firstNoteY(*m.nb)};
+    Point at{28, m.firstLine()};
     const int index = m.pageIndex.get();
     const bool onPage = index >= 0 && index < static_cast<int>(m.nb->pages.size());
     if (writeAtText) {

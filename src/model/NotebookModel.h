@@ -362,6 +362,11 @@ public:
     static std::string noteText(std::string_view text, const std::optional<std::string>& about);
     // The written height of the note, at least one line.
     static double editingHeight(const Editing& e);
+    // The note's box as clicks and the sheet see it: the written note with 6 points to each
+    // side and 8 above and below.
+    static Rect editingBox(const Editing& e);
+    // The first line of an empty page: lower on tall pages, below their larger head.
+    double firstLine() const;
     // The caret after the note's text: width 0, height 17.34.
     static Rect caret(const Editing& e);
     // The answer room of an "ask" block with a height; none for every other block.
@@ -524,8 +529,6 @@ private:
     // Typed notes.
     void write(Point at);
     Editing newNote(double x, double y, double width, bool spoken) const;
-    // The first line of an empty page.
-    double firstLine() const;
     // The did-set step of `editing`: a note whose text changed refits its gap.
     void editingChanged();
     // Keeps the note being typed on its own page when pages come and go.

@@ -69,6 +69,10 @@ double NotebookModel::firstBaseline() {
     return *kept;
 }
 
+Rect NotebookModel::editingBox(const Editing& e) {
+    return {e.x - 6, e.y - 8, e.width + 12, editingHeight(e) + 16};
+}
+
 double NotebookModel::editingHeight(const Editing& e) {
     // An empty note still measures one line. Only the line count matters, and it runs on
     // every keystroke: the text is broken into lines as the note is written, without ink.

@@ -124,8 +124,7 @@ void NotebookModel::write(Point at) {
 void NotebookModel::click(Point at, int page) {
     if (turning() || page < 0 || page >= static_cast<int>(nb->pages.size())) return;
     if (const auto& e = editing.get(); e && e->page == page) {
-        const Rect box{e->x - 6, e->y - 8, e->width + 12, editingHeight(*e) + 16};
-        if (box.contains(at)) return;
+        if (editingBox(*e).contains(at)) return;
     }
     // Committing may insert a carry page before the clicked one: find it again by its id.
     const Uuid clicked = nb->pages[page].id;

@@ -80,8 +80,7 @@ SheetLayout::SheetLayout(NotebookModel& model, double W, double V, double H) {
             b = std::max(b, r.maxY());
         }
         if (editing && editing->page == p) {
-            const Rect box{editing->x - 6, editing->y - 8, editing->width + 12,
-                           NotebookModel::editingHeight(*editing) + 16};
+            const Rect box = NotebookModel::editingBox(*editing);
             t = std::min(t, editing->anchor ? editing->anchor->minY() : box.minY());
             b = std::max(b, box.maxY());
         }

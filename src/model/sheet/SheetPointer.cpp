@@ -84,8 +84,7 @@ void SheetPointer::pressPaper(NotebookModel& model, const SheetLayout& layout, P
     if (lastPage && q.y > model.lowestInk(page) + 40) {
         // Well below all ink on the last page: typing later starts at the typing spot.
         if (const auto& e = model.editing.get(); e && e->page == page) {
-            const Rect box{e->x - 6, e->y - 8, e->width + 12, NotebookModel::editingHeight(*e) + 16};
-            if (box.contains(q)) return;
+            if (NotebookModel::editingBox(*e).contains(q)) return;
         }
         model.commitEditing();
         return;
