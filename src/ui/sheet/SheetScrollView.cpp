@@ -151,6 +151,7 @@ bool SheetScrollView::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::Resize) sheet_->setNeedsRelayout();
     switch (event->type()) {
         case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:  // Qt's second press of a double click
             if (input_->mousePress(static_cast<QMouseEvent*>(event))) return true;
             break;
         case QEvent::MouseMove:

@@ -237,3 +237,48 @@ TEST(SheetInput, TheScrollViewHandsItsEventsToTheSheetsInput) {
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(5, 300));
     EXPECT_FALSE(m.editing.get());
 }
+
+// Clicks as the window system hands them to Qt, with their own times in milliseconds: Qt
+// makes the second press of a quick pair a double-click event, as it does under X.
+void windowClick(QWindow* window, QPoint at, int ms) {
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        const bool down = type == QEvent::MouseButtonPress;
+        qt_handleMouseEvent(window, at, window->mapToGlobal(at), down ? Qt::LeftButton : Qt::NoButton, Qt::LeftButton,
+                            type, Qt::NoModifier, ms);
+    }
+    QCoreApplication::processEvents();
+}
+
+// The real view counts Qt's double-click events as presses: a double click selects the word,
+// a triple its block.
+TEST(SheetInput, DoubleAndTripleClicksThroughTheWindowSelectAWordThenItsBlock) {
+    ModelRig rig;
+    BlockItem a = paragraph(100), b = paragraph(200);
+    NotebookModel& m = rig.open(notebookOf({{a, b}}));
+    primeWords(m, a, {wordRun("The", 30, 120, 30), wordRun("entropy,", 70, 120, 60), wordRun("rises", 30, 150, 40)});
+    primeWords(m, b, {wordRun("Heat", 30, 220, 40), wordRun("flows.", 80, 220, 50)});
+    SheetScrollView view(rig.model, std::make_shared<SheetState>(), rig.store.scheduler);
+    view.resize(900, 600);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    for (int i = 0; i < 4; ++i) {
+        QCoreApplication::processEvents();
+        rig.scheduler().runPosted();
+    }
+    const SheetLayout* layout = view.sheet().layout();
+    ASSERT_TRUE(layout);
+    // A page point as the window sees it.
+    const auto at = [&](Point page) {
+        const Rect s = *layout->view({page.x, page.y, 0, 0}, 0);
+        return view.viewport()->mapTo(&view, QPoint(int(s.x), int(s.y - view.scrollPosition())));
+    };
+    const auto selection = [&] { return view.sheet().pointer().selection(); };
+    QWindow* window = view.windowHandle();
+    const int t = 1000000;  // far from any earlier click
+    windowClick(window, at({100, 115}), t);
+    EXPECT_FALSE(selection());
+    windowClick(window, at({100, 115}), t + 150);
+    EXPECT_EQ(selection(), (SheetWords::Selection{{0, 1}, {0, 1}}));
+    windowClick(window, at({101, 116}), t + 300);
+    EXPECT_EQ(selection(), (SheetWords::Selection{{0, 0}, {0, 2}}));
+}
