@@ -89,6 +89,34 @@ struct IssueViewRig {
     }
     // Where a level's sheet takes clicks and keys.
     QWidget* sheet(int level) const { return static_cast<IssuePane*>(view->pane(level))->scroll()->viewport(); }
+    SheetScrollView* scroll(int level) const { return static_cast<IssuePane*>(view->pane(level))->scroll(); }
+
+    // Writes a paragraph of the tutor's on the notebook's first page, laid out as in the app.
+    void writeParagraph(const std::string& text, double y = 140) {
+        BlockItem b;
+        b.json = R"({"t":"p","text":")" + text + R"("})";
+        b.y = y;
+        b.seed = 3;
+        model().mutate(0, false, [&](std::vector<PageItem>& items) { items.emplace_back(b); });
+        rest();
+    }
+    // The middle of a word on page 0 of a level's sheet, in the window's coordinates; none
+    // when the word is not written there or not in view.
+    std::optional<QPoint> onWord(int level, const std::string& word) {
+        SheetScrollView* s = scroll(level);
+        s->sheet().relayout();
+        const SheetLayout* layout = s->sheet().layout();
+        if (!layout) return std::nullopt;
+        NotebookModel& m = level == 0 ? model() : *view->dives()[level - 1];
+        for (const NotebookModel::Word& w : m.words(0)) {
+            if (w.text != word) continue;
+            const std::optional<Rect> r = layout->view(w.rect, 0);
+            if (!r) return std::nullopt;
+            const QPoint inViewport(static_cast<int>(r->midX()), static_cast<int>(r->midY() - s->scrollPosition()));
+            return s->viewport()->mapTo(view.get(), inViewport);
+        }
+        return std::nullopt;
+    }
 };
 
 }  // namespace nolby::test

@@ -2,6 +2,7 @@
 // closing a dive does to the stack and its models, and what the view keeps when the window
 // goes inactive or the view goes away.
 #include "app/IssueViewRig.h"
+#include "support/WindowEvents.h"
 
 #include "app/DiveLayout.h"
 #include "model/sheet/SheetHead.h"
@@ -150,6 +151,34 @@ TEST(IssueView, EscapeClosesADiveButNotTheNotebook) {
     rig.rest();
     EXPECT_TRUE(rig.view->dives().empty());
     EXPECT_EQ(rig.view->focus(), 0);
+}
+
+// A learner double-clicks a word, goes deeper from the selection bar, and presses Escape
+// without clicking anywhere: the new dive took the keyboard, so Escape closes it, and the
+// keyboard goes back to the notebook.
+TEST(IssueView, ANewDiveTakesTheKeyboardSoEscapeClosesIt) {
+    IssueViewRig rig;
+    rig.show();
+    rig.writeParagraph("Entropy measures how spread out energy is.");
+    const std::optional<QPoint> word = rig.onWord(0, "Entropy");
+    ASSERT_TRUE(word);
+    windowDoubleClick(rig.view->windowHandle(), *word, 2000000);
+    auto* pane = static_cast<IssuePane*>(rig.view->pane(0));
+    ASSERT_TRUE(pane->scroll()->sheet().pointer().selection());
+    rig.scheduler->advance(1);  // the selection bar has come
+    rig.rest();
+    const Rect deeper = pane->deeperFrame();
+    QTest::mouseClick(pane->selectionBar(), Qt::LeftButton, {},
+                      QPoint(static_cast<int>(deeper.midX() + 6), static_cast<int>(deeper.midY() + 6)));
+    rig.rest();
+    ASSERT_EQ(rig.view->dives().size(), 1u);
+    EXPECT_EQ(rig.view->dives()[0]->nb->from, "Entropy");
+    EXPECT_EQ(QApplication::focusWidget(), rig.scroll(1));
+
+    QTest::keyClick(rig.view->windowHandle(), Qt::Key_Escape);
+    rig.rest();
+    EXPECT_TRUE(rig.view->dives().empty());
+    EXPECT_EQ(QApplication::focusWidget(), rig.scroll(0));
 }
 
 TEST(IssueView, LeavingTheActiveStateSavesTheNotebookAndEveryDive) {

@@ -218,6 +218,9 @@ SheetPane::~SheetPane() = default;
 void SheetPane::setSheet(QWidget* sheet) {
     if (sheet_ == sheet) return;
     sheet_ = sheet;
+    // Focusing the pane (a new dive, the top pane after a dive closed) focuses its sheet, so
+    // the keys reach the notebook shown there.
+    setFocusProxy(sheet_);
     if (sheet_) {
         sheet_->setParent(this);
         sheet_->setGeometry(rect());

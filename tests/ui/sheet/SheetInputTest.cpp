@@ -2,6 +2,7 @@
 // the cursor, keys, input-method composition and queries, the standard Copy, Select All and
 // Paste keys, and the context menu.
 #include "../../model/sheet/SheetPointerTestSupport.h"
+#include "../../support/WindowEvents.h"
 
 #include "ui/sheet/SheetInput.h"
 #include "ui/sheet/SheetScrollView.h"
@@ -236,17 +237,6 @@ TEST(SheetInput, TheScrollViewHandsItsEventsToTheSheetsInput) {
     // A press on paper far beside the page opens nothing.
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, QPoint(5, 300));
     EXPECT_FALSE(m.editing.get());
-}
-
-// Clicks as the window system hands them to Qt, with their own times in milliseconds: Qt
-// makes the second press of a quick pair a double-click event, as it does under X.
-void windowClick(QWindow* window, QPoint at, int ms) {
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-        const bool down = type == QEvent::MouseButtonPress;
-        qt_handleMouseEvent(window, at, window->mapToGlobal(at), down ? Qt::LeftButton : Qt::NoButton, Qt::LeftButton,
-                            type, Qt::NoModifier, ms);
-    }
-    QCoreApplication::processEvents();
 }
 
 // The real view counts Qt's double-click events as presses: a double click selects the word,
