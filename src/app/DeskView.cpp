@@ -97,11 +97,16 @@ void DeskView::setModel(std::shared_ptr<NotebookModel> model) {
     if (!model_) {
         stack_->setCurrentWidget(newsstand_);
         newsstand_->refresh();
+        emit titleChanged(title());
         return;
     }
     issue_ = context_->issueView(model_, [this] { close(); }, this);
+    connect(issue_, &IssueView::titleChanged, this, &DeskView::titleChanged);
     stack_->addWidget(issue_);
     stack_->setCurrentWidget(issue_);
+    emit titleChanged(title());
 }
+
+QString DeskView::title() const { return issue_ ? issue_->title() : QStringLiteral("Nolby"); }
 
 }  // namespace nolby

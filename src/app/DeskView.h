@@ -40,6 +40,11 @@ public:
     Newsstand* newsstand() const { return newsstand_; }
     // Closes the notebook shown (and its dives), each keeping its typed note.
     void shut();
+    // The desk window's title: the notebook's shown, else "Nolby".
+    QString title() const;
+
+signals:
+    void titleChanged(const QString& title);
 
 protected:
     void showEvent(QShowEvent* event) override;

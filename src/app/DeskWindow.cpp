@@ -8,6 +8,8 @@ DeskWindow::DeskWindow(std::shared_ptr<AppContext> context, std::function<void(c
     setWindowTitle("Nolby");
     setObjectName("desk");
     desk_ = new DeskView(std::move(context), std::move(openInWindow), this);
+    // The window is named after the notebook it shows.
+    connect(desk_, &DeskView::titleChanged, this, &QWidget::setWindowTitle);
     setCentralWidget(desk_);
     commands_ = new NolbyCommands(menuBar(), this);
     setMinimumSize(minimumWidth, minimumHeight);

@@ -1,6 +1,7 @@
 #pragma once
-// The desk window: "Nolby", 1280 × 860 at first, never below 760 × 600. It holds the desk
-// (the shelf or one open notebook) and the menu commands.
+// The desk window: 1280 × 860 at first, never below 760 × 600. It holds the desk (the shelf or
+// one open notebook) and the menu commands, and is titled "Nolby" on the shelf and after the
+// notebook while one is shown.
 
 #include "app/AppWindow.h"
 #include "app/DeskView.h"

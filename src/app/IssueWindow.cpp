@@ -16,6 +16,9 @@ IssueWindow::IssueWindow(std::shared_ptr<AppContext> context, Uuid id, QWidget* 
     if (auto notebook = context_->library->notebook(id_)) {
         model_ = context_->makeModel(*notebook);
         issue_ = context_->issueView(model_, [this] { close(); }, this);
+        // Named after its notebook, and renamed with it.
+        setWindowTitle(issue_->title());
+        connect(issue_, &IssueView::titleChanged, this, &QWidget::setWindowTitle);
         setCentralWidget(issue_);
         OpenIssues::shared().add(id_, this);
     } else {

@@ -1,6 +1,7 @@
 #pragma once
-// A window of its own for one notebook: "Issue", 1200 × 840 at first, never below 760 × 600.
-// A notebook the library does not hold leaves the desk's table in its place.
+// A window of its own for one notebook: 1200 × 840 at first, never below 760 × 600, titled
+// after the notebook ("Issue" until it is found). A notebook the library does not hold leaves
+// the desk's table in its place.
 
 #include "app/AppContext.h"
 #include "app/AppWindow.h"

@@ -61,6 +61,26 @@ TEST_F(Desk, WindowsOpenAtTheirSizesAndKeepTheirMinimum) {
     EXPECT_EQ(issue.model(), nullptr);
 }
 
+TEST_F(Desk, WindowsAreTitledAfterTheNotebookTheyShow) {
+    Notebook fractions = app.context->library->create(1600, 600);
+    fractions.title = "Fractions";
+    fractions.pages[0].items.push_back(TextItem{});  // not empty: closing keeps it
+    app.context->library->save(fractions, true);
+    desk().show(fractions);
+    EXPECT_EQ(window->windowTitle(), "Fractions");
+    desk().model()->nb.modify([](Notebook& n) { n.title = "Halves and Quarters"; });
+    EXPECT_EQ(window->windowTitle(), "Halves and Quarters");
+    desk().close();
+    EXPECT_EQ(window->windowTitle(), "Nolby");
+    desk().begin("");
+    EXPECT_EQ(window->windowTitle(), "New issue");
+
+    IssueWindow own(app.context, fractions.id);
+    EXPECT_EQ(own.windowTitle(), "Halves and Quarters");
+    own.model()->nb.modify([](Notebook& n) { n.title = "Ratios"; });
+    EXPECT_EQ(own.windowTitle(), "Ratios");
+}
+
 TEST_F(Desk, AQuestionSentFromTheShelfIsWrittenAskedAndAnswered) {
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
