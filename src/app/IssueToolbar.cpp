@@ -7,6 +7,7 @@
 
 #include <QActionGroup>
 #include <QEvent>
+#include <QLayout>
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
@@ -84,10 +85,13 @@ IssueToolbar::IssueToolbar(IssueView& view) : QToolBar(&view), view_(view) {
     setMovable(false);
     setFloatable(false);
     setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    // No background: the paper of the panes runs up behind the controls.
+    // No background (paintEvent draws none): the paper of the panes runs up behind the
+    // controls. No style sheet either: a styled subtree takes the application's palette, and
+    // the labels over the paper must keep the issue view's light one on a dark desktop.
     setAttribute(Qt::WA_NoSystemBackground);
     setAutoFillBackground(false);
-    setStyleSheet(QStringLiteral("QToolBar { background: transparent; border: none; spacing: 6px; padding: 6px 10px; }"));
+    layout()->setContentsMargins(10, 6, 10, 6);
+    layout()->setSpacing(6);
 
     shelf_ = addAction(chevronLeft(), QStringLiteral("Shelf"));
     shelf_->setToolTip(QStringLiteral("Back to the shelf — Ctrl+Shift+L"));
@@ -131,6 +135,8 @@ IssueToolbar::IssueToolbar(IssueView& view) : QToolBar(&view), view_(view) {
     connect(&view_, &IssueView::focusedChanged, this, [this] { bind(); });
     bind();
 }
+
+void IssueToolbar::paintEvent(QPaintEvent*) {}
 
 bool IssueToolbar::event(QEvent* e) {
     const bool handled = QToolBar::event(e);

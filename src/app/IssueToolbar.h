@@ -44,6 +44,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     // Only the controls take clicks: the rest of the strip lets them through to the panes.

@@ -4,6 +4,7 @@
 #include "app/DiveLayout.h"
 #include "app/IssueToolbar.h"
 #include "app/IssuePane.h"
+#include "ui/library/ColorScheme.h"
 #include "ui/pills/Pills.h"
 
 #include <QEasingCurve>
@@ -139,7 +140,9 @@ IssueView::IssueView(IssueServices services, std::shared_ptr<NotebookModel> mode
     : QWidget(parent), services_(std::move(services)), model_(std::move(model)), close_(std::move(close)) {
     setAttribute(Qt::WA_StyledBackground);
     setAutoFillBackground(true);
-    QPalette pal = palette();
+    // Always the light appearance: the labels over the paper are the light scheme's, even
+    // when the desktop (or "-appearance") is dark.
+    QPalette pal = ColorScheme::palette(ColorScheme::Scheme::light);
     pal.setColor(QPalette::Window, QColor(0xFA, 0xF7, 0xF0));
     setPalette(pal);
     setMinimumSize(200, 200);

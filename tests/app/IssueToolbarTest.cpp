@@ -4,8 +4,11 @@
 #include "app/IssueViewRig.h"
 #include "app/NextStepButton.h"
 
+#include "ui/library/ColorScheme.h"
+
 #include <QActionGroup>
 #include <QMenu>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -46,6 +49,37 @@ TEST(NextStepButton, ALongStepTitleIsCutTo170Points) {
     ASSERT_TRUE(label.startsWith("Next "));
     EXPECT_TRUE(label.endsWith(QChar(0x2026)));
     EXPECT_LT(label.size(), 120);
+}
+
+// The issue view stays light on a dark desktop, and so do the labels over its paper: the
+// Shelf button's label is dark ink, whether the desktop turned dark before the view came or
+// while it was open.
+TEST(IssueToolbar, TheShelfLabelStaysDarkOnThePaperOfADarkDesktop) {
+    const QPalette before = QApplication::palette();
+    const auto darkestOfShelf = [](IssueViewRig& rig) {
+        IssueToolbar& bar = *rig.view->toolbar();
+        QWidget* shelf = bar.widgetForAction(bar.shelf());
+        EXPECT_LT(shelf->palette().color(QPalette::ButtonText).lightness(), 100);
+        // The label right of the icon, as the view shows it over its paper.
+        const int from = static_cast<QToolButton*>(shelf)->iconSize().width() + 4;
+        const QImage image =
+            rig.view->grab(QRect(shelf->mapTo(rig.view.get(), QPoint(from, 0)), QSize(shelf->width() - from, shelf->height())))
+                .toImage();
+        int darkest = 255;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) darkest = std::min(darkest, qGray(image.pixel(x, y)));
+        return darkest;
+    };
+    IssueViewRig early;
+    early.show();
+    QApplication::setPalette(ColorScheme::palette(ColorScheme::Scheme::dark));
+    QApplication::processEvents();
+    EXPECT_LT(darkestOfShelf(early), 100);
+    IssueViewRig late;
+    late.show();
+    EXPECT_LT(darkestOfShelf(late), 100);
+    EXPECT_GT(qGray(late.view->grab().toImage().pixel(5, 300)), 230);  // the paper itself
+    QApplication::setPalette(before);
 }
 
 TEST(IssueToolbar, NoButtonOnAFreshNotebookThenAskInTheNotebooksInk) {

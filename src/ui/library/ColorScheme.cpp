@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QStyle>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -56,6 +57,38 @@ std::optional<ColorScheme::Scheme> ColorScheme::fromPortal(uint value) {
 
 ColorScheme::Scheme ColorScheme::fromPalette(const QPalette& palette) {
     return palette.color(QPalette::Window).lightnessF() < 0.5 ? Scheme::dark : Scheme::light;
+}
+
+QPalette ColorScheme::palette(Scheme scheme) {
+    QPalette p = QApplication::style() ? QApplication::style()->standardPalette() : QPalette();
+    if (scheme == Scheme::dark) {
+        const QColor window(0x1e, 0x1e, 0x1e), base(0x2a, 0x2a, 0x2c), text(0xf2, 0xf2, 0xf7);
+        const QColor button(0x3a, 0x3a, 0x3c), highlight(0x0a, 0x84, 0xff), dim(0x8e, 0x8e, 0x93);
+        p.setColor(QPalette::Window, window);
+        p.setColor(QPalette::WindowText, text);
+        p.setColor(QPalette::Base, base);
+        p.setColor(QPalette::AlternateBase, window);
+        p.setColor(QPalette::Text, text);
+        p.setColor(QPalette::Button, button);
+        p.setColor(QPalette::ButtonText, text);
+        p.setColor(QPalette::BrightText, Qt::white);
+        p.setColor(QPalette::ToolTipBase, base);
+        p.setColor(QPalette::ToolTipText, text);
+        p.setColor(QPalette::PlaceholderText, dim);
+        p.setColor(QPalette::Highlight, highlight);
+        p.setColor(QPalette::HighlightedText, Qt::white);
+        p.setColor(QPalette::Link, highlight);
+        p.setColor(QPalette::Light, button.lighter(130));
+        p.setColor(QPalette::Midlight, button.lighter(115));
+        p.setColor(QPalette::Mid, button.darker(120));
+        p.setColor(QPalette::Dark, window.darker(130));
+        p.setColor(QPalette::Shadow, Qt::black);
+        for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            p.setColor(QPalette::Disabled, role, dim);
+    }
+    // Every role counts as set, so nothing is taken from the application's palette.
+    p.setResolveMask(~QPalette::ResolveMask(0));
+    return p;
 }
 
 bool ColorScheme::eventFilter(QObject* watched, QEvent* event) {

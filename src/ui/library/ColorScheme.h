@@ -27,6 +27,9 @@ public:
     static std::optional<Scheme> fromPortal(uint value);
     // Dark when the palette's window colour is darker than middle grey.
     static Scheme fromPalette(const QPalette& palette);
+    // The widgets' palette of a scheme, every role set: the style's own light palette, or
+    // our dark one. A widget given it keeps it whatever the application's palette becomes.
+    static QPalette palette(Scheme scheme);
 
 signals:
     void changed();
