@@ -5,6 +5,8 @@
 #include "ui/sheet/SheetScrollView.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -42,13 +44,34 @@ void installUndoKeys() {
     qApp->installEventFilter(keys);
 }
 
-// The focused text field: whether it has text, and its undo and redo.
+// The focused text field: whether it has text, what it can do with the Edit menu's items,
+// and those items' actions.
 struct Field {
     bool has = false;
     bool empty = true;
     bool canUndo = false, canRedo = false;
     std::function<void()> undo, redo;
+    bool canCut = false, canCopy = false, canPaste = false;
+    std::function<void()> cut, copy, paste, selectAll;
 };
+
+bool clipboardHasText() {
+    const QClipboard* clip = QGuiApplication::clipboard();
+    return clip && !clip->text().isEmpty();
+}
+
+// A field over Qt's text edits: a line, rich or plain text.
+template <class Edit>
+void editing(Field& field, Edit* edit, bool selected) {
+    const bool writable = !edit->isReadOnly();
+    field.canCut = selected && writable;
+    field.canCopy = selected;
+    field.canPaste = writable && clipboardHasText();
+    field.cut = [edit] { edit->cut(); };
+    field.copy = [edit] { edit->copy(); };
+    field.paste = [edit] { edit->paste(); };
+    field.selectAll = [edit] { edit->selectAll(); };
+}
 
 Field focusedField() {
     Field field;
@@ -56,14 +79,18 @@ Field focusedField() {
     if (auto* line = qobject_cast<QLineEdit*>(focus)) {
         field = {true, line->text().isEmpty(), line->isUndoAvailable(), line->isRedoAvailable(), [line] { line->undo(); },
                  [line] { line->redo(); }};
+        // A password's characters are never copied out of it.
+        editing(field, line, line->hasSelectedText() && line->echoMode() == QLineEdit::Normal);
     } else if (auto* text = qobject_cast<QTextEdit*>(focus)) {
         auto* doc = text->document();
         field = {true, doc->isEmpty(), doc->isUndoAvailable(), doc->isRedoAvailable(), [text] { text->undo(); },
                  [text] { text->redo(); }};
+        editing(field, text, text->textCursor().hasSelection());
     } else if (auto* plain = qobject_cast<QPlainTextEdit*>(focus)) {
         auto* doc = plain->document();
         field = {true, doc->isEmpty(), doc->isUndoAvailable(), doc->isRedoAvailable(), [plain] { plain->undo(); },
                  [plain] { plain->redo(); }};
+        editing(field, plain, plain->textCursor().hasSelection());
     }
     return field;
 }
@@ -73,6 +100,35 @@ SheetView* focusedSheet() {
     for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
         if (auto* scroll = dynamic_cast<SheetScrollView*>(w)) return &scroll->sheet();
     return nullptr;
+}
+
+// What the Edit menu's Cut, Copy, Paste and Select All do now: in the focused text field, or
+// on the focused sheet (its selected words copied, pasted text typed into its note; its
+// words are the tutor's, never cut); nothing elsewhere.
+struct EditTarget {
+    bool canCut = false, canCopy = false, canPaste = false, canSelectAll = false;
+    std::function<void()> cut, copy, paste, selectAll;
+};
+
+EditTarget editTarget() {
+    EditTarget t;
+    if (Field f = focusedField(); f.has) {
+        t = {f.canCut, f.canCopy, f.canPaste, !f.empty, f.cut, f.copy, f.paste, f.selectAll};
+    } else if (SheetView* sheet = focusedSheet()) {
+        std::weak_ptr<SheetView> weak = sheet->weak_from_this();
+        const auto on = [weak](void (*act)(SheetView&)) {
+            return [weak, act] {
+                if (auto s = weak.lock()) act(*s);
+            };
+        };
+        t.canCopy = !sheet->pointer().selectedText().empty();
+        t.canPaste = clipboardHasText() && sheet->model();
+        t.canSelectAll = sheet->pointer().allWords().has_value();
+        t.copy = on([](SheetView& s) { s.pointer().copy(); });
+        t.paste = on([](SheetView& s) { s.input().paste(); });
+        t.selectAll = on([](SheetView& s) { s.pointer().selectAll(); });
+    }
+    return t;
 }
 
 void setMode(AppWindow* window, const char* mode) {
@@ -119,6 +175,26 @@ NolbyCommands::NolbyCommands(QMenuBar* bar, AppWindow* window) : QObject(bar), w
     redo_ = edit->addAction("Redo");
     redo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     connect(redo_, &QAction::triggered, this, [this] { redo(this->window()); });
+    edit->addSeparator();
+    struct Item {
+        QAction** action;
+        const char* title;
+        QKeySequence::StandardKey key;
+        std::function<void()> EditTarget::*act;
+    };
+    for (const Item& item : {Item{&cut_, "Cut", QKeySequence::Cut, &EditTarget::cut},
+                             Item{&copy_, "Copy", QKeySequence::Copy, &EditTarget::copy},
+                             Item{&paste_, "Paste", QKeySequence::Paste, &EditTarget::paste},
+                             Item{&selectAll_, "Select All", QKeySequence::SelectAll, &EditTarget::selectAll}}) {
+        *item.action = edit->addAction(item.title);
+        (*item.action)->setShortcuts(item.key);
+        const auto act = item.act;
+        connect(*item.action, &QAction::triggered, this, [act] {
+            // Read again when chosen: the focus or the clipboard may have changed since.
+            const EditTarget target = editTarget();
+            if (target.*act) (target.*act)();
+        });
+    }
 
     QMenu* go = bar->addMenu("Go");
     back_ = go->addAction("Back from Deep Dive");
@@ -160,6 +236,7 @@ NolbyCommands::NolbyCommands(QMenuBar* bar, AppWindow* window) : QObject(bar), w
 
     for (QMenu* menu : {file, edit, go, issue}) connect(menu, &QMenu::aboutToShow, this, &NolbyCommands::refresh);
     connect(qApp, &QApplication::focusChanged, this, &NolbyCommands::refresh);
+    if (QClipboard* clip = QGuiApplication::clipboard()) connect(clip, &QClipboard::dataChanged, this, &NolbyCommands::refresh);
     refresher_.setInterval(250);
     connect(&refresher_, &QTimer::timeout, this, &NolbyCommands::refresh);
     refresher_.start();
@@ -192,6 +269,11 @@ void NolbyCommands::refresh() {
     rest_->setEnabled(model && model->scribe->busy.get());
     auto dives = w ? w->dives() : std::nullopt;
     back_->setEnabled(dives && dives->count > 0);
+    const EditTarget edit = editTarget();
+    cut_->setEnabled(edit.canCut);
+    copy_->setEnabled(edit.canCopy);
+    paste_->setEnabled(edit.canPaste);
+    selectAll_->setEnabled(edit.canSelectAll);
 }
 
 void NolbyCommands::undo(AppWindow* window) {

@@ -1,5 +1,6 @@
 #pragma once
-// The menu bar of every window: New Issue, Undo and Redo, Go and Issue. Each command acts on
+// The menu bar of every window: New Issue; Undo, Redo, Cut, Copy, Paste and Select All (on the
+// focused text field or sheet); Go and Issue. Each command acts on
 // the active window (the desk's actions, the notebook of its focused pane, its deep-dive
 // stack); titles and enabled states are read from it again whenever a menu opens, the
 // keyboard focus moves, and a few times a second, so shortcuts follow the lesson too.
@@ -40,6 +41,10 @@ public:
     QAction* newIssue() const { return newIssue_; }
     QAction* undoAction() const { return undo_; }
     QAction* redoAction() const { return redo_; }
+    QAction* cut() const { return cut_; }
+    QAction* copy() const { return copy_; }
+    QAction* paste() const { return paste_; }
+    QAction* selectAll() const { return selectAll_; }
     QAction* back() const { return back_; }
     QAction* nextStep() const { return next_; }
     QAction* writeRest() const { return rest_; }
@@ -52,6 +57,10 @@ private:
     QAction* newIssue_;
     QAction* undo_;
     QAction* redo_;
+    QAction* cut_;
+    QAction* copy_;
+    QAction* paste_;
+    QAction* selectAll_;
     QAction* back_;
     QAction* next_;
     QAction* rest_;

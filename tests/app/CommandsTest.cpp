@@ -9,6 +9,7 @@
 #include "app/Router.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QTest>
 
 using namespace nolby;
@@ -137,4 +138,61 @@ TEST_F(Commands, UndoEmptiesTheNoteBeingTypedFirstThenTakesBackThePage) {
     QTest::keyClick(sheet, Qt::Key_Z, Qt::ControlModifier);
     ASSERT_TRUE(model->notice.get());
     EXPECT_EQ(model->notice.get()->text, "Undone");
+}
+
+// Cut, Copy, Paste and Select All on their standard keys, acting on the focused field or
+// sheet and enabled only when they can act there.
+TEST_F(Commands, TheEditItemsActOnTheFocusedFieldAndAreEnabledOnlyWhenTheyCan) {
+    struct Key {
+        QAction* action;
+        QKeySequence::StandardKey key;
+    };
+    for (const Key& k : {Key{commands().cut(), QKeySequence::Cut}, Key{commands().copy(), QKeySequence::Copy},
+                         Key{commands().paste(), QKeySequence::Paste},
+                         Key{commands().selectAll(), QKeySequence::SelectAll}})
+        EXPECT_EQ(k.action->shortcuts(), QKeySequence::keyBindings(k.key)) << k.action->text().toStdString();
+    const auto enabled = [&] {
+        commands().refresh();
+        return std::vector<bool>{commands().cut()->isEnabled(), commands().copy()->isEnabled(),
+                                 commands().paste()->isEnabled(), commands().selectAll()->isEnabled()};
+    };
+    QGuiApplication::clipboard()->clear();
+
+    auto* field = window->deskView()->newsstand()->questionField();
+    field->setFocus();
+    EXPECT_EQ(enabled(), (std::vector<bool>{false, false, false, false}));  // empty, nothing to paste
+    QTest::keyClicks(field, "atoms");
+    EXPECT_EQ(enabled(), (std::vector<bool>{false, false, false, true}));
+    commands().selectAll()->trigger();
+    EXPECT_EQ(enabled(), (std::vector<bool>{true, true, false, true}));
+    commands().cut()->trigger();
+    EXPECT_EQ(field->toPlainText(), "");
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "atoms");
+    EXPECT_EQ(enabled(), (std::vector<bool>{false, false, true, false}));
+    commands().paste()->trigger();
+    commands().paste()->trigger();
+    EXPECT_EQ(field->toPlainText(), "atomsatoms");
+
+    // On a notebook's sheet: its words are copied, never cut; pasting types into a note.
+    Notebook notebook = app.context->library->create(1600, 600);
+    window->deskView()->show(notebook);
+    auto model = window->focusedIssue();
+    BlockItem reply;
+    reply.json = R"({"t":"p","text":"Atoms bond."})";
+    reply.y = 140;
+    reply.seed = 3;
+    model->mutate(0, false, [&](std::vector<PageItem>& items) { items.emplace_back(reply); });
+    auto* pane = static_cast<IssuePane*>(window->deskView()->issueView()->pane(0));
+    pane->scroll()->setFocus();
+    QTest::qWait(50);
+    QGuiApplication::clipboard()->clear();
+    EXPECT_EQ(enabled(), (std::vector<bool>{false, false, false, true}));
+    QTest::keyClick(window->windowHandle(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(enabled(), (std::vector<bool>{false, true, false, true}));
+    commands().copy()->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "Atoms bond.");
+    EXPECT_EQ(enabled(), (std::vector<bool>{false, true, true, true}));
+    QTest::keyClick(window->windowHandle(), Qt::Key_V, Qt::ControlModifier);
+    ASSERT_TRUE(model->editing.get());
+    EXPECT_EQ(model->editing.get()->text, "Atoms bond.");
 }

@@ -273,10 +273,10 @@ void SheetPointer::copy() {
     if (!text.empty()) host_.setClipboardText(text);
 }
 
-void SheetPointer::selectAll() {
+std::optional<SheetWords::Selection> SheetPointer::allWords() {
     std::shared_ptr<NotebookModel> model = host_.model();
     const SheetLayout* layout = host_.layout();
-    if (!model || !layout) return;
+    if (!model || !layout) return std::nullopt;
     std::optional<SheetWords::Ref> first, last;
     for (const SheetLayout::Slice& s : layout->slices) {
         const auto& list = words_.words(*model, s.page);
@@ -284,8 +284,12 @@ void SheetPointer::selectAll() {
         if (!first) first = SheetWords::Ref{s.page, 0};
         last = SheetWords::Ref{s.page, static_cast<int>(list.size()) - 1};
     }
-    if (!first) return;
-    setSelection(SheetWords::Selection{*first, *last});
+    if (!first) return std::nullopt;
+    return SheetWords::Selection{*first, *last};
+}
+
+void SheetPointer::selectAll() {
+    if (std::optional<SheetWords::Selection> all = allWords()) setSelection(*all);
 }
 
 void SheetPointer::lookUp() {

@@ -48,6 +48,8 @@ public:
     void goDeeper();
     void copy();
     void selectAll();
+    // Every word of the pages laid out, first to last; none when they hold no words.
+    std::optional<SheetWords::Selection> allWords();
     void lookUp();
 
     // ---- The selection ----
