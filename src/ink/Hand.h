@@ -59,6 +59,7 @@ public:
         double d = 0;      // descent
         double lead = 0;   // room before the word (rings)
         double trail = 0;  // room after the word (rings)
+        bool piece = false;  // a later piece of a run broken to fit the column (breakRuns)
 
         bool operator==(const Tok&) const = default;
     };
@@ -110,6 +111,10 @@ public:
     Rough rough;   // the decorations' strokes
     MathInk math;  // inline formulas
     const uint64_t seed;
+    // A word wider than the column is broken between its characters onto as many lines as it
+    // needs, instead of running past the column's edge (typed notes: a long address). It
+    // starts on a line of its own, as any word that does not fit; formulas are never broken.
+    bool breakRuns = false;
 
     // Writes marked-up text by hand in the column (x, top, width). Never fails.
     // lineHeight: distance between baselines of lines without maths (none: 1.42 × size).
@@ -140,6 +145,7 @@ private:
                                       bool marks, double indent, int indentLines, double spaceW, Color color);
     void measure(std::vector<Tok>& toks, const Font& font, double size, Color color);
     static void makeRoomForRings(std::vector<Tok>& toks, double size);
+    static std::vector<Tok> brokenRuns(const std::vector<Tok>& toks, double width, const Font& font);
     static std::vector<std::vector<Tok>> fillLines(const std::vector<Tok>& toks, double width, double indent,
                                                    int indentLines, double spaceW);
     void decorate(const std::vector<Placed>& placed, double size, Color color, const Font& font,

@@ -9,6 +9,7 @@
 #include "platform/Unicode.h"
 
 #include <algorithm>
+#include <map>
 
 namespace nolby {
 
@@ -148,6 +149,7 @@ std::vector<std::vector<Hand::Tok>> Hand::lay(const std::string& text, double wi
                                              bool marks, double indent, int indentLines, double spaceW, Color color) {
     std::vector<Tok> toks = tokens(spans(prepare(text)));
     measure(toks, font, size, color);
+    if (breakRuns) toks = brokenRuns(toks, indentLines > 0 ? width - std::max(indent, 0.0) : width, font);
     if (marks) makeRoomForRings(toks, size);
     return fillLines(toks, width, indent, indentLines, spaceW);
 }
@@ -172,6 +174,60 @@ void Hand::measure(std::vector<Tok>& toks, const Font& font, double s, Color col
         t.a = s * 0.75;
         t.d = s * 0.25;
     }
+}
+
+std::vector<Hand::Tok> Hand::brokenRuns(const std::vector<Tok>& toks, double width, const Font& font) {
+    std::vector<Tok> out;
+    out.reserve(toks.size());
+    std::map<std::string, double> advances;  // a long run repeats few characters
+    const auto advance = [&](const std::string& g) {
+        auto [at, fresh] = advances.try_emplace(g, 0.0);
+        if (fresh) at->second = textWidth(g, font);
+        return at->second;
+    };
+    for (const Tok& t : toks) {
+        if (t.newline || t.math || t.code || !(t.w > width) || !(width > 0)) {
+            out.push_back(t);
+            continue;
+        }
+        // Pieces as wide as fit: filled by the characters' advances, then measured whole and
+        // given back characters while kerning makes them wider. Each keeps at least one
+        // character, so a column narrower than a character still moves on.
+        std::vector<std::string> piece;
+        double run = 0;
+        bool first = true;
+        const auto cut = [&] {
+            std::vector<std::string> back;
+            std::string text;
+            double w = 0;
+            for (;;) {
+                text.clear();
+                for (const std::string& g : piece) text += g;
+                w = textWidth(text, font);
+                if (!(w > width) || piece.size() < 2) break;
+                back.insert(back.begin(), piece.back());
+                piece.pop_back();
+            }
+            Tok p = t;
+            p.text = std::move(text);
+            p.w = w;
+            p.spaceBefore = first && t.spaceBefore;
+            p.piece = !first;
+            out.push_back(std::move(p));
+            first = false;
+            piece = std::move(back);
+            run = 0;
+            for (const std::string& g : piece) run += advance(g);
+        };
+        for (const std::string& g : unicode::graphemes(t.text)) {
+            const double a = advance(g);
+            if (!piece.empty() && run + a > width) cut();
+            piece.push_back(g);
+            run += a;
+        }
+        while (!piece.empty()) cut();
+    }
+    return out;
 }
 
 void Hand::makeRoomForRings(std::vector<Tok>& toks, double s) {
@@ -203,7 +259,7 @@ std::vector<std::vector<Hand::Tok>> Hand::fillLines(const std::vector<Tok>& toks
         }
         double adv = t.w + (!cur.empty() && t.spaceBefore ? spaceW : 0);
         double available = static_cast<int>(lines.size()) < indentLines ? width - indent : width;
-        if (!cur.empty() && X + adv > available && !staysOnLine(t)) {
+        if (!cur.empty() && X + adv > available && (t.piece || !staysOnLine(t))) {
             lines.push_back(std::move(cur));
             cur = {t};
             X = t.w;

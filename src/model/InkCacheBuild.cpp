@@ -31,7 +31,7 @@ std::vector<InkOpRef> noteOps(const TextItem& t) {
         InkCache::Ring ring = InkCache::ring(*t.anchor, seed, color);
         if (ring.op) ops.push_back(ring.op);
     }
-    Hand hand(seed);
+    Hand hand = NotebookModel::noteHand(seed);
     Hand::Result written = hand.write(NotebookModel::noteText(t.text, t.about), t.x, t.y, t.width, t.size, color,
                                       Faces::Face::hand, std::nullopt, Hand::Align::left, true, Ink::paper, 0, 0, 0.5);
     ops.insert(ops.end(), written.ops.begin(), written.ops.end());

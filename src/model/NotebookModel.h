@@ -19,6 +19,7 @@
 // Main thread only. Callbacks that the model installs on its writer, raster cache and
 // scheduler hold it weakly: a late callback after the model is gone does nothing.
 
+#include "ink/Hand.h"
 #include "ink/blocks/Blocks.h"
 #include "model/InkCache.h"
 #include "model/InkRaster.h"
@@ -360,6 +361,10 @@ public:
 
     // The text written for a note: a margin note quotes the word it is about in grey first.
     static std::string noteText(std::string_view text, const std::optional<std::string>& about);
+    // The hand every typed note is written, measured and read with: it wraps words, and
+    // breaks a run too long for the note's width (an address) rather than letting it run
+    // past the page's edge.
+    static Hand noteHand(uint64_t seed);
     // The written height of the note, at least one line.
     static double editingHeight(const Editing& e);
     // The note's box as clicks and the sheet see it: the written note with 6 points to each

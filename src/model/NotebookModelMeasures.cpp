@@ -54,6 +54,12 @@ std::string NotebookModel::noteText(std::string_view text, const std::optional<s
     return prefix + std::string(text);
 }
 
+Hand NotebookModel::noteHand(uint64_t seed) {
+    Hand hand(seed);
+    hand.breakRuns = true;
+    return hand;
+}
+
 double NotebookModel::firstBaseline() {
     // Kept once a real line gave it; the fallback is not kept, so a call made before the
     // handwriting fonts were registered does not fix a stand-in value for the whole run.
@@ -77,7 +83,7 @@ double NotebookModel::editingHeight(const Editing& e) {
     // An empty note still measures one line. Only the line count matters, and it runs on
     // every keystroke: the text is broken into lines as the note is written, without ink.
     const std::string s = e.text.empty() ? std::string("x") : e.text;
-    Hand hand(1);
+    Hand hand = noteHand(1);
     const size_t count = hand.lineCount(noteText(s, e.about), e.width, noteSize, Faces::Face::hand, false);
     return static_cast<double>(std::max<size_t>(count, 1)) * noteSize * 1.42;
 }
@@ -85,7 +91,7 @@ double NotebookModel::editingHeight(const Editing& e) {
 Rect NotebookModel::caret(const Editing& e) {
     const std::string d = noteText(e.text, e.about);
     // The layout the ink cache gives the stored note, so the caret sits after its ink.
-    Hand hand(stableHash(e.id.string()));
+    Hand hand = noteHand(stableHash(e.id.string()));
     Hand::Result r = hand.write(d, e.x, e.y, e.width, noteSize, Ink::ink, Faces::Face::hand, std::nullopt,
                                 Hand::Align::left, true, std::nullopt, 0, 0, 0.5);
     double baseline = e.y + firstBaseline();

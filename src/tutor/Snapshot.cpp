@@ -99,7 +99,7 @@ std::optional<Snapshot::Png> Snapshot::page(NotebookModel& model, int page, doub
     const std::vector<InkOpRef> ops = model.settledOps(page);
     std::vector<InkOpRef> typed;
     if (const auto& e = model.editing.get(); e && e->page == page) {
-        Hand hand(1);
+        Hand hand = NotebookModel::noteHand(1);
         typed = hand.write(e->text, e->x, e->y, e->width, NotebookModel::noteSize, Ink::learner, Faces::Face::hand,
                            std::nullopt, Hand::Align::left, true, std::nullopt, 0, 0, 0.5)
                     .ops;

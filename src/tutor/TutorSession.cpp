@@ -91,7 +91,7 @@ namespace {
 // The rectangles of the lines of a learner's note as written, or a stroke's ink.
 std::vector<Rect> readingLines(NotebookModel& model, const PageItem& item) {
     if (const TextItem* t = item.text()) {
-        Hand hand(stableHash(t->id.string()));
+        Hand hand = NotebookModel::noteHand(stableHash(t->id.string()));
         const Hand::Result written = hand.write(t->text, t->x, t->y, t->width, t->size, Ink::ink, Faces::Face::hand,
                                                 std::nullopt, Hand::Align::left, false, std::nullopt, 0, 0, 0);
         std::vector<Rect> out;

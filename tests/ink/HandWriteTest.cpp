@@ -117,6 +117,44 @@ TEST(Hand, OverflowRules) {
     for (const Case& c : cases) EXPECT_EQ(write(c.text, c.width).lines.size(), c.lines) << c.text;
 }
 
+// With breakRuns a run wider than the column is broken between its characters: it starts on
+// a line of its own, every line stays within the column, and its pieces write it whole in
+// order. Words that fit, formulas and a run without letters are written as before.
+TEST(Hand, BreakRunsKeepsALongRunWithinTheColumn) {
+    Faces::registerFrom();
+    const std::string address = "https://example.org/" + std::string(90, 'w') + "/and/on/" + std::string(12, '-');
+    struct Case {
+        std::string text;
+        double width;
+        size_t lines;        // 0: more than one, each within the column
+        std::string joined;  // the runs' texts, in order, without spaces
+    };
+    const Case cases[] = {
+        {"see " + address, 200, 0, "see" + address},
+        {std::string(60, '-'), 100, 0, std::string(60, '-')},  // no letters, still broken
+        {"two words", 200, 1, "twowords"},
+        {"one $x^2 + y^2 + z^2 + w^2$", 125, 2, "one"},  // the formula is no run
+    };
+    for (const Case& c : cases) {
+        Hand hand(7);
+        hand.breakRuns = true;
+        const Hand::Result r = hand.write(c.text, 24, 100, c.width, 17);
+        if (c.lines) EXPECT_EQ(r.lines.size(), c.lines) << c.text;
+        else EXPECT_GT(r.lines.size(), 2u) << c.text;
+        std::string joined;
+        for (const auto& p : opsOf<PhraseOp>(r))
+            for (const auto& run : p->runs) joined += run.glyphs.text;
+        EXPECT_EQ(joined, c.joined) << c.text;
+        for (const Hand::Line& line : r.lines) EXPECT_LE(line.right, 24 + c.width + 0.5) << c.text;
+        // Counted the same way without writing.
+        Hand counter(7);
+        counter.breakRuns = true;
+        EXPECT_EQ(counter.lineCount(c.text, c.width), r.lines.size()) << c.text;
+    }
+    // Without it the run runs past the column on a line of its own (the tutor's blocks).
+    EXPECT_EQ(write("see " + address, 200).lines.size(), 2u);
+}
+
 TEST(Hand, AlignmentAndIndent) {
     Faces::registerFrom();
     Hand hand(1);

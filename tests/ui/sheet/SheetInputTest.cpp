@@ -272,3 +272,32 @@ TEST(SheetInput, DoubleAndTripleClicksThroughTheWindowSelectAWordThenItsBlock) {
     windowClick(window, at({101, 116}), t + 300);
     EXPECT_EQ(selection(), (SheetWords::Selection{{0, 0}, {0, 2}}));
 }
+
+// A long address typed into a note wraps within the note's width instead of running past
+// the page's edge: while it is typed, and once it is sent.
+TEST(SheetInput, ALongRunTypedInANoteStaysWithinThePage) {
+    ModelRig rig;
+    NotebookModel& m = rig.open(notebookOf({{}}));
+    SheetScrollView view(rig.model, std::make_shared<SheetState>(), rig.store.scheduler);
+    view.resize(900, 600);
+    view.show();
+    for (int i = 0; i < 4; ++i) {
+        QCoreApplication::processEvents();
+        rig.scheduler().runPosted();
+    }
+    view.setFocus();
+    const std::string address = "https://example.org/lessons/" + std::string(96, 'q') + "/end";
+    QTest::keyClicks(&view, QString::fromStdString("see " + address));
+    ASSERT_TRUE(m.editing.get());
+    const NotebookModel::Editing note = *m.editing.get();
+    EXPECT_EQ(note.text, "see " + address);
+    const double right = note.x + note.width;
+    EXPECT_GE(NotebookModel::editingHeight(note), 3 * NotebookModel::noteLineHeight);
+    EXPECT_LE(NotebookModel::caret(note).maxX(), right + 2);
+    QTest::keyClick(&view, Qt::Key_Return);
+    ASSERT_FALSE(m.editing.get());
+    const PageItem& sent = m.nb->pages[0].items.back();
+    ASSERT_TRUE(sent.text());
+    EXPECT_LE(m.bounds(sent).maxX(), right + 4);  // the ink's own slack beyond its last letter
+    EXPECT_LT(m.bounds(sent).maxX(), m.nb->pageW);
+}
