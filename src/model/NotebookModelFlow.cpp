@@ -38,7 +38,13 @@ bool NotebookModel::isPageTurn(const PageItem& item) const {
 double NotebookModel::inkTop(const PageItem& item) {
     // A ringed note counts from its own top, wherever its ring lies.
     if (const TextItem* t = item.text(); t && t->anchor) return t->y - 4;
-    return bounds(item).minY();
+    const double top = bounds(item).minY();
+    // A block's ink starts no higher than the block itself: what its operations report above
+    // it is the slack of their bounds (a quote's large opening mark reports 20 points above
+    // its block, with no ink there). Counted from there, a block written just under a note's
+    // line would stay put while the note's room opens over it.
+    if (item.block()) return std::max(top, item.top());
+    return top;
 }
 
 void NotebookModel::finishWritingOf(int page, const std::vector<Uuid>& items) {
