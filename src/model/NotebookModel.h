@@ -513,6 +513,12 @@ private:
     void pushUndo(Snapshot snapshot);
     // Undo and redo share everything but where the entry comes from and goes.
     bool restore(std::vector<Snapshot>& from, std::vector<Snapshot>& to, bool isUndo);
+    // Keeps what the tutor wrote since a snapshot clear of the items restored from it (in
+    // `items`, the page as the restore installs it; `current`, the page as it stands): the
+    // tutor's writing keeps its place, what stood below it stays below it, and marks on
+    // words move with their words. True when it moved anything further down than restored.
+    bool keepTutorWritingClear(std::vector<PageItem>& items, const std::vector<PageItem>& current,
+                               const std::vector<PageItem>& snapshot);
     void raiseVersion(const Uuid& page);
     int pageIndexOf(const Uuid& page) const;
     void haptic();
@@ -524,7 +530,8 @@ private:
     void reinstate(const std::vector<Displaced>& displaced);
     // Raises the version of every page that holds the item.
     void bump(const Uuid& item);
-    // The ink top of an item for page flow: a ringed note counts from y − 4.
+    // The ink top of an item for page flow: a ringed note counts from y − 4, a block never
+    // from above its own top.
     double inkTop(const PageItem& item);
     bool isPageTurn(const PageItem& item) const;
     // Has the writer write the rest of a page at once when it is writing any of the items.

@@ -78,18 +78,17 @@ bool NotebookModel::restore(std::vector<Snapshot>& from, std::vector<Snapshot>& 
     if (i < 0) return false;  // its page is gone: the entry is used up
 
     Snapshot now{entry.page, nb->pages[i].items, {}};
-    if (isUndo) redoStack.push_back(std::move(now));
-    else pushUndo(std::move(now));
+    if (isUndo) redoStack.push_back(now);
+    else pushUndo(now);
     // Copies that page flow had carried off this page go back to where flow put them, not
     // onto this page where the undo had brought them back.
     std::set<Uuid> elsewhere;
     for (const Displaced& d : entry.displaced)
         for (const PageItem& item : d.items) elsewhere.insert(item.id());
-    nb.modify([&](Notebook& n) {
-        std::vector<PageItem> items = learnerChange(entry.items, n.pages[i].items);
-        std::erase_if(items, [&](const PageItem& item) { return elsewhere.count(item.id()) > 0; });
-        n.pages[i].items = std::move(items);
-    });
+    std::vector<PageItem> items = learnerChange(entry.items, now.items);
+    std::erase_if(items, [&](const PageItem& item) { return elsewhere.count(item.id()) > 0; });
+    const bool pushed = keepTutorWritingClear(items, now.items, entry.items);
+    nb.modify([&](Notebook& n) { n.pages[i].items = std::move(items); });
     raiseVersion(entry.page);
     std::vector<Displaced> taken = tidy(entry.page);
     if (isUndo) redoStack.back().displaced = std::move(taken);
@@ -97,6 +96,8 @@ bool NotebookModel::restore(std::vector<Snapshot>& from, std::vector<Snapshot>& 
 
     i = pageIndexOf(entry.page);
     if (isUndo) {
+        // What the tutor's writing held down may now run past the bottom margin.
+        if (i >= 0 && pushed) carry(i);
         if (i >= 0 && i != pageIndex.get()) go(i, true, false);
     } else if (i >= 0) {
         carry(i);
@@ -104,6 +105,75 @@ bool NotebookModel::restore(std::vector<Snapshot>& from, std::vector<Snapshot>& 
     save(false);
     haptic();
     return true;
+}
+
+bool NotebookModel::keepTutorWritingClear(std::vector<PageItem>& items, const std::vector<PageItem>& current,
+                                          const std::vector<PageItem>& snapshot) {
+    std::set<Uuid> before;
+    for (const PageItem& item : snapshot) before.insert(item.id());
+    std::map<Uuid, const PageItem*> now;
+    for (const PageItem& item : current) now.emplace(item.id(), &item);
+    const auto isMark = [](const PageItem& item) { return item.block() && item.block()->box; };
+
+    // Every item that stands on the page now and stays, by where it stands now: how far the
+    // restore moves it (kept writing: not at all), and how far it finally moves.
+    struct Standing {
+        size_t index;
+        double top, bottom;  // ink, as it stands now
+        double restored, moved;
+        bool kept;
+    };
+    std::vector<Standing> standing;
+    bool anyKept = false;
+    for (size_t k = 0; k < items.size(); ++k) {
+        const PageItem& item = items[k];
+        auto found = now.find(item.id());
+        if (found == now.end() || isMark(item) || isPageTurn(item)) continue;
+        const Rect ink = bounds(*found->second);
+        if (ink.isNull()) continue;
+        const bool kept = !before.count(item.id());
+        const double top = inkTop(*found->second);
+        const double restored = kept ? 0 : inkTop(item) - top;
+        standing.push_back({k, top, ink.maxY(), restored, restored, kept});
+        anyKept = anyKept || kept;
+    }
+
+    // Down the page as it stands: an item never comes up past the tutor's writing above it
+    // (nor the writing past what it stood below), nor past what had to stay below it.
+    std::stable_sort(standing.begin(), standing.end(), [](const Standing& a, const Standing& b) { return a.top < b.top; });
+    bool pushed = false;
+    for (size_t i = 0; anyKept && i < standing.size(); ++i) {
+        Standing& s = standing[i];
+        for (size_t j = 0; j < i; ++j) {
+            const Standing& above = standing[j];
+            const bool holds = above.kept || s.kept || above.moved > above.restored + 0.01;
+            if (holds && above.bottom <= s.top + 0.5) s.moved = std::max(s.moved, above.moved);
+        }
+        if (s.moved > s.restored + 0.01) {
+            PageItem& item = items[s.index];
+            // A ring around words above the note stays on them.
+            item = item.shifted(s.moved - s.restored, inkTop(item));
+            pushed = pushed || s.moved > s.restored + 0.5;
+        }
+    }
+
+    // A mark stays on the words it marks: one made since moves from where it stands as the
+    // item under it moves; a restored one follows that item's push.
+    for (PageItem& item : items) {
+        if (!isMark(item)) continue;
+        auto found = now.find(item.id());
+        if (found == now.end()) continue;
+        const Rect box = *found->second->block()->box;
+        for (const Standing& s : standing) {
+            if (!bounds(*now.at(items[s.index].id())).contains({box.midX(), box.midY()})) continue;
+            BlockItem placed = *item.block();
+            if (before.count(item.id())) placed.box = placed.box->offsetBy(0, s.moved - s.restored);
+            else placed.box = box.offsetBy(0, s.moved);
+            item = PageItem(std::move(placed));
+            break;
+        }
+    }
+    return pushed;
 }
 
 bool NotebookModel::undo() {
