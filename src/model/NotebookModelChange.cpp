@@ -5,6 +5,7 @@
 #include "model/TutorLink.h"
 
 #include <algorithm>
+#include <limits>
 #include <set>
 
 namespace nolby {
@@ -33,6 +34,9 @@ void NotebookModel::pushUndo(Snapshot snapshot) {
 }
 
 namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kBetween = 12;  // room the tutor leaves below a block
 
 template <class T>
 void keepTurnStamp(T& restored, const T& now) {
@@ -124,11 +128,16 @@ bool NotebookModel::keepTutorWritingClear(std::vector<PageItem>& items, const st
         bool kept;
     };
     std::vector<Standing> standing;
+    std::vector<size_t> away;  // restored from other pages, where page flow had carried them
     bool anyKept = false;
     for (size_t k = 0; k < items.size(); ++k) {
         const PageItem& item = items[k];
+        if (isMark(item) || isPageTurn(item)) continue;
         auto found = now.find(item.id());
-        if (found == now.end() || isMark(item) || isPageTurn(item)) continue;
+        if (found == now.end()) {
+            if (!bounds(item).isNull()) away.push_back(k);
+            continue;
+        }
         const Rect ink = bounds(*found->second);
         if (ink.isNull()) continue;
         const bool kept = !before.count(item.id());
@@ -142,6 +151,12 @@ bool NotebookModel::keepTutorWritingClear(std::vector<PageItem>& items, const st
     // (nor the writing past what it stood below), nor past what had to stay below it.
     std::stable_sort(standing.begin(), standing.end(), [](const Standing& a, const Standing& b) { return a.top < b.top; });
     bool pushed = false;
+    const auto push = [&](size_t index, double by) {
+        PageItem& item = items[index];
+        // A ring around words above the note stays on them.
+        item = item.shifted(by, inkTop(item));
+        pushed = pushed || by > 0.5;
+    };
     for (size_t i = 0; anyKept && i < standing.size(); ++i) {
         Standing& s = standing[i];
         for (size_t j = 0; j < i; ++j) {
@@ -149,12 +164,21 @@ bool NotebookModel::keepTutorWritingClear(std::vector<PageItem>& items, const st
             const bool holds = above.kept || s.kept || above.moved > above.restored + 0.01;
             if (holds && above.bottom <= s.top + 0.5) s.moved = std::max(s.moved, above.moved);
         }
-        if (s.moved > s.restored + 0.01) {
-            PageItem& item = items[s.index];
-            // A ring around words above the note stays on them.
-            item = item.shifted(s.moved - s.restored, inkTop(item));
-            pushed = pushed || s.moved > s.restored + 0.5;
+        if (s.moved > s.restored + 0.01) push(s.index, s.moved - s.restored);
+    }
+    // What comes back from other pages had been carried from the foot of this one, below
+    // everything on it: it moves down with the restored items pushed down, and keeps clear
+    // of the tutor's writing.
+    if (anyKept && !away.empty()) {
+        double top = kInf;
+        for (size_t k : away) top = std::min(top, inkTop(items[k]));
+        double by = 0;
+        for (const Standing& s : standing) {
+            if (!s.kept) by = std::max(by, s.moved - s.restored);
+            else by = std::max(by, s.bottom + s.moved + kBetween - top);
         }
+        if (by > 0.01)
+            for (size_t k : away) push(k, by);
     }
 
     // A mark stays on the words it marks: one made since moves from where it stands as the

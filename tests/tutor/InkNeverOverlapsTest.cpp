@@ -45,7 +45,7 @@ Mask maskOf(std::string name, const std::vector<InkOpRef>& ops, const Geo& geo) 
     return m;
 }
 
-// Every pair of items on the page whose solid ink meets, named. Marks, dive marks and links
+// Every pair of items on a page whose solid ink meets, named. Marks, dive marks and links
 // are drawn over other ink on purpose, and so is the ring of a margin note; the note being
 // typed counts as an item.
 std::vector<std::string> overlaps(NotebookModel& m, int page) {
@@ -83,11 +83,22 @@ std::vector<std::string> overlaps(NotebookModel& m, int page) {
     return out;
 }
 
-// The words of a page under a dive mark's first rectangle.
-std::vector<std::string> wordsUnder(NotebookModel& m, const NotebookModel::Dive& dive) {
+std::vector<std::string> overlaps(NotebookModel& m) {
     std::vector<std::string> out;
-    for (const NotebookModel::Word& w : m.words(0))
-        if (w.rect.intersects(dive.rects.at(0).insetBy(2, 2))) out.push_back(w.text);
+    for (int page = 0; page < static_cast<int>(m.nb->pages.size()); ++page)
+        for (const std::string& o : overlaps(m, page)) out.push_back("page " + std::to_string(page) + ": " + o);
+    return out;
+}
+
+// The words under each dive mark's first rectangle, page by page.
+std::vector<std::vector<std::string>> markedWords(NotebookModel& m) {
+    std::vector<std::vector<std::string>> out;
+    for (int page = 0; page < static_cast<int>(m.nb->pages.size()); ++page)
+        for (const NotebookModel::Dive& dive : m.dives(page)) {
+            out.emplace_back();
+            for (const NotebookModel::Word& w : m.words(page))
+                if (w.rect.intersects(dive.rects.at(0).insetBy(2, 2))) out.back().push_back(w.text);
+        }
     return out;
 }
 
@@ -150,29 +161,35 @@ std::vector<std::pair<std::string, std::string>> everyKind() {
 TEST(InkNeverOverlaps, ANoteAboveEveryKindOfBlockItsAnswerUndoAndRedo) {
     const std::string above = R"({"t":"p","text":"A fraction names equal parts of one whole."})";
     const std::string below = R"({"t":"p","text":"Halves, thirds and quarters are all fractions."})";
-    const std::string question = "why equal parts, and why does it matter what the whole is when we compare two of them?";
-    for (const auto& [name, block] : everyKind()) {
+    // Enough to nearly fill the page: what the note and the answer push down runs over onto
+    // a carry page.
+    std::string filler = R"({"t":"p","text":")";
+    for (int i = 0; i < 10; ++i) filler += "A whole cut into more parts gives smaller parts. ";
+    filler += R"("})";
+    const std::string question =
+        "why equal parts, and why does it matter what the whole is when we compare two of them? "
+        "and is a half of a big pie more than a half of a small one?";
+    int carried = 0;  // cases whose note carried the foot of the page on
+    const std::vector<std::pair<std::string, std::string>> kinds = everyKind();
+    for (const auto& [name, block] : kinds) {
         SCOPED_TRACE(name);
         TutorRig rig;
         NotebookModel& m = rig.open(notebookOf({{note(90, "Tell me about fractions")}}));
         rig.ask();
-        rig.reply({above, block, below});
+        rig.reply({above, block, below, filler});
         m.scribe->flush();
         const std::vector<BlockItem> written = rig.blocks(0);
-        ASSERT_EQ(written.size(), 3u);
+        ASSERT_EQ(written.size(), 4u);
         // Every dive mark made so far, with the words it was made on.
         std::vector<std::vector<std::string>> marked;
         const auto expectClear = [&](const std::string& step) {
             m.scribe->flush();
-            EXPECT_EQ(overlaps(m, 0), std::vector<std::string>{}) << step;
-            std::vector<std::vector<std::string>> now;
-            for (const NotebookModel::Dive& d : m.dives(0)) now.push_back(wordsUnder(m, d));
-            EXPECT_EQ(now, marked) << step << ": each dive mark on its words";
+            EXPECT_EQ(overlaps(m), std::vector<std::string>{}) << step;
+            EXPECT_EQ(markedWords(m), marked) << step << ": each dive mark on its words";
         };
         const auto markFrom = [&](const Uuid& block, const std::string& words) {
             diveFrom(m, block, words);
-            marked.clear();
-            for (const NotebookModel::Dive& d : m.dives(0)) marked.push_back(wordsUnder(m, d));
+            marked = markedWords(m);
         };
         const auto noted = [&] {
             for (const PageItem& item : m.nb->pages[0].items)
@@ -201,12 +218,14 @@ TEST(InkNeverOverlaps, ANoteAboveEveryKindOfBlockItsAnswerUndoAndRedo) {
         m.commitEditing();
         expectClear("closed empty");
         EXPECT_EQ(rig.blocks(0), written);
+        EXPECT_EQ(m.nb->pages.size(), 1u);
 
         // Written, then deeper from the words below the block; undone, the room closes and the
         // mark goes back up with its words; redone.
         openNote();
         m.commitEditing();
         expectClear("written");
+        carried += m.nb->pages.size() > 1;
         markFrom(written[2].id, "below");
         ASSERT_TRUE(m.undo());
         EXPECT_FALSE(noted());
@@ -229,6 +248,7 @@ TEST(InkNeverOverlaps, ANoteAboveEveryKindOfBlockItsAnswerUndoAndRedo) {
         EXPECT_TRUE(noted());
         expectClear("answered, redone");
     }
+    EXPECT_GT(carried, static_cast<int>(kinds.size()) / 2);
 }
 
 }  // namespace nolby::test
