@@ -29,7 +29,7 @@ namespace nolby {
 namespace {
 
 constexpr double kPadTop = 84, kPadSide = 40, kPadBottom = 30, kGap = 44, kSpacing = 18;
-constexpr double kHeadline = 82, kStair = 58;
+constexpr double kHeadline = 82, kStair = 58, kHeadlineSize = 50;
 constexpr double kRowPad = 6, kRowGap = 10, kCorner = 8, kFieldCorner = 29;
 const char* const kDescription =
     "Ask a question. Nolby writes back in ink: pictures, maths and paintings, a page at a time.";
@@ -108,6 +108,10 @@ int QuestionField::lines() const {
     for (QTextBlock b = document()->begin(); b.isValid() && count <= kMaxLines; b = b.next())
         count += std::max(1, b.layout() ? b.layout()->lineCount() : 1);
     return std::clamp(count, 1, kMaxLines);
+}
+
+double QuestionField::leastWidth() const {
+    return kPadLeading + fontMetrics().horizontalAdvance(placeholderText()) + 8;  // and the caret's room
 }
 
 double QuestionField::heightFor(int lines) const {
@@ -239,9 +243,16 @@ void CoverLine::paintEvent(QPaintEvent*) {
 struct AskBand::Geometry {
     double height = 0;
     QRectF headline, description, row, field, button, contents;
+    double headlineSize = kHeadlineSize;
     double headerHeight = 0;
     std::vector<QRectF> lines;
 };
+
+namespace {
+
+PixelText headlineText(double size, double px) { return {"Learn anything.", size, px, 620, Color{1, 1, 1, 1}, 1}; }
+
+}  // namespace
 
 AskBand::AskBand(std::shared_ptr<Scheduler> scheduler, QWidget* parent)
     : QWidget(parent), scheduler_(std::move(scheduler)), today_([] { return ReferenceClock::now(); }) {
@@ -293,7 +304,15 @@ AskBand::Geometry AskBand::geometry(double width) const {
     const double descHeight = desc.height() + kDescriptionLeading * std::max<double>(desc.lines.size() - 1.0, 0);
     const double fieldHeight = field_->heightFor(field_->lines());
     const double rowHeight = std::max(fieldHeight, double(BeginButton::kSide)) + 2 * kRowPad;
-    const double left = kHeadline + kSpacing + descHeight + kSpacing + rowHeight;
+    // The headline takes its column's width at the most (measured sharp, with room for the
+    // coarser steps of its resolve).
+    const double natural = headlineText(kHeadlineSize, kResolve.back()).measure().width;
+    if (natural > leftWidth) g.headlineSize = kHeadlineSize * leftWidth / natural * 0.96;
+    // The question row wants its placeholder whole: in a column too narrow for that it goes
+    // under both columns, across the band.
+    const double leastRow = kRowPad + field_->leastWidth() + kRowGap + BeginButton::kSide + kRowPad;
+    const bool rowBelow = leftWidth < leastRow;
+    const double left = kHeadline + kSpacing + descHeight + (rowBelow ? 0 : kSpacing + rowHeight);
 
     auto header = futuraBold(11);
     g.headerHeight = header->ascent() + header->descent() + header->leading();
@@ -303,23 +322,25 @@ AskBand::Geometry AskBand::geometry(double width) const {
         lineHeights.push_back(CoverLine::heightFor(line->question(), kContents));
         rightHeight += 12 + lineHeights.back();
     }
-    const double content = std::max(left, rightHeight);
+    const double columns = std::max(left, rightHeight);
+    const double content = columns + (rowBelow ? kSpacing + rowHeight : 0);
     g.height = kPadTop + content + kPadBottom;
 
-    double y = kPadTop + content - left;
+    double y = kPadTop + columns - left;
     g.headline = QRectF(kPadSide, y, leftWidth, kHeadline);
     y += kHeadline + kSpacing;
     g.description = QRectF(kPadSide, y, leftWidth, descHeight);
     y += descHeight + kSpacing;
-    const double rowWidth = std::min(leftWidth, kFieldMax);
-    g.row = QRectF(kPadSide + (std::min(leftWidth, kFieldMax) - rowWidth) / 2, y, rowWidth, rowHeight);
+    if (rowBelow) y = kPadTop + columns + kSpacing;
+    const double rowWidth = std::min(rowBelow ? right - kPadSide : leftWidth, kFieldMax);
+    g.row = QRectF(kPadSide, y, rowWidth, rowHeight);
     g.button = QRectF(g.row.right() - kRowPad - BeginButton::kSide, g.row.center().y() - BeginButton::kSide / 2.0,
                       BeginButton::kSide, BeginButton::kSide);
     g.field = QRectF(g.row.left() + kRowPad, g.row.center().y() - fieldHeight / 2,
                      g.button.left() - kRowGap - g.row.left() - kRowPad, fieldHeight);
 
     const double cx = kPadSide + leftWidth + kGap;
-    double cy = kPadTop + content - rightHeight;
+    double cy = kPadTop + columns - rightHeight;
     g.contents = QRectF(cx, cy, kContents, rightHeight);
     cy += g.headerHeight;
     for (double h : lineHeights) {
@@ -329,6 +350,14 @@ AskBand::Geometry AskBand::geometry(double width) const {
     }
     return g;
 }
+
+QRectF AskBand::headlineFrame() const {
+    const Geometry g = geometry(width());
+    const Size hs = headlineText(g.headlineSize, resolve_).measure();
+    return QRectF(g.headline.left(), g.headline.top() + (kHeadline - hs.height) / 2, hs.width, hs.height);
+}
+
+double AskBand::headlineSize() const { return geometry(width()).headlineSize; }
 
 double AskBand::heightFor(double width) const { return geometry(width).height; }
 
@@ -414,7 +443,7 @@ void AskBand::paintEvent(QPaintEvent*) {
             draw::clipRect(cr, {strip.left(), strip.top(), strip.width(), strip.height()});
             draw::setColor(cr, Mag::black);
             cairo_paint(cr);
-            const PixelText headline{"Learn anything.", 50, resolve_, 620, Color{1, 1, 1, 1}, 1};
+            const PixelText headline = headlineText(g.headlineSize, resolve_);
             const Size hs = headline.measure();
             headline.draw(cr, {g.headline.left(), g.headline.top() + (kHeadline - hs.height) / 2});
             Grain{0.25}.draw(cr, {0, 0, W, H});  // the band's own grain, in register with the rest

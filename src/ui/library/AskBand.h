@@ -37,6 +37,8 @@ public:
     // Lines shown (1 to 4) and the height that takes.
     int lines() const;
     double heightFor(int lines) const;
+    // The narrowest the field may be: its placeholder shown whole.
+    double leastWidth() const;
 
 signals:
     void begin();
@@ -106,6 +108,10 @@ public:
     void setToday(std::function<Date()> today);
     // The band's height at a width (it grows with the question's lines).
     double heightFor(double width) const;
+    // Where the headline is drawn at the band's width, and its size: scaled down from 50 when
+    // its column is narrower than the headline.
+    QRectF headlineFrame() const;
+    double headlineSize() const;
 
     QuestionField* field() const { return field_; }
     BeginButton* beginButton() const { return button_; }

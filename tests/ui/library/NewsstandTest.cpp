@@ -145,6 +145,39 @@ TEST(Newsstand, QuestionFieldGrowsToFourLinesThenScrolls) {
     EXPECT_NEAR(field->height(), field->heightFor(4), 1);
 }
 
+// The band fits the shelf's width down to the window's 760 × 600 minimum: the headline is
+// written whole within its column (scaled down when it must be), and the question field shows
+// its placeholder whole, within the band.
+TEST(Newsstand, TheAskBandFitsItsWidth) {
+    struct Case {
+        int width;
+        bool scaled;
+    };
+    for (const Case c : {Case{760, true}, Case{900, true}, Case{1280, false}}) {
+        SCOPED_TRACE(c.width);
+        Desk d;
+        Newsstand& s = d.open({c.width, 600});
+        s.show();
+        d.scheduler->advance(1);  // the headline resolved
+        AskBand* band = s.askBand();
+        QuestionField* field = s.questionField();
+        EXPECT_GE(field->width(), field->leastWidth());
+        EXPECT_TRUE(band->rect().contains(field->geometry()));
+        EXPECT_TRUE(band->rect().contains(band->beginButton()->geometry()));
+        const double column = band->lines().front()->x();  // the contents column's left edge
+        const QRectF headline = band->headlineFrame();
+        EXPECT_LE(headline.right(), column - 22);
+        EXPECT_EQ(band->headlineSize() < 50, c.scaled);
+        // Drawn whole: the headline's white reaches its frame's right edge and stops there.
+        const QImage image = band->grab().toImage();
+        int rightmost = 0;
+        for (int y = static_cast<int>(headline.top()); y < static_cast<int>(headline.bottom()); ++y)
+            for (int x = 0; x < static_cast<int>(column); ++x)
+                if (qGray(image.pixel(x, y)) > 200) rightmost = std::max(rightmost, x);
+        EXPECT_NEAR(rightmost, headline.right(), 8);
+    }
+}
+
 TEST(Newsstand, StarterQuestionsOfTheDay) {
     // 1 January 2001 at noon is day 730488 (a multiple of 4): the first set.
     const Date first = dateFromReference(12 * 3600);
