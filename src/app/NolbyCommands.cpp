@@ -55,10 +55,30 @@ struct Field {
     std::function<void()> cut, copy, paste, selectAll;
 };
 
-bool clipboardHasText() {
-    const QClipboard* clip = QGuiApplication::clipboard();
-    return clip && !clip->text().isEmpty();
-}
+// Whether the clipboard holds text, read again only when it changes: reading it asks the
+// window system, and the menus are refreshed a few times a second.
+class ClipboardText final : public QObject {
+public:
+    static bool has() {
+        static ClipboardText* shared = nullptr;
+        if (!shared && qApp) {
+            shared = new ClipboardText;
+            shared->setParent(qApp);
+        }
+        return shared && shared->has_;
+    }
+
+private:
+    ClipboardText() {
+        if (QClipboard* clip = QGuiApplication::clipboard()) {
+            connect(clip, &QClipboard::dataChanged, this, [this, clip] { has_ = !clip->text().isEmpty(); });
+            has_ = !clip->text().isEmpty();
+        }
+    }
+    bool has_ = false;
+};
+
+bool clipboardHasText() { return ClipboardText::has(); }
 
 // A field over Qt's text edits: a line, rich or plain text.
 template <class Edit>
@@ -236,11 +256,18 @@ NolbyCommands::NolbyCommands(QMenuBar* bar, AppWindow* window) : QObject(bar), w
 
     for (QMenu* menu : {file, edit, go, issue}) connect(menu, &QMenu::aboutToShow, this, &NolbyCommands::refresh);
     connect(qApp, &QApplication::focusChanged, this, &NolbyCommands::refresh);
-    if (QClipboard* clip = QGuiApplication::clipboard()) connect(clip, &QClipboard::dataChanged, this, &NolbyCommands::refresh);
-    refresher_.setInterval(250);
-    connect(&refresher_, &QTimer::timeout, this, &NolbyCommands::refresh);
-    refresher_.start();
+    // Queued: the clipboard's own watcher has taken the change by then.
+    if (QClipboard* clip = QGuiApplication::clipboard())
+        connect(clip, &QClipboard::dataChanged, this, &NolbyCommands::refresh, Qt::QueuedConnection);
+    // Before a key is matched against the shortcuts: they are enabled as the lesson stands
+    // now, with no clock polling the windows in between.
+    qApp->installEventFilter(this);
     refresh();
+}
+
+bool NolbyCommands::eventFilter(QObject*, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) refresh();
+    return false;
 }
 
 AppWindow* NolbyCommands::window() const { return window_ && window_->isActiveWindow() ? window_ : AppWindow::active(); }

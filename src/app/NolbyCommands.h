@@ -1,9 +1,10 @@
 #pragma once
 // The menu bar of every window: New Issue; Undo, Redo, Cut, Copy, Paste and Select All (on the
-// focused text field or sheet); Go and Issue. Each command acts on
-// the active window (the desk's actions, the notebook of its focused pane, its deep-dive
-// stack); titles and enabled states are read from it again whenever a menu opens, the
-// keyboard focus moves, and a few times a second, so shortcuts follow the lesson too.
+// focused text field or sheet); Go and Issue. Each command acts on the active window (the
+// desk's actions, the notebook of its focused pane, its deep-dive stack); titles and enabled
+// states are read from it again whenever a menu opens, the keyboard focus or the clipboard
+// changes, and before each key is matched against the shortcuts, so shortcuts follow the
+// lesson too without anything polling while the app is idle.
 //
 // Ctrl stands for Command; Redo also answers Ctrl+Y, Back from Deep Dive Alt+Left, and Write
 // the Rest Now Ctrl+Shift+Return (input methods may take Ctrl+.).
@@ -13,7 +14,6 @@
 #include <QAction>
 #include <QMenuBar>
 #include <QObject>
-#include <QTimer>
 
 #include <functional>
 #include <string>
@@ -50,6 +50,9 @@ public:
     QAction* writeRest() const { return rest_; }
     QAction* mode(int index) const { return modes_[index]; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     AppWindow* window() const;
 
@@ -65,7 +68,6 @@ private:
     QAction* next_;
     QAction* rest_;
     QAction* modes_[3];
-    QTimer refresher_;
 };
 
 }  // namespace nolby

@@ -21,10 +21,12 @@ namespace nolby::test {
 struct TestApp {
     TempFolder folder;
     testing::Served served;
-    std::shared_ptr<QtScheduler> scheduler = std::make_shared<QtScheduler>();
+    std::shared_ptr<QtScheduler> scheduler;
     std::shared_ptr<AppContext> context = std::make_shared<AppContext>();
 
-    TestApp() {
+    // `clock`: the scheduler's time (a manual clock holds the app's animations still).
+    explicit TestApp(std::shared_ptr<const Clock> clock = SteadyClock::shared())
+        : scheduler(std::make_shared<QtScheduler>(std::move(clock))) {
         context->scheduler = scheduler;
         context->gateway = Gateway::make(scheduler, served.base(), std::make_shared<TokenStore>(folder.path),
                                          Attestor::unsupported());

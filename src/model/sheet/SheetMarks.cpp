@@ -17,12 +17,25 @@ bool SheetMarks::caretArgument = false;
 // ---- Caret
 
 double Caret::opacity(double t) {
-    if (!(t >= kSolid)) return 1;  // also before the move, and for no number
+    if (!(t >= kSolid) || !blinks(t)) return 1;  // also before the move, and for no number
     static constexpr TimingFunction kEaseInOut{0.42, 0, 0.58, 1};
     const double phase = std::fmod(t - kSolid, 2 * kFade);
     // Out during the first half of each period, back in during the second.
     if (phase < kFade) return 1 - kEaseInOut(phase / kFade);
     return kEaseInOut((phase - kFade) / kFade);
+}
+
+double Caret::drawn(double t) { return std::round(opacity(t) * kSteps) / kSteps; }
+
+double Caret::untilChange(double t) {
+    if (!blinks(t)) return std::numeric_limits<double>::infinity();
+    if (!(t >= kSolid)) return std::isfinite(t) ? kSolid - t : 0;
+    // The next moment the drawn step differs, found to the millisecond (a step lasts tens of
+    // them); the end of the blinking, at the latest.
+    const double now = drawn(t), end = kSolid + kBlinking;
+    for (double u = std::floor(t * 1000 + 1) / 1000; u < end; u += 0.001)
+        if (drawn(u) != now) return u - t;
+    return std::max(end - t, 0.0);
 }
 
 void Caret::draw(cairo_t* cr, double x, double y, double w, double h, double alpha) const {
@@ -117,6 +130,9 @@ void SheetMarks::layPrompt(NotebookModel& model, const Spot& spot) {
     promptOps_ = hand.write(key.text, key.x, key.top, key.width, kPromptSize, kPromptColor, Faces::Face::hand,
                             std::nullopt, Hand::Align::left, true, std::nullopt, 0, 0, 0.5)
                      .ops;
+    promptBounds_ = Rect::null();
+    for (const InkOpRef& op : promptOps_) promptBounds_ = promptBounds_.united(op->bounds());
+    promptImage_.reset();
     promptKey_ = std::move(key);
 }
 
@@ -130,17 +146,42 @@ void SheetMarks::paint(cairo_t* cr, NotebookModel& model, int page, const PageGe
     const double shown = promptShown_.amount(now);
     if (shown > 0 && promptKey_ && promptKey_->page == page && !promptOps_.empty()) {
         draw::Saved saved(cr);
-        if (draw::translate(cr, geo.ox, 0) && draw::scale(cr, geo.s, geo.s)) {
-            cairo_push_group(cr);
-            for (const InkOpRef& op : promptOps_)
-                if (op) op->draw(cr, 1);
-            cairo_pop_group_to_source(cr);
-            cairo_paint_with_alpha(cr, std::min(shown, 1.0));
-        }
+        if (draw::translate(cr, geo.ox, 0) && draw::scale(cr, geo.s, geo.s)) paintPrompt(cr, std::min(shown, 1.0));
     }
     if (!spot_ || spot_->page != page || !caretVisible(model, active)) return;
     const Rect b = bar(spot_->caret, geo);
-    Caret{Ink::learner}.draw(cr, b.x, b.y, b.w, b.h, Caret::opacity(now - caretSince_));
+    Caret{Ink::learner}.draw(cr, b.x, b.y, b.w, b.h, Caret::drawn(now - caretSince_));
+}
+
+void SheetMarks::paintPrompt(cairo_t* cr, double alpha) {
+    // Where the prompt falls in device pixels: its bitmap is made there once and copied in
+    // every frame after, so the caret's blink (which redraws the bar beside the prompt)
+    // never writes its glyphs again.
+    double x1 = promptBounds_.minX(), y1 = promptBounds_.minY(), x2 = promptBounds_.maxX(), y2 = promptBounds_.maxY();
+    cairo_user_to_device(cr, &x1, &y1);
+    cairo_user_to_device(cr, &x2, &y2);
+    const double left = std::floor(std::min(x1, x2)), top = std::floor(std::min(y1, y2));
+    const double w = std::ceil(std::max(x1, x2)) - left, h = std::ceil(std::max(y1, y2)) - top;
+    if (!(w >= 1 && h >= 1 && w <= 8192 && h <= 8192)) return;
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    PromptPlace place{m.xx, m.yx, m.xy, m.yy, m.x0 - left, m.y0 - top};
+    if (!promptImage_ || promptPlace_ != place) {
+        cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(w), static_cast<int>(h));
+        cairo_t* c = cairo_create(s);
+        const cairo_matrix_t at{place.xx, place.yx, place.xy, place.yy, place.x0, place.y0};
+        cairo_set_matrix(c, &at);
+        for (const InkOpRef& op : promptOps_)
+            if (op) op->draw(c, 1);
+        cairo_destroy(c);
+        cairo_surface_flush(s);
+        promptImage_ = Image::adopt(s);
+        promptPlace_ = place;
+    }
+    draw::Saved saved(cr);
+    cairo_identity_matrix(cr);
+    cairo_set_source_surface(cr, promptImage_->surface(), left, top);
+    cairo_paint_with_alpha(cr, alpha);
 }
 
 Rect SheetMarks::bar(const Rect& caret, const PageGeometry& geo) {
@@ -149,14 +190,13 @@ Rect SheetMarks::bar(const Rect& caret, const PageGeometry& geo) {
 }
 
 std::optional<SheetMarks::Blink> SheetMarks::blink(NotebookModel& model, bool active, double now) const {
-    if (!spot_ || !caretVisible(model, active)) return std::nullopt;
-    const double lit = Caret::kSolid - (now - caretSince_);
-    return Blink{spot_->page, spot_->caret, lit > 0 ? lit : 0};
+    if (!spot_ || !caretVisible(model, active) || !Caret::blinks(now - caretSince_)) return std::nullopt;
+    return Blink{spot_->page, spot_->caret, Caret::untilChange(now - caretSince_)};
 }
 
 bool SheetMarks::animating(NotebookModel& model, bool active, double now) const {
     if (promptShown_.animating(now)) return true;
-    return spot_ && caretVisible(model, active);
+    return spot_ && caretVisible(model, active) && Caret::blinks(now - caretSince_);
 }
 
 }  // namespace nolby

@@ -14,6 +14,7 @@
 #include "model/NotebookModel.h"
 #include "model/page/PageGeometry.h"
 #include "model/page/Presence.h"
+#include "platform/Image.h"
 
 #include <cairo.h>
 
@@ -24,14 +25,25 @@
 namespace nolby {
 
 // The blinking bar: solid for half a second after every move, then fading out and in with a
-// period of one second.
+// period of one second, ten times; then it stays lit until it moves again (as the desktop's
+// own carets stop blinking): a sheet left alone repaints nothing. The fade is drawn in
+// quarter steps of opacity, so a blink repaints the bar eight times a second, not at every
+// frame.
 struct Caret {
     Color color = Ink::learner;
 
-    static constexpr double kSolid = 0.5;  // seconds fully lit after a move
-    static constexpr double kFade = 0.5;   // seconds of one fade, out or in
+    static constexpr double kSolid = 0.5;     // seconds fully lit after a move
+    static constexpr double kFade = 0.5;      // seconds of one fade, out or in
+    static constexpr double kBlinking = 10;   // seconds of blinking after that
+    static constexpr int kSteps = 4;          // opacity steps drawn between lit and dark
+    // Whether the bar still changes `t` seconds after it last moved.
+    static bool blinks(double t) { return t < kSolid + kBlinking; }
     // The bar's opacity `t` seconds after it last moved.
     static double opacity(double t);
+    // The opacity drawn: opacity(t) to the nearest step.
+    static double drawn(double t);
+    // Seconds from `t` until the drawn opacity changes; infinity once it no longer does.
+    static double untilChange(double t);
     // Draws the bar: a capsule `w` × `h` with its top-left corner at (x, y).
     void draw(cairo_t* cr, double x, double y, double w, double h, double alpha) const;
 };
@@ -71,12 +83,14 @@ public:
     void paint(cairo_t* cr, NotebookModel& model, int page, const PageGeometry& geo, bool active, double now);
     // Whether the picture still changes after `now` (the caret blinks, the prompt fades).
     bool animating(NotebookModel& model, bool active, double now) const;
+    // The caret blinks again from `now`, lit first (the sheet took the keyboard, its window
+    // came to the front).
+    void wake(double now) { caretSince_ = now; }
     // Whether the prompt is fading in or out at `now`.
     bool promptMoving(double now) const { return promptShown_.animating(now); }
 
-    // The caret as drawn, when it shows: its page, its bar where `paint` puts it for that
-    // page's geometry (see `bar`), and the seconds from `now` until it next looks different,
-    // the rest of its lit half second, else 0 (it is fading).
+    // The caret as drawn, while it blinks: its page, its bar where `paint` puts it for that
+    // page's geometry (see `bar`), and the seconds from `now` until it next looks different.
     struct Blink {
         int page = 0;
         Rect caret;  // page points
@@ -114,6 +128,17 @@ private:
     };
     std::optional<PromptKey> promptKey_;
     std::vector<InkOpRef> promptOps_;
+    Rect promptBounds_ = Rect::null();  // of promptOps_
+    // The prompt's bitmap, for the device transform it was made under (its translation
+    // taken relative to the bitmap's whole-pixel corner).
+    struct PromptPlace {
+        double xx = 0, yx = 0, xy = 0, yy = 0, x0 = 0, y0 = 0;
+        bool operator==(const PromptPlace&) const = default;
+    };
+    std::shared_ptr<const Image> promptImage_;
+    PromptPlace promptPlace_;
+    // Copies the prompt's bitmap into `cr` (units: page points) at `alpha`.
+    void paintPrompt(cairo_t* cr, double alpha);
 };
 
 }  // namespace nolby

@@ -70,6 +70,7 @@ std::shared_ptr<SheetView> SheetView::make(const std::shared_ptr<NotebookModel>&
 }
 
 SheetView::~SheetView() {
+    penWatch_.clear();
     pen_.cancel();
     glide_.cancel();
     quiet_.cancel();
@@ -97,14 +98,37 @@ void SheetView::setHost(SheetHost* host) {
 
 void SheetView::attach(bool inWindow) {
     pen_.cancel();
+    penWatch_.clear();
     inWindow_ = inWindow && host_;
     if (!inWindow_) return;
-    if (auto m = model(); m && m->focused.get()) host_->focus();
+    auto m = model();
+    if (m && m->focused.get()) host_->focus();
+    if (m) {
+        // The pen is followed while the tutor thinks or writes: a sheet at rest wakes nothing.
+        std::weak_ptr<SheetView> weak = weak_from_this();
+        const auto again = [weak] {
+            if (auto self = weak.lock()) self->watchPen();
+        };
+        penWatch_.push_back(m->scribe->busy.observe(again));
+        penWatch_.push_back(m->tutor.observe(again));
+    }
+    watchPen();
+    setNeedsRelayout();
+}
+
+void SheetView::watchPen() {
+    auto m = model();
+    const bool moving = inWindow_ && m && (m->scribe->busy.get() || m->tutor->thinking);
+    if (moving == pen_.active()) return;
+    if (!moving) {
+        pen_.cancel();
+        followPen();  // "Writing below" goes with the writing
+        return;
+    }
     std::weak_ptr<SheetView> weak = weak_from_this();
     pen_ = env_.scheduler->every(0.2, [weak] {
         if (auto self = weak.lock()) self->followPen();
     });
-    setNeedsRelayout();
 }
 
 void SheetView::setHead(std::shared_ptr<SheetHeadSource> head) {
@@ -150,6 +174,7 @@ bool SheetView::becomeFirstResponder() {
     firstResponder_ = true;
     if (auto m = model(); m && !m->focused.get()) m->focused.set(true);
     if (actions_ && actions_->focused) actions_->focused();
+    marks_.wake(env_.scheduler->now());
     drawSelection();
     repaint();
     return true;
@@ -164,6 +189,7 @@ bool SheetView::resignFirstResponder() {
 }
 
 void SheetView::windowKeyChanged() {
+    marks_.wake(env_.scheduler->now());
     drawSelection();
     repaint();
 }

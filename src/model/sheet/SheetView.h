@@ -119,9 +119,11 @@ public:
     bool gliding() const { return glide_.active(); }
     // Where the tutor's pen is on the sheet: the bottom of the next operation to write.
     std::optional<double> penY();
-    // Every 0.2 s in a window: shows "Writing below" and keeps the pen between 40 % and 72 %
-    // of the view while following.
+    // Every 0.2 s in a window while the tutor thinks or writes: shows "Writing below" and
+    // keeps the pen between 40 % and 72 % of the view while following.
     void followPen();
+    // Starts or stops following the pen as the tutor starts or stops thinking and writing.
+    void watchPen();
     // The "Writing below" button: follow again and glide to the pen (else to the end).
     void catchUp();
     // A wheel or swipe event; true when the sheet used it up (a swipe closing a dive), false
@@ -255,6 +257,7 @@ private:
     bool inWindow_ = false;
     bool firstResponder_ = false;
     Timer pen_;
+    std::vector<Subscription> penWatch_;  // the writer's and the tutor's state, while in a window
     Timer glide_;
     bool placed_ = false;
 

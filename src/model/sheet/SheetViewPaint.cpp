@@ -44,8 +44,13 @@ void SheetView::paint(cairo_t* cr, double now) {
 
     draw::Saved saved(cr);
     if (!draw::translate(cr, 0, -v.minY())) return;
+    // What the frame redraws, on the sheet: a caret's blink redraws only its bar, and what
+    // lies elsewhere is not drawn at all.
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    cairo_clip_extents(cr, &x1, &y1, &x2, &y2);
+    const Rect dirty{x1, y1, x2 - x1, y2 - y1};
 
-    if (head_ && headHeight_ > 0 && v.minY() < headHeight_) {
+    if (head_ && headHeight_ > 0 && v.minY() < headHeight_ && dirty.intersects({l.x, 0, l.columnWidth(), headHeight_})) {
         draw::Saved inHead(cr);
         draw::clipRect(cr, {l.x, 0, l.columnWidth(), headHeight_});
         if (draw::translate(cr, l.x, 0)) head_->paint(cr, now);
@@ -54,7 +59,7 @@ void SheetView::paint(cairo_t* cr, double now) {
     const bool active = host_ && host_->windowActive();
     marks_.sync(*m, now);
     for (auto& [page, h] : hosts_) {
-        if (!h.frame.intersects(v)) continue;
+        if (!h.frame.intersects(v) || !h.frame.intersects(dirty)) continue;
         draw::Saved inSlice(cr);
         draw::clipRect(cr, h.frame);
         const Point origin = h.origin(l.scale);

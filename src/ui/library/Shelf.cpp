@@ -61,7 +61,12 @@ Shelf::Shelf(std::shared_ptr<Press> press, std::shared_ptr<Scheduler> scheduler,
     verticalScrollBar()->setSingleStep(40);
     frames_.setTimerType(Qt::PreciseTimer);
     frames_.setInterval(8);
-    connect(&frames_, &QTimer::timeout, viewport(), [this] { viewport()->update(); });
+    connect(&frames_, &QTimer::timeout, viewport(), [this] {
+        // Hidden (the desk shows a notebook), nothing is painted, so nothing would stop the
+        // frames: they stop here, and start again when the shelf is shown.
+        if (!isVisible()) frames_.stop();
+        else viewport()->update();
+    });
     connect(band_, &AskBand::heightChanged, this, [this] { relayout(); });
     if (press_) pressWatch_ = press_->observe([this] { viewport()->update(); });
 }
@@ -164,6 +169,11 @@ void Shelf::syncTiles() {
     if (pressed_ && !tiles_.count(*pressed_)) pressed_.reset();
     for (auto it = labels_.begin(); it != labels_.end();)
         it = tiles_.count(it->first) ? std::next(it) : labels_.erase(it);
+}
+
+void Shelf::showEvent(QShowEvent* event) {
+    QAbstractScrollArea::showEvent(event);
+    if (animating()) ensureFrames();
 }
 
 void Shelf::resizeEvent(QResizeEvent* event) {

@@ -43,6 +43,7 @@ SheetScrollView::SheetScrollView(const std::shared_ptr<NotebookModel>& model, st
     frames_.setInterval(kFrameMs);
     connect(&frames_, &QTimer::timeout, viewport(), [this] { viewport()->update(); });
     blink_.setSingleShot(true);
+    blink_.setTimerType(Qt::PreciseTimer);  // a coarse timer may fire before the step
     connect(&blink_, &QTimer::timeout, viewport(), [this] { viewport()->update(blinkRect_); });
 
     sheet_ = SheetView::make(model, std::move(state), {scheduler_, std::move(press), devicePixelRatioF()});

@@ -5,8 +5,8 @@
 // wheel and two-finger events into wheel() (scrolling by them unless the sheet used them up),
 // showing and hiding into attach(), focus into first-responder changes, window activation
 // into the highlight's colour. It repaints at up to 120 frames a second while the sheet
-// animates, only the caret's bar at 30 a second while the blink is all that moves (and not
-// while the bar is lit), and rests otherwise.
+// animates, only the caret's bar while its blink is all that moves (each time it steps to
+// another opacity), and rests otherwise: a caret that has stopped blinking costs nothing.
 //
 // The scroll position is kept in points as a real number (glides move by fractions of a
 // point); the scroll bar shows it rounded.
@@ -26,7 +26,7 @@ namespace nolby {
 class SheetScrollView : public QAbstractScrollArea, public SheetHost {
 public:
     static constexpr int kFrameMs = 8;          // 1 / 120 s in whole milliseconds, rounded down
-    static constexpr int kBlinkFrameMs = 33;    // the caret's fade needs no more than 30 a second
+    static constexpr int kBlinkFrameMs = 33;    // the caret's bar is never redrawn more often
     static constexpr double kWheelStep = 48;    // points one notch of a plain wheel scrolls
 
     SheetScrollView(const std::shared_ptr<NotebookModel>& model, std::shared_ptr<SheetState> state,

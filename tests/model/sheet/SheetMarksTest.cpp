@@ -70,6 +70,23 @@ TEST(SheetMarks, CaretBlinkAndIdentity) {
     };
     for (const Case& c : cases) EXPECT_NEAR(Caret::opacity(c.t), c.opacity, 1e-9) << c.t;
     EXPECT_EQ(Caret::opacity(-1), 1);
+    EXPECT_EQ(Caret::opacity(10.75), 1);  // ten blinks on it stays lit
+    EXPECT_FALSE(std::isfinite(Caret::untilChange(10.75)));
+
+    // Drawn in quarter steps: a blink of one second is eight changes of the bar, each when
+    // the drawn step changes, and the lit half second first.
+    EXPECT_NEAR(Caret::untilChange(0.2), 0.3, 1e-9);
+    int changes = 0;
+    for (double t = 1.5;;) {
+        const double step = Caret::untilChange(t);
+        if (t + step >= 2.5) break;  // the next second's
+        ASSERT_GT(step, 0.02) << t;
+        EXPECT_NE(Caret::drawn(t + step), Caret::drawn(t)) << t;
+        EXPECT_EQ(Caret::drawn(t + step - 0.002), Caret::drawn(t)) << t;
+        t += step;
+        ++changes;
+    }
+    EXPECT_EQ(changes, 8);
 
     EXPECT_EQ(SheetMarks::caretIdentity({29.3, 10.2, 0, 17.34}), "117 40");
     EXPECT_EQ(SheetMarks::caretIdentity({-0.3, 1e300, 0, 1}), "-1 0");

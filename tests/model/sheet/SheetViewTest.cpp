@@ -213,6 +213,40 @@ TEST(SheetView, WritingBelowShowsWhileNotFollowing) {
     EXPECT_FALSE(r.state->writingBelow.get());
 }
 
+// The pen is watched only while there is one: a sheet in a window whose tutor rests keeps no
+// clock running, and "Writing below" goes the moment the tutor stops.
+TEST(SheetView, ThePenIsWatchedOnlyWhileTheTutorThinksOrWrites) {
+    SheetRig r;
+    NotebookModel& m = written(r, 200);
+    r.host.size = {1000, 400};
+    SheetView& sheet = r.show(nullptr, true);
+    r.scheduler().advance(1);
+    const size_t resting = r.scheduler().timerCount();
+    EXPECT_EQ(resting, 0u);
+
+    const SheetLayout::Slice& s = sheet.layout()->slices[0];
+    r.state->following.set(false);
+    m.tutor.modify([&](NotebookModel::TutorStatus& t) {
+        t.thinking = true;
+        t.thinkingAt = NotebookModel::TutorStatus::Mark{0, {50, s.top + (600 - 30 - s.y) / 1.15}};
+    });
+    r.scheduler().runPosted();
+    EXPECT_EQ(r.scheduler().timerCount(), resting + 1);
+    r.scheduler().advance(0.2);
+    EXPECT_TRUE(r.state->writingBelow.get());
+
+    m.tutor.modify([](NotebookModel::TutorStatus& t) { t.thinking = false; });
+    r.scheduler().runPosted();
+    EXPECT_FALSE(r.state->writingBelow.get());
+    EXPECT_EQ(r.scheduler().timerCount(), resting);
+
+    // Out of the window, nothing is watched even while the tutor thinks.
+    sheet.attach(false);
+    m.tutor.modify([](NotebookModel::TutorStatus& t) { t.thinking = true; });
+    r.scheduler().runPosted();
+    EXPECT_EQ(r.scheduler().timerCount(), resting);
+}
+
 TEST(SheetView, SwipesCloseADiveOnlyRightwardAndMostlyAcross) {
     using Phase = SheetView::Wheel::Phase;
     struct Case {
@@ -477,8 +511,14 @@ TEST(SheetView, ACaretBlinkingAloneAsksForItsBarOnly) {
     r.scheduler().advance(0.5);
     const std::optional<SheetView::Blink> fading = frame();
     ASSERT_TRUE(fading);
-    EXPECT_EQ(fading->wait, 0);
+    EXPECT_GT(fading->wait, 0.03);  // until its next step of opacity
+    EXPECT_LT(fading->wait, 0.25);
     EXPECT_EQ(fading->rect, lit->rect);
+
+    // Ten blinks on, the caret rests lit and nothing moves any more.
+    r.scheduler().advance(10);
+    EXPECT_FALSE(frame());
+    EXPECT_FALSE(sheet.animating(r.scheduler().now()));
 
     r.host.active = false;  // an inactive window shows no caret
     EXPECT_FALSE(frame());

@@ -66,6 +66,21 @@ struct Shown {
     }
 };
 
+// Counts the paint events `widget` receives while it lives.
+class PaintCounter : public QObject {
+public:
+    PaintCounter(QWidget* widget, int& count) : count_(count) { widget->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count_;
+        return false;
+    }
+
+private:
+    int& count_;
+};
+
 }  // namespace
 
 TEST(SheetScrollView, AWheelNotchScrollsAndUpwardStopsFollowing) {
@@ -189,8 +204,8 @@ TEST(SheetScrollView, ScreenshotOfANotebooksSheet) {
 }
 
 // A focused sheet whose caret alone blinks does not tick whole frames: it asks for the
-// caret's bar at the blink's pace.
-TEST(SheetScrollView, ABlinkingCaretRepaintsOnlyItsBar) {
+// caret's bar at the blink's pace, and for nothing once the caret has stopped blinking.
+TEST(SheetScrollView, ABlinkingCaretRepaintsOnlyItsBarAndThenRests) {
     SheetMarks::caretArgument = true;  // the caret shows whether or not the window is active
     Shown s(1);
     s.rig.model->focused.set(true);
@@ -210,4 +225,23 @@ TEST(SheetScrollView, ABlinkingCaretRepaintsOnlyItsBar) {
     const QRect bar = s.view->blinkRect();
     EXPECT_TRUE(bar.contains(QPoint(int(caret->x + 0.5), int(caret->midY() - s.view->scrollPosition()))));
     EXPECT_LT(bar.width(), 10);
+
+    // Ten blinks on, the caret rests lit: no timer runs and nothing is painted any more.
+    SheetMarks::caretArgument = true;
+    s.rig.scheduler().advance(11);
+    s.view->viewport()->repaint();
+    s.settle();
+    EXPECT_FALSE(s.view->ticking());
+    EXPECT_FALSE(s.view->blinking());
+    int paints = 0;
+    PaintCounter counter(s.view->viewport(), paints);
+    QTest::qWait(300);  // several blink steps, were it still blinking
+    EXPECT_EQ(paints, 0);
+
+    // The window coming to the front again wakes the blink, lit first.
+    QEvent activation(QEvent::ActivationChange);
+    QCoreApplication::sendEvent(s.view.get(), &activation);
+    s.settle();
+    EXPECT_TRUE(s.view->blinking());
+    SheetMarks::caretArgument = false;
 }

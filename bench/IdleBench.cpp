@@ -1,0 +1,103 @@
+// Idle cost: what the app spends while the learner only looks. build/bin/nolby is started on
+// a new notebook ("-open new": the sheet focused, the caret at its typing spot beside the
+// prompt) and left alone; from the first argument's seconds on, it is measured for the
+// second's: the process's CPU time (user and system, from /proc) over that wall time.
+// At rest (the caret has stopped blinking, 14 s on, for 20 s) the goal is well under 1 % of
+// a core; while the caret blinks (2 s to 10 s) it is shown for comparison. It runs on the window system the environment names (under xvfb-run,
+// the X server; else the offscreen platform).
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+struct Home {
+    std::filesystem::path root;
+    Home() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "nolby-bench-idle-XXXXXX").string();
+        root = mkdtemp(tmpl.data());
+        std::filesystem::create_directories(root / "data");
+        std::filesystem::create_directories(root / "runtime");
+        std::filesystem::permissions(root / "runtime", std::filesystem::perms::owner_all);
+    }
+    ~Home() { std::filesystem::remove_all(root); }
+};
+
+std::filesystem::path app() { return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "nolby"; }
+
+// The process's CPU time so far, in seconds (utime + stime of /proc/<pid>/stat); negative
+// when it cannot be read (the process has ended).
+double cpuSeconds(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(in, line)) return -1;
+    // The command name, in parentheses, may hold spaces: fields are counted after it.
+    const size_t close = line.rfind(')');
+    if (close == std::string::npos) return -1;
+    std::istringstream rest(line.substr(close + 2));
+    std::string field;
+    unsigned long long utime = 0, stime = 0;
+    for (int i = 3; i <= 15 && rest >> field; ++i) {
+        if (i == 14) utime = std::stoull(field);
+        if (i == 15) stime = std::stoull(field);
+    }
+    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
+}
+
+void FocusedSheet(benchmark::State& state) {
+    Home home;
+    setenv("XDG_DATA_HOME", (home.root / "data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home.root / "config").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (home.root / "runtime").c_str(), 1);
+    if (!getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("NOLBY_API", "http://127.0.0.1:9/", 1);  // nothing may reach a gateway
+    const std::string path = app().string();
+    char arg0[] = "nolby";
+    char arg1[] = "-open";
+    char arg2[] = "new";
+    char arg3[] = "-caret";  // drawn even where no window manager makes the window active
+    char* argv[] = {arg0, arg1, arg2, arg3, nullptr};
+    for (auto _ : state) {
+        pid_t pid = 0;
+        if (posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ) != 0) {
+            state.SkipWithError("build/bin/nolby could not be started");
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::seconds(state.range(0)));
+        const double before = cpuSeconds(pid);
+        const auto start = std::chrono::steady_clock::now();
+        std::this_thread::sleep_for(std::chrono::seconds(state.range(1)));
+        const double after = cpuSeconds(pid);
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        kill(pid, SIGTERM);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (before < 0 || after < 0) {
+            state.SkipWithError("nolby ended while it was measured");
+            break;
+        }
+        state.SetIterationTime(wall);
+        state.counters["cpu_percent"] = (after - before) / wall * 100;
+    }
+}
+BENCHMARK(FocusedSheet)
+    ->ArgNames({"from", "for"})
+    ->Args({14, 20})  // at rest
+    ->Args({2, 8})    // the caret blinking
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1);
+
+}  // namespace
