@@ -91,7 +91,7 @@ std::exception_ptr limitFailure(const std::string& body) {
 
 class Send final : public Gateway::Call, public std::enable_shared_from_this<Send> {
 public:
-    Send(std::weak_ptr<Scheduler> scheduler, std::shared_ptr<Gateway::Session> session, std::string url,
+    Send(std::weak_ptr<Scheduler> scheduler, std::weak_ptr<Gateway::Session> session, std::string url,
          std::string body, Http::Headers headers, double timeout, Gateway::Reader reader)
         : scheduler_(std::move(scheduler)), session_(std::move(session)), url_(std::move(url)),
           body_(std::move(body)), headers_(std::move(headers)), timeout_(timeout), reader_(std::move(reader)) {}
@@ -104,7 +104,9 @@ public:
 
     // Gets a token, then sends; the token's callback and the transfer's hold this call.
     void attempt() {
-        session_->token([self = shared_from_this()](std::optional<std::string> token, std::exception_ptr error) {
+        std::shared_ptr<Gateway::Session> session = session_.lock();
+        if (!session) return;  // the gateway is gone: the call ends silently
+        session->token([self = shared_from_this()](std::optional<std::string> token, std::exception_ptr error) {
             if (self->cancelled_) return;
             if (error || !token) return self->finish(error);
             self->request(std::move(*token));
@@ -137,7 +139,7 @@ private:
         if (status == 401 && first_) {
             first_ = false;
             transfer_->cancel();
-            session_->forget(token_);
+            if (std::shared_ptr<Gateway::Session> session = session_.lock()) session->forget(token_);
             attempt();
             return;
         }
@@ -191,7 +193,8 @@ private:
     // Weak: a call finishing on a worker thread must never hold the last reference to the
     // scheduler that runs it.
     std::weak_ptr<Scheduler> scheduler_;
-    std::shared_ptr<Gateway::Session> session_;
+    // Weak: while the call waits for a token, the session holds the call's callback.
+    std::weak_ptr<Gateway::Session> session_;
     std::string url_, body_;
     Http::Headers headers_;
     double timeout_;

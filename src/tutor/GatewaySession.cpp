@@ -88,7 +88,11 @@ void Gateway::Session::forget(const std::string& token) {
 
 void Gateway::Session::lookup() {
     std::shared_ptr<Scheduler> owner = scheduler_.lock();
-    if (!owner) return;  // the program is closing
+    if (!owner) {
+        // The program is closing: no answer can come back, so nobody is left waiting for one.
+        waiting_.clear();
+        return;
+    }
     looking_ = true;
     std::weak_ptr<Session> weak = weak_from_this();
     Scheduler* scheduler = owner.get();  // outlives the jobs it runs

@@ -5,6 +5,8 @@
 
 #include "../TempFolder.h"
 
+#include <nlohmann/json.hpp>
+
 #include <gtest/gtest.h>
 
 using namespace nolby;
@@ -94,4 +96,37 @@ TEST(GatewaySession, ForgettingDropsOnlyTheRefusedTokenAndItNeverComesBackFromTh
     s.scheduler->drain();
     EXPECT_EQ(s.store->read(), std::nullopt);  // erased before the lookup read the store
     EXPECT_EQ(next.token, std::nullopt);       // so it tried to mint (and the closed port refused)
+}
+
+TEST(GatewaySession, ARequestWaitingForItsTokenGoesWithItsGateway) {
+    Staged s;
+    auto gateway = std::make_shared<Gateway>(s.scheduler, "http://127.0.0.1:1/", s.session);
+    // What the reader's callbacks hold (their owner, say) must not outlive the gateway.
+    auto owner = std::make_shared<int>(0);
+    std::weak_ptr<int> watched = owner;
+    Gateway::Reader reader;
+    reader.onEnd = [owner](std::exception_ptr) {};
+    std::weak_ptr<Gateway::Call> call = gateway->send("v1/messages", nlohmann::json::object(), {}, 60, std::move(reader));
+    owner.reset();
+    EXPECT_FALSE(call.expired());  // dropping the handle does not stop the call
+    // The token's lookup never answers; the program lets go of its gateway.
+    s.session.reset();
+    gateway.reset();
+    EXPECT_TRUE(call.expired());
+    EXPECT_TRUE(watched.expired());
+    // The lookup's late answer finds nobody.
+    s.scheduler->drain();
+}
+
+TEST(GatewaySession, NoOneWaitsForATokenThatCanNeverCome) {
+    test::TempFolder folder;
+    auto scheduler = std::make_shared<ManualScheduler>();
+    auto session = std::make_shared<Gateway::Session>(scheduler, "http://127.0.0.1:1/",
+                                                      std::make_shared<TokenStore>(folder.path), Attestor::unsupported());
+    auto owner = std::make_shared<int>(0);
+    std::weak_ptr<int> watched = owner;
+    scheduler.reset();  // the program is closing
+    session->token([owner](std::optional<std::string>, std::exception_ptr) {});
+    owner.reset();
+    EXPECT_TRUE(watched.expired());
 }
