@@ -133,6 +133,9 @@ private:
     // Follows the focused model's error and notice with the pills.
     void bindPills();
     void showPills();
+    // What the error pill says of a save of this view's notebooks that fails; none while
+    // every one lands or the learner closed that very message.
+    std::optional<std::string> unsavedText() const;
 
     IssueServices services_;
     std::shared_ptr<NotebookModel> model_;
@@ -148,6 +151,7 @@ private:
     std::shared_ptr<NotebookModel> pillsOf_;
     std::vector<Subscription> pillWatches_;
     std::optional<std::string> shownError_;   // what the error pill shows now
+    std::string dismissedUnsaved_;            // the failed save's message the learner closed
     std::optional<Uuid> shownNotice_;         // the notice the notice pill shows now
     QPointer<QVariantAnimation> appearing_;
     Subscription titleWatch_;

@@ -74,8 +74,10 @@ const std::shared_ptr<Library>& Library::shared() {
     return library;
 }
 
-std::string Library::unsavedText(const std::string& title, const std::string& reason) {
-    return "Couldn't save \u201C" + title + "\u201D: " + reason + ". Your writing is kept open; saving again\u2026";
+std::string Library::unsavedText(const std::string& title, const std::string& reason, size_t others) {
+    std::string what = "\u201C" + title + "\u201D";
+    if (others) what += " and " + std::to_string(others) + (others == 1 ? " other notebook" : " other notebooks");
+    return "Couldn't save " + what + ": " + reason + ". Your writing is kept open; saving again\u2026";
 }
 
 void Library::retrySaves() { writes_.retry(); }

@@ -85,8 +85,8 @@ public:
     // full"); empty while every file holds its notebook's latest copy.
     Observed<std::map<Uuid, std::string>> unsaved;
     // What the learner is told of one: "Couldn't save “<title>”: <reason>. Your writing is
-    // kept open; saving again…"
-    static std::string unsavedText(const std::string& title, const std::string& reason);
+    // kept open; saving again…", with "“<title>” and 2 other notebooks" when `others` fail too.
+    static std::string unsavedText(const std::string& title, const std::string& reason, size_t others = 0);
     // Tries every unsaved notebook again now (the learner asked).
     void retrySaves();
     // The "Notebooks" folder changed (the application watches it while saves fail): unsaved
