@@ -446,6 +446,7 @@ void IssueView::showPills() {
     // what it shows changes. A save that fails is told before the tutor's error: the
     // learner's writing is at stake.
     const NotebookModel& m = *pillsOf_;
+    if (services_.library && services_.library->unsaved->empty()) dismissedUnsaved_.clear();
     const std::optional<std::string> unsaved = unsavedText();
     const std::optional<std::string>& error = unsaved ? unsaved : m.tutor->error;
     std::weak_ptr<NotebookModel> weak = pillsOf_;
@@ -472,7 +473,7 @@ void IssueView::showPills() {
     }
     if (error != shownError_ || (error && !pills_->error()->shown())) {
         shownError_ = error;
-        if (error) pills_->error()->show(*error);
+        if (error) pills_->error()->show(*error, unsaved.has_value());
         else pills_->error()->leave();
     }
     const std::optional<NotebookModel::Notice>& notice = m.notice.get();

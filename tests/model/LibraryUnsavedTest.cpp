@@ -4,6 +4,7 @@
 #include "LibraryTestSupport.h"
 
 #include "platform/AtomicFile.h"
+#include "support/FailingDisk.h"
 
 #include <cerrno>
 
@@ -13,23 +14,6 @@ using namespace nolby::test;
 namespace {
 
 using Step = AtomicFile::Step;
-
-// A file system that fails one step of every notebook file's write with `error` while
-// `failing`, and counts the writes tried.
-struct FailingDisk {
-    Step step;
-    int error;
-    bool failing = true;
-    int tries = 0;
-    FailingDisk(Step s, int e) : step(s), error(e) {
-        AtomicFile::setFaultHook([this](Step at, const fs::path& target) {
-            if (target.extension() != ".json") return 0;
-            tries += at == Step::opened;
-            return failing && at == step ? error : 0;
-        });
-    }
-    ~FailingDisk() { AtomicFile::setFaultHook(nullptr); }
-};
 
 size_t temporaries(const fs::path& folder) {
     size_t n = 0;

@@ -91,11 +91,13 @@ std::optional<std::string> Newsstand::unsavedText() const {
 }
 
 void Newsstand::showUnsaved() {
+    // A message closed by the learner stays away until every save has landed again.
+    if (services_.library && services_.library->unsaved->empty()) dismissedUnsaved_.clear();
     const std::optional<std::string> text = unsavedText();
     if (text == shownUnsaved_ && (!text || pills_->error()->shown())) return;
     shownUnsaved_ = text;
     if (text)
-        pills_->error()->show(*text);
+        pills_->error()->show(*text, true);
     else
         pills_->error()->leave();
     pills_->place();
