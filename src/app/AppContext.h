@@ -32,8 +32,9 @@ struct AppContext : std::enable_shared_from_this<AppContext> {
     bool warmup = false;
 
     // The process-wide pieces on the Qt scheduler: the press painting through the gateway,
-    // the user's library, settings and token.
-    static std::shared_ptr<AppContext> standard(std::shared_ptr<Scheduler> scheduler);
+    // the user's library (on the data folder `lock` holds), settings and token.
+    static std::shared_ptr<AppContext> standard(std::shared_ptr<Scheduler> scheduler,
+                                                std::shared_ptr<FolderLock> lock = nullptr);
 
     // A model for a notebook in the scrolling-sheet mode, with its tutor.
     std::shared_ptr<NotebookModel> makeModel(Notebook notebook) const;

@@ -7,15 +7,20 @@
 #include "app/LaunchArguments.h"
 #include "app/LearnShortcut.h"
 #include "app/LessonShot.h"
+#include "app/OneInstance.h"
 #include "app/QuitSignals.h"
 #include "app/Router.h"
 #include "app/ShelfDrawn.h"
+#include "app/UnsavedAtQuit.h"
+#include "app/UnsavedWatch.h"
 #include "ink/Faces.h"
 #include "ink/Mag.h"
+#include "platform/DataFolder.h"
 #include "ui/QtScheduler.h"
 
 #include <QApplication>
 
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,21 +33,35 @@ int main(int argc, char** argv) {
     QApplication::setDesktopFileName("nolby");
     const LaunchArguments arguments = LaunchArguments::parse(argc, argv);
 
-    // `nolby --learn "topic"`: a running instance takes the topic and this process ends.
-    std::optional<std::string> topic;
+    // What this start asks for: a lesson (`--learn "topic"`), a notebook (`-open`), or only
+    // the desk. An instance already running on the data folder takes it and this one ends.
+    LearnLine::Request request;
     if (arguments.learn) {
-        topic = arguments.learn->topic;
+        std::optional<std::string> topic = arguments.learn->topic;
         if (!topic) topic = LearnShortcut::askForTopic();
         if (!topic) return 0;  // asked, and nothing given
-        if (LearnShortcut::handOff(*topic)) return 0;
+        request = {LearnLine::Request::Kind::learn, *topic};
+    } else if (arguments.open) {
+        request = {LearnLine::Request::Kind::open, *arguments.open};
     }
+    const std::filesystem::path dataFolder = Platform::support();
+    const OneInstance::Claim claim = OneInstance::claim(request, dataFolder, LearnShortcut::defaultPath());
+    if (claim.outcome == OneInstance::Claim::Outcome::handedOff) return 0;
+    if (claim.outcome == OneInstance::Claim::Outcome::refused) {
+        OneInstance::sayRefused(dataFolder);
+        return 1;
+    }
+    // Later starts hand their requests to this instance; they wait for its answer while it
+    // loads, so the door opens as soon as the folder is ours.
+    LearnShortcut door;
+    door.listen();
 
     // The handwriting and print faces, for this process only.
     Faces::registerFrom();
     Mag::registerFrom();
 
     auto scheduler = std::make_shared<QtScheduler>();
-    auto context = AppContext::standard(scheduler);
+    auto context = AppContext::standard(scheduler, claim.lock);
     context->warmup = arguments.warmup;
     int status = 0;
     {
@@ -52,15 +71,20 @@ int main(int argc, char** argv) {
         };
         DeskWindow desk(context, openInWindow);
 
-        // Later `nolby --learn` runs hand their topics to this instance.
-        LearnShortcut learn;
-        learn.onLearn = [](const std::string& topic) { Router::shared().learn.set(topic); };
-        QObject::connect(&learn, &LearnShortcut::reached, &desk, [&desk] {
+        door.onLearn = [](const std::string& topic) { Router::shared().learn.set(topic); };
+        door.onOpen = [&desk, context](const std::string& open) {
+            auto notebook = DebugHooks::named(*context->library, open);
+            const auto& shown = desk.deskView()->model();
+            if (notebook && !(shown && shown->nb->id == notebook->id)) desk.deskView()->show(*notebook);
+        };
+        QObject::connect(&door, &LearnShortcut::reached, &desk, [&desk] {
             desk.showNormal();
             desk.raise();
             desk.activateWindow();
         });
-        learn.listen();
+
+        // While a save fails, a change of the notebooks' folder tries it again at once.
+        UnsavedWatch unsavedWatch(context->library);
 
         // Quitting, by any road, commits every note and closes every notebook, then writes
         // the saves still waiting.
@@ -71,13 +95,14 @@ int main(int argc, char** argv) {
         QObject::connect(&app, &QApplication::aboutToQuit, shutAll);
         QuitSignals::install(&app, [] { QApplication::quit(); });
 
-        if (topic) Router::shared().learn.set(*topic);
+        if (request.kind == LearnLine::Request::Kind::learn) Router::shared().learn.set(request.text);
         if (auto file = DebugHooks::value("-screenshot")) new LessonShot(&desk, QString::fromStdString(*file));
         if (arguments.quitAfterShelf) ShelfDrawn::quitAfter(desk.deskView()->newsstand());
         desk.show();
         status = QApplication::exec();
         shutAll();
-        context->library->flush();
+        // A notebook that still cannot be written is named before the app ends.
+        if (!UnsavedAtQuit::settle(*context->library, std::cerr) && status == 0) status = 1;
     }
     // The press and the store live on in process-wide objects: let no worker outlive main().
     scheduler->finish();

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fstream>
 #include <sstream>
 
@@ -78,4 +79,27 @@ TEST(AtomicFile, TellsItsOwnTemporariesApart) {
     AtomicFile::setStepHook(nullptr);
     ASSERT_EQ(dir.entries(), 1u);
     EXPECT_TRUE(AtomicFile::isTemporary(fs::directory_iterator(dir.path)->path().filename().string()));
+}
+
+TEST(AtomicFile, AFailingDiskSaysWhyAndKeepsTheOldContent) {
+    using Step = AtomicFile::Step;
+    struct Case {
+        Step step;
+        int error;
+    };
+    const Case cases[] = {{Step::opened, EROFS}, {Step::written, ENOSPC}, {Step::synced, EIO},
+                          {Step::closed, EDQUOT}, {Step::renamed, EACCES}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.step));
+        TempFolder dir;
+        const fs::path target = dir.path / "A.json";
+        ASSERT_TRUE(AtomicFile::write(target, "old"));
+        AtomicFile::setFaultHook([&](Step step, const fs::path&) { return step == c.step ? c.error : 0; });
+        EXPECT_EQ(AtomicFile::tryWrite(target, "new"), std::error_code(c.error, std::system_category()));
+        AtomicFile::setFaultHook(nullptr);
+        EXPECT_EQ(contents(target), "old");
+        EXPECT_EQ(dir.entries(), 1u);
+        EXPECT_EQ(AtomicFile::tryWrite(target, "new"), std::error_code());
+        EXPECT_EQ(contents(target), "new");
+    }
 }
