@@ -235,7 +235,7 @@ struct HttpServer::Impl {
             }
             char text[INET_ADDRSTRLEN] = "";
             inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
-            if (!admit(text)) {
+            if (!admit(text) && (reap(text), !admit(text))) {
                 // Turned away at once; what it already sent is read first, so the answer is
                 // not lost to a reset.
                 char scratch[4096];
@@ -255,6 +255,19 @@ struct HttpServer::Impl {
             listen(*c);
             reading[fd] = std::move(c);
         }
+    }
+
+    // Drops this address's connections that its client has closed while they waited for a
+    // request (their end of file not yet read), so that they do not count against it.
+    void reap(const std::string& remote) {
+        std::vector<int> gone;
+        for (const auto& [fd, c] : reading) {
+            char byte;
+            if (c->remote != remote) continue;
+            const ssize_t n = ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+            if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) gone.push_back(fd);
+        }
+        for (int fd : gone) drop(fd);
     }
 
     void readFrom(int fd) {
@@ -401,12 +414,15 @@ struct HttpServer::Impl {
         while (!stopped) {
             const int n = epoll_wait(epoll, events, 128, timeoutMs());
             if (n < 0 && errno != EINTR) break;
+            // New connections last, once those that ended have been counted out.
+            bool incoming = false;
             for (int i = 0; i < n && !stopped; ++i) {
                 const int fd = events[i].data.fd;
-                if (fd == listener) acceptAll();
+                if (fd == listener) incoming = true;
                 else if (fd == wakeFd) takeBack();
                 else if (fd != stopFd) readFrom(fd);
             }
+            if (incoming && !stopped) acceptAll();
             expire();
         }
         ::close(listener);
@@ -446,7 +462,7 @@ struct HttpServer::Impl {
         HttpResponse res;
         try {
             handler(c->request, res);
-        } catch (const std::exception&) {
+        } catch (...) {
             res = plain(500, "The service could not answer.\n");
         }
         const bool http11 = c->request.version == "HTTP/1.1";

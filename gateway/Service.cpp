@@ -72,7 +72,11 @@ std::optional<std::pair<int, int>> parseWindow(const std::string& text) {
 }
 
 GatewayService::Impl::Impl(Options o)
-    : options(std::move(o)), allowance(options.allowance), tokens(kMaxTokens), challenges(kMaxChallenges) {
+    : options(std::move(o)),
+      allowance(options.allowance),
+      painters(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 2, 64)),
+      tokens(kMaxTokens),
+      challenges(kMaxChallenges) {
     if (!options.now) options.now = [] { return std::chrono::system_clock::now(); };
     HttpLimits limits;
     limits.headerDeadline = options.headerDeadline;

@@ -11,6 +11,7 @@
 
 #include <deque>
 #include <mutex>
+#include <semaphore>
 #include <set>
 #include <thread>
 #include <vector>
@@ -81,6 +82,9 @@ struct GatewayService::Impl {
 
     RequestLog log;
     Allowance allowance;
+    // Paintings made at once: each takes a core and a few megabytes while it is made, so
+    // more at once would only spend memory.
+    std::counting_semaphore<64> painters;
 
     std::mutex mutex;  // guards everything below
     RecentSet tokens;

@@ -39,11 +39,22 @@ void GatewayService::Impl::paint(const HttpRequest& req, HttpResponse& res) {
     if (kind == "paint-empty") return answer(res, entry, 200, "", "image/png");
     if (kind == "paint-text") return answer(res, entry, 200, "This is not a picture.\n", "image/png");
 
-    const J j(*body);
-    std::shared_ptr<const Image> image = painting(j.str("subject", ""), j.str("aspect", "1:1"));
-    if (!image) return answer(res, entry, 500, "The painting failed.\n");
-    if (kind == "paint-jpeg") return answer(res, entry, 200, bytesOf(Pict::encode(*image, Pict::jpeg)), "image/jpeg");
-    std::string png = bytesOf(Pict::encode(*image, Pict::png));
+    // Waits for a turn to paint (waking when the service stops).
+    while (!painters.try_acquire_for(std::chrono::milliseconds(50)))
+        if (stopping()) return answer(res, entry, 503, "Stopping.\n");
+    std::string encoded;
+    {
+        struct Turn {
+            std::counting_semaphore<64>& painters;
+            ~Turn() { painters.release(); }
+        } turn{painters};
+        const J j(*body);
+        std::shared_ptr<const Image> image = painting(j.str("subject", ""), j.str("aspect", "1:1"));
+        if (!image) return answer(res, entry, 500, "The painting failed.\n");
+        encoded = bytesOf(Pict::encode(*image, kind == "paint-jpeg" ? Pict::jpeg : Pict::png));
+    }
+    if (kind == "paint-jpeg") return answer(res, entry, 200, encoded, "image/jpeg");
+    std::string png = std::move(encoded);
     if (kind == "paint-huge") png.resize(std::max(png.size(), kHugeReply), '\0');
     answer(res, entry, 200, png, "image/png");
 }

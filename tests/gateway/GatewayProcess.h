@@ -1,8 +1,9 @@
 #pragma once
-// The nolby-gateway program as a process of its own (from build/bin, beside the tests), and
-// a bare client socket that sends exactly the bytes a test writes: for what only the program
-// shows (its exit, its signals, its memory) and for clients no library would be (slow,
-// bodiless, chunked, foreign). Nothing here reaches beyond 127.0.0.1.
+// The nolby-gateway program as a process of its own (from build/bin, beside the tests and
+// benches), and a bare client socket that sends exactly the bytes it is given: for what only
+// the program shows (its exit, its signals, its memory) and for clients no library would be
+// (slow, bodiless, chunked, foreign). Shared by the tests and the benches, so it asserts
+// nothing itself. Nothing here reaches beyond 127.0.0.1.
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -14,8 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -51,12 +51,16 @@ struct GatewayProcess {
         std::vector<char*> argv;
         for (std::string& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
-        EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+        const bool spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
         posix_spawn_file_actions_destroy(&actions);
         ::close(o[1]);
         ::close(e[1]);
         out = o[0];
         err = e[0];
+        if (!spawned) {
+            pid = -1;
+            return;
+        }
         std::string line;
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         while (std::chrono::steady_clock::now() < until && line.find('\n') == std::string::npos) {
@@ -82,6 +86,7 @@ struct GatewayProcess {
 
     // Waits up to `seconds` for it to end; its wait status, or none while it runs.
     std::optional<int> wait(double seconds) {
+        if (pid <= 0) return std::nullopt;
         const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
         do {
             int status = 0;
