@@ -21,6 +21,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -51,7 +52,13 @@ struct GatewayProcess {
         std::vector<char*> argv;
         for (std::string& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
-        const bool spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+        // Never the real model: without a key in its environment it answers with its demo.
+        std::vector<char*> env;
+        for (char** e = environ; *e; ++e)
+            if (std::string_view(*e).rfind("ANTHROPIC_API_KEY=", 0) != 0 && std::string_view(*e).rfind("NOLBY_UPSTREAM=", 0) != 0)
+                env.push_back(*e);
+        env.push_back(nullptr);
+        const bool spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data()) == 0;
         posix_spawn_file_actions_destroy(&actions);
         ::close(o[1]);
         ::close(e[1]);
