@@ -5,6 +5,8 @@
 
 #include "tutor/Gateway.h"
 
+#include <pthread.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -16,11 +18,13 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: nolby-gateway [--port N] [--allowance N] [--rest HH:MM-HH:MM] [--model NAME]\n"
+    "usage: nolby-gateway [--port N] [--allowance N] [--rest HH:MM-HH:MM] [--model NAME] [--control]\n"
     "  --port N        listen on 127.0.0.1:N (default 8787; 0 takes a free port)\n"
     "  --allowance N   lessons per session token and UTC day (default: no limit)\n"
     "  --rest A-B      rest every day from A to B (UTC), answering 503\n"
     "  --model NAME    with the relay, ask the model NAME whatever the app asks for\n"
+    "  --control       for tests: scripted replies, fault switches and the request log\n"
+    "                  under _control/ (never for the app)\n"
     "Replies come from the model when ANTHROPIC_API_KEY is set (NOLBY_UPSTREAM overrides\n"
     "its address), else from the offline demo tutor.\n";
 
@@ -28,6 +32,12 @@ bool number(const char* text, long long& out) {
     char* end = nullptr;
     out = std::strtoll(text, &end, 10);
     return end && *end == '\0' && end != text;
+}
+
+bool seconds(const char* text, double& out) {
+    char* end = nullptr;
+    out = std::strtod(text, &end);
+    return end && *end == '\0' && end != text && out > 0 && out <= 86400;
 }
 
 int fail(const std::string& message) {
@@ -46,9 +56,14 @@ int main(int argc, char** argv) {
             std::cout << kUsage;
             return 0;
         }
+        if (arg == "--control") {
+            options.control = true;
+            continue;
+        }
         if (i + 1 >= argc) return fail("missing value after " + arg);
         const char* value = argv[++i];
         long long n;
+        double s;
         if (arg == "--port") {
             if (!number(value, n) || n < 0 || n > 65535) return fail("--port takes 0 to 65535");
             options.port = static_cast<int>(n);
@@ -60,6 +75,13 @@ int main(int argc, char** argv) {
             if (!options.rest) return fail("--rest takes HH:MM-HH:MM");
         } else if (arg == "--model") {
             options.model = std::string(value);
+        } else if (arg == "--header-deadline" || arg == "--body-deadline") {
+            // For tests of slow clients, which should not have to be slow for long.
+            if (!seconds(value, s)) return fail(arg + " takes seconds");
+            (arg == "--header-deadline" ? options.headerDeadline : options.bodyDeadline) = s;
+        } else if (arg == "--client-connections") {
+            if (!number(value, n) || n < 1 || n > 100000) return fail("--client-connections takes a count");
+            options.clientConnections = static_cast<int>(n);
         } else {
             return fail("unknown option " + arg);
         }
@@ -71,7 +93,8 @@ int main(int argc, char** argv) {
         options.upstream = *base;
     }
 
-    // Interrupts are taken by a thread of their own, which stops the server cleanly.
+    // Interrupts are taken by a thread of their own, which stops the server; every thread
+    // started from here on inherits the blocked mask.
     sigset_t stops;
     sigemptyset(&stops);
     sigaddset(&stops, SIGINT);
@@ -80,19 +103,24 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     service::GatewayService gateway(options);
-    if (gateway.bind() < 0) {
-        std::cerr << "nolby-gateway: cannot listen on 127.0.0.1:" << options.port << "\n";
+    std::string why;
+    if (gateway.bind(&why) < 0) {
+        std::cerr << "nolby-gateway: " << why << "\n";
         return 1;
     }
     std::cout << gateway.base() << std::endl;
     std::cerr << (options.apiKey.empty() ? "offline demo tutor (set ANTHROPIC_API_KEY to relay to the model)"
                                          : "relaying to " + options.upstream)
               << std::endl;
-    std::thread([&gateway, stops] {
+    std::thread interrupts([&gateway, stops] {
         int signal = 0;
         sigwait(&stops, &signal);
         gateway.stop();
-    }).detach();
+    });
     gateway.serve();
+    // The service goes only once the interrupt thread is done with it: if serving ended
+    // without an interrupt, the thread is woken with one of its own.
+    pthread_kill(interrupts.native_handle(), SIGTERM);
+    interrupts.join();
     return 0;
 }

@@ -23,6 +23,12 @@ std::string lines(const std::vector<std::string>& l) {
     return out;
 }
 
+// The rig reads whole requests back from the gateway's log (the system text included).
+service::Options wholeBodies(service::Options o) {
+    o.logBody = size_t(1) << 20;
+    return o;
+}
+
 struct LiveRig {
     Served served;
     TempFolder data, home;
@@ -34,7 +40,7 @@ struct LiveRig {
     std::shared_ptr<NotebookModel> model;
 
     explicit LiveRig(service::Options o = nolby::testing::quiet(), std::optional<std::string> base = std::nullopt)
-        : served(std::move(o)) {
+        : served(wholeBodies(std::move(o))) {
         gateway = Gateway::make(loop, base.value_or(served.base()), std::make_shared<TokenStore>(home.path),
                                 Attestor::unsupported());
     }
