@@ -5,14 +5,17 @@
 #include "platform/AtomicFile.h"
 #include "tutor/Painter.h"
 
+#include <thread>
+
 namespace nolby {
 
 namespace {
 
 // Keeps a notebook open while its painting is in flight. Whoever lets go of the last copy, on
-// whatever thread, the notebook itself is let go on the main thread. Held only by the
-// painting's request and the work that follows it, never by the session: a painting whose
-// request goes away unanswered lets its notebook go with it.
+// whatever thread, the notebook itself is let go on the main thread (where the keep was
+// made): at once there, else through the scheduler. Held only by the painting's request and
+// the work that follows it, never by the session: a painting whose request goes away
+// unanswered lets its notebook go with it.
 class Keep {
 public:
     Keep(std::shared_ptr<NotebookModel> model, std::weak_ptr<Scheduler> scheduler)
@@ -20,12 +23,14 @@ public:
     Keep(const Keep&) = delete;
     Keep& operator=(const Keep&) = delete;
     ~Keep() {
+        if (std::this_thread::get_id() == main_) return;
         if (std::shared_ptr<Scheduler> s = scheduler_.lock()) s->post([model = std::move(model_)] {});
     }
 
 private:
     std::shared_ptr<NotebookModel> model_;
     std::weak_ptr<Scheduler> scheduler_;
+    std::thread::id main_ = std::this_thread::get_id();
 };
 
 }  // namespace
