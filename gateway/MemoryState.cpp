@@ -2,6 +2,7 @@
 
 #include "GatewayState.h"
 
+#include <cstdint>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -34,8 +35,11 @@ public:
 
     bool takeLesson(const std::string& installation, int64_t day, std::optional<int64_t> limit, int64_t) override {
         std::lock_guard lock(mutex_);
-        // Past days are over: their counts go.
-        std::erase_if(lessons_, [&](const auto& entry) { return entry.first.second < day; });
+        if (day > purged_) {
+            // Past days are over: their counts go.
+            std::erase_if(lessons_, [&](const auto& entry) { return entry.first.second < day; });
+            purged_ = day;
+        }
         int64_t& taken = lessons_[{installation, day}];
         if (limit && taken >= *limit) return false;
         ++taken;
@@ -79,6 +83,7 @@ private:
     std::map<std::pair<std::string, int64_t>, int64_t> lessons_;
     std::map<std::string, int64_t> revoked_;  // installation to when its revocation ends
     int64_t epoch_ = 0;
+    int64_t purged_ = INT64_MIN;  // the day before which counts were dropped
 };
 
 }  // namespace

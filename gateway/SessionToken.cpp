@@ -1,5 +1,6 @@
 #include "SessionToken.h"
 
+#include "PrivateFolder.h"
 #include "ServiceImpl.h"
 
 #include "platform/AtomicFile.h"
@@ -8,11 +9,7 @@
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
 
-#include <sys/stat.h>
-
 #include <cctype>
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -94,12 +91,7 @@ std::optional<SessionToken> SessionToken::verify(std::string_view text, const st
 std::string loadSecret(const std::filesystem::path& file) {
     std::error_code error;
     if (!std::filesystem::exists(file, error)) {
-        const std::filesystem::path folder = file.parent_path();
-        if (!folder.empty() && !std::filesystem::exists(folder, error)) {
-            std::filesystem::create_directories(folder.parent_path(), error);
-            if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-                throw std::runtime_error("cannot make the folder " + folder.string() + ": " + std::strerror(errno));
-        }
+        if (std::optional<std::string> why = makePrivateFolder(file.parent_path())) throw std::runtime_error(*why);
         error = AtomicFile::tryCreate(file, hex(randomBytes(32)) + "\n", 0600);
         // Another gateway may have made it first; then its secret is ours too.
         if (error && error != std::errc::file_exists)

@@ -4,11 +4,11 @@
 // atomic on its own: a lesson is taken only while fewer than the limit are.
 
 #include "GatewayState.h"
+#include "PrivateFolder.h"
 
 #include <sqlite3.h>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -137,13 +137,7 @@ private:
 
     // The file is made private before SQLite makes it (its journal files take its mode).
     static void prepareFile(const std::filesystem::path& file) {
-        const std::filesystem::path folder = file.parent_path();
-        std::error_code ignored;
-        if (!folder.empty() && !std::filesystem::exists(folder, ignored)) {
-            std::filesystem::create_directories(folder.parent_path(), ignored);
-            if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-                throw StateError("cannot make the folder " + folder.string() + ": " + std::strerror(errno));
-        }
+        if (std::optional<std::string> why = makePrivateFolder(file.parent_path())) throw StateError(*why);
         const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (fd < 0) throw StateError("cannot open " + file.string() + ": " + std::strerror(errno));
         ::close(fd);
