@@ -4,8 +4,12 @@
 // the first event of the reply (median and 99th percentile), the gateway's peak memory, and
 // the replies that were not 200. The second run does the same while 80 slow clients from
 // another address hold connections open, each sending a header byte every 2 s (and
-// connecting again when the gateway cuts them off).
+// connecting again when the gateway cuts them off). The third run spreads the 200 clients
+// over two gateways that share a Redis server (a redis-server of the bench's own), as a
+// load balancer would: each client logs in at one and asks its lesson of the other, and
+// each installation has one lesson a day.
 #include "../tests/gateway/GatewayProcess.h"
+#include "../tests/gateway/RedisProcess.h"
 
 #include "tutor/Gateway.h"
 #include "tutor/Http.h"
@@ -24,6 +28,7 @@
 using namespace nolby;
 using nolby::testing::GatewayProcess;
 using nolby::testing::RawClient;
+using nolby::testing::RedisProcess;
 
 namespace {
 
@@ -49,9 +54,10 @@ Http::Request request(const std::string& base, const std::string& path, const nl
     return r;
 }
 
-// One client: logs in, streams a lesson, fetches a painting.
-void client(const std::string& base, int n, Round& round) {
-    Http::Reply login = Http::fetch(request(base, "v1/attest", {{"unsupported", true}}), 1 << 16);
+// One client: logs in at one gateway, streams a lesson and fetches a painting at another
+// (or the same).
+void client(const std::string& loginBase, const std::string& base, int n, Round& round) {
+    Http::Reply login = Http::fetch(request(loginBase, "v1/attest", {{"unsupported", true}}), 1 << 16);
     const nlohmann::json answer = nlohmann::json::parse(login.body, nullptr, false);
     const std::string token = answer.is_object() ? answer.value("token", "") : "";
     if (login.status != 200 || token.empty()) {
@@ -114,21 +120,16 @@ struct Dribblers {
     }
 };
 
-void BM_GatewayLoad(benchmark::State& state) {
-    GatewayProcess gateway({"--port", "0"});
-    if (gateway.base.empty()) {
-        state.SkipWithError("nolby-gateway did not start");
-        return;
-    }
-    std::unique_ptr<Dribblers> dribblers;
-    if (state.range(0) > 0) dribblers = std::make_unique<Dribblers>(gateway.port, static_cast<int>(state.range(0)));
+// Rounds of 200 clients; `bases` are the gateways they spread over.
+void rounds(benchmark::State& state, const std::vector<std::string>& bases, const std::vector<GatewayProcess*>& gateways) {
     Round total;
     double seconds = 0;
     for (auto _ : state) {
         Round round;
         const Clock::time_point start = Clock::now();
         std::vector<std::thread> clients;
-        for (int i = 0; i < kClients; ++i) clients.emplace_back([&, i] { client(gateway.base, i, round); });
+        for (int i = 0; i < kClients; ++i)
+            clients.emplace_back([&, i] { client(bases[i % bases.size()], bases[(i + 1) % bases.size()], i, round); });
         for (std::thread& t : clients) t.join();
         const double took = std::chrono::duration<double>(Clock::now() - start).count();
         state.SetIterationTime(took);
@@ -145,9 +146,39 @@ void BM_GatewayLoad(benchmark::State& state) {
     state.counters["lessons_per_s"] = seconds > 0 ? total.lessons / seconds : 0;
     state.counters["first_event_p50_ms"] = at(0.5);
     state.counters["first_event_p99_ms"] = at(0.99);
-    state.counters["peak_rss_mb"] = gateway.peakKiB() / 1024.0;
+    long peak = 0;
+    for (GatewayProcess* g : gateways) peak = std::max(peak, g->peakKiB());
+    state.counters["peak_rss_mb"] = peak / 1024.0;
     state.counters["not_200"] = total.failures;
 }
+
+void BM_GatewayLoad(benchmark::State& state) {
+    GatewayProcess gateway({"--port", "0"});
+    if (gateway.base.empty()) {
+        state.SkipWithError("nolby-gateway did not start");
+        return;
+    }
+    std::unique_ptr<Dribblers> dribblers;
+    if (state.range(0) > 0) dribblers = std::make_unique<Dribblers>(gateway.port, static_cast<int>(state.range(0)));
+    rounds(state, {gateway.base}, {&gateway});
+}
 BENCHMARK(BM_GatewayLoad)->ArgName("slow")->Arg(0)->Arg(80)->Iterations(3)->UseManualTime()->Unit(benchmark::kSecond);
+
+void BM_GatewayLoadOnRedis(benchmark::State& state) {
+    RedisProcess redis;
+    if (!redis.running()) {
+        state.SkipWithError(redis.why.c_str());
+        return;
+    }
+    const std::string secret = (redis.folder / "secret").string();
+    const std::vector<std::string> args = {"--port", "0", "--redis", redis.url(), "--secret-file", secret, "--allowance", "1"};
+    GatewayProcess one(args), two(args);
+    if (one.base.empty() || two.base.empty()) {
+        state.SkipWithError("nolby-gateway did not start");
+        return;
+    }
+    rounds(state, {one.base, two.base}, {&one, &two});
+}
+BENCHMARK(BM_GatewayLoadOnRedis)->Iterations(3)->UseManualTime()->Unit(benchmark::kSecond);
 
 }  // namespace

@@ -1,36 +1,31 @@
 #include "Allowance.h"
 
+#include <iostream>
+
 namespace nolby::service {
 
-Allowance::Allowance(std::optional<int64_t> perDay) : perDay_(perDay) {}
+Allowance::Allowance(std::shared_ptr<GatewayState> state, std::optional<int64_t> perDay)
+    : state_(std::move(state)), perDay_(perDay) {}
 
-Allowance::Hold::Hold(std::shared_ptr<Counts> counts, std::pair<std::string, int64_t> key)
-    : counts_(std::move(counts)), key_(std::move(key)) {}
+Allowance::Hold::Hold(std::shared_ptr<GatewayState> state, std::string installation, int64_t day)
+    : state_(std::move(state)), installation_(std::move(installation)), day_(day) {}
 
 Allowance::Hold::~Hold() {
-    if (settled_) return;
-    std::lock_guard lock(counts_->mutex);
-    auto it = counts_->spentAndHeld.find(key_);
-    if (it != counts_->spentAndHeld.end() && it->second.second > 0) --it->second.second;
+    if (charged_) return;
+    try {
+        state_->giveBackLesson(installation_, day_);
+    } catch (const StateError& e) {
+        // The lesson stays counted: the learner loses one, nobody gains one.
+        std::cerr << "nolby-gateway: a lesson could not be given back: " << e.what() << std::endl;
+    }
 }
 
-void Allowance::Hold::charge() {
-    if (settled_) return;
-    settled_ = true;
-    std::lock_guard lock(counts_->mutex);
-    auto& [spent, held] = counts_->spentAndHeld[key_];
-    ++spent;
-    if (held > 0) --held;
-}
+// Taken lessons are the spent and the held together, so charging changes no count.
+void Allowance::Hold::charge() { charged_ = true; }
 
-std::shared_ptr<Allowance::Hold> Allowance::hold(const std::string& token, int64_t day) {
-    std::lock_guard lock(counts_->mutex);
-    // Past days are over: their counts go (a hold still out simply finds nothing to return).
-    std::erase_if(counts_->spentAndHeld, [&](const auto& entry) { return entry.first.second < day; });
-    auto& [spent, held] = counts_->spentAndHeld[{token, day}];
-    if (perDay_ && spent + held >= *perDay_) return nullptr;
-    ++held;
-    return std::make_shared<Hold>(counts_, std::make_pair(token, day));
+std::shared_ptr<Allowance::Hold> Allowance::hold(const std::string& installation, int64_t day, int64_t now) {
+    if (!state_->takeLesson(installation, day, perDay_, now)) return nullptr;
+    return std::make_shared<Hold>(state_, installation, day);
 }
 
 }  // namespace nolby::service

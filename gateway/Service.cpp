@@ -7,15 +7,14 @@
 #include <openssl/rand.h>
 
 #include <cstdio>
+#include <iostream>
 
 namespace nolby::service {
 
 namespace {
 
-// How many unused challenges and how many session tokens are kept; older ones expire
-// first (an app whose token expired is refused once and logs in again).
-constexpr size_t kMaxChallenges = 4096;
-constexpr size_t kMaxTokens = 65536;
+// Seconds a challenge may be used in: the app attests over it at once.
+constexpr int64_t kChallengeLifetime = 300;
 // A login's body (no token needed to send one) may not pass this.
 constexpr size_t kMaxLoginBody = 64 * 1024;
 
@@ -73,10 +72,10 @@ std::optional<std::pair<int, int>> parseWindow(const std::string& text) {
 
 GatewayService::Impl::Impl(Options o)
     : options(std::move(o)),
-      allowance(options.allowance),
-      painters(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 2, 64)),
-      tokens(kMaxTokens),
-      challenges(kMaxChallenges) {
+      state(options.state ? options.state : memoryState()),
+      secret(options.secret.empty() ? randomBytes(32) : options.secret),
+      allowance(state, options.allowance),
+      painters(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 2, 64)) {
     if (!options.now) options.now = [] { return std::chrono::system_clock::now(); };
     HttpLimits limits;
     limits.headerDeadline = options.headerDeadline;
@@ -136,7 +135,14 @@ std::optional<HttpResponse> GatewayService::Impl::screen(const HttpRequest& head
 void GatewayService::Impl::handle(const HttpRequest& req, HttpResponse& res) {
     const Route* r = route(req);
     if (!r) return res.set(404, "No such path.\n");
-    (this->*(r->handler))(req, res);
+    try {
+        (this->*(r->handler))(req, res);
+    } catch (const StateError& e) {
+        // The app reads this as the service being out of reach, and tries again later.
+        std::cerr << "nolby-gateway: " << e.what() << std::endl;
+        res = HttpResponse();
+        refuse(res, req, 503, "The gateway's state is out of reach just now.\n");
+    }
 }
 
 uint64_t GatewayService::Impl::record(const HttpRequest& req, const std::optional<json>& body, bool withBody) {
@@ -171,12 +177,17 @@ void GatewayService::Impl::refuse(HttpResponse& res, const HttpRequest& req, int
     answer(res, record(req, std::nullopt, false), status, text);
 }
 
-std::optional<std::string> GatewayService::Impl::bearer(const HttpRequest& req) {
+std::optional<SessionToken> GatewayService::Impl::bearer(const HttpRequest& req) const {
     const std::string value = req.header("authorization");
     if (value.rfind("Bearer ", 0) != 0) return std::nullopt;
-    std::string token = value.substr(7);
-    std::lock_guard lock(mutex);
-    if (!tokens.contains(token)) return std::nullopt;
+    std::optional<SessionToken> token = SessionToken::verify(std::string_view(value).substr(7), secret);
+    if (!token || token->expires <= unixNow()) return std::nullopt;
+    return token;
+}
+
+std::optional<SessionToken> GatewayService::Impl::admitted(const HttpRequest& req) {
+    std::optional<SessionToken> token = bearer(req);
+    if (!token || !state->accepts(token->installation, token->epoch, unixNow())) return std::nullopt;
     return token;
 }
 
@@ -226,10 +237,7 @@ void GatewayService::Impl::challenge(const HttpRequest& req, HttpResponse& res) 
                       j.str("text", "No challenge just now.\n"));
     }
     std::string text = Base64::encode(randomBytes(32));
-    {
-        std::lock_guard lock(mutex);
-        challenges.insert(text);
-    }
+    state->issueChallenge(text, unixNow(), kChallengeLifetime);
     answer(res, entry, 200, json{{"challenge", text}}.dump(), "application/json");
 }
 
@@ -250,23 +258,14 @@ void GatewayService::Impl::attest(const HttpRequest& req, HttpResponse& res) {
         const std::string challenge = j.str("challenge", "");
         std::optional<std::string> bytes = Base64::decode(challenge);
         std::optional<std::string> attestation = Base64::decode(j.str("attestation", ""));
-        bool issued = false;
-        {
-            std::lock_guard lock(mutex);
-            issued = challenges.erase(challenge);
-        }
+        const bool issued = !challenge.empty() && challenge.size() <= 64 && state->useChallenge(challenge, unixNow());
         if (keyId.empty() || !bytes || !attestation || !issued ||
             attestation->find(sha256(*bytes)) == std::string::npos)
             return answer(res, entry, 401, "The attestation was not accepted.\n");
     }
-    std::string token = "nolby-" + Base64::encode(randomBytes(24));
-    for (char& c : token)
-        if (c == '+' || c == '/') c = c == '+' ? '-' : '_';
-    {
-        std::lock_guard lock(mutex);
-        tokens.insert(token);
-    }
-    answer(res, entry, 200, json{{"token", token}}.dump(), "application/json");
+    // Each login is an installation of its own, with its own allowance.
+    const SessionToken token{hex(randomBytes(16)), unixNow() + options.tokenLifetime, state->epoch()};
+    answer(res, entry, 200, json{{"token", token.sign(secret)}}.dump(), "application/json");
 }
 
 void GatewayService::Impl::controlQueue(const HttpRequest& req, HttpResponse& res) {
@@ -290,11 +289,21 @@ void GatewayService::Impl::controlFault(const HttpRequest& req, HttpResponse& re
     std::optional<json> body = parseObject(req.body);
     const uint64_t entry = record(req, body);
     const std::string kind = body && (*body)["kind"].is_string() ? (*body)["kind"].get<std::string>() : "";
+    if (kind == "revoke") {
+        // Every token, or one installation's ({"token": ...}), on every gateway sharing the state.
+        const J j(*body);
+        if (!j.has("token")) {
+            state->revokeAll();
+        } else {
+            std::optional<SessionToken> token = SessionToken::verify(j.str("token", ""), secret);
+            if (!token) return answer(res, entry, 400, "That is not a token of this service.\n");
+            state->revoke(token->installation, unixNow(), token->expires);
+        }
+        return answer(res, entry, 200, json{{"ok", true}}.dump(), "application/json");
+    }
     {
         std::lock_guard lock(mutex);
-        if (kind == "revoke") {
-            tokens.clear();
-        } else if (kind == "clear") {
+        if (kind == "clear") {
             faults.clear();
             queue.clear();
         } else if (known.count(kind)) {

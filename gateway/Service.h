@@ -1,9 +1,11 @@
 #pragma once
-// nolby-gateway: the local gateway service the app talks to. It issues session tokens
-// (one-use challenges, the attested and the unsupported login), refuses requests without a
-// valid bearer token (401), counts each token's lessons per UTC day (429 once the
-// allowance is used up; a lesson is spent only once its reply streams) and rests in a
-// daily window (503). "v1/messages" streams the tutor's reply as server-sent events: a
+// nolby-gateway: the local gateway service the app talks to. It issues signed session
+// tokens (one-use challenges, the attested and the unsupported login), refuses requests
+// without a valid bearer token (401), counts each installation's lessons per UTC day (429
+// once the allowance is used up; a lesson is spent only once its reply streams) and rests
+// in a daily window (503). Challenges, counts and revocations live in its state (memory, a
+// file, or a Redis server several gateways share); a token any gateway with the same
+// secret can check. "v1/messages" streams the tutor's reply as server-sent events: a
 // reply queued by a test, else the real model through a relay when an API key is set,
 // else the offline demo tutor. "v1/paint" paints a deterministic picture. With `control`
 // on (for tests only) the "_control" paths queue replies, switch faults on and show the
@@ -24,9 +26,11 @@
 
 namespace nolby::service {
 
+class GatewayState;
+
 struct Options {
     int port = 8787;  // 0: any free port
-    // Lessons ("x-nolby-op: lesson" requests) per token and UTC day; none: no limit.
+    // Lessons ("x-nolby-op: lesson" requests) per installation and UTC day; none: no limit.
     std::optional<int64_t> allowance;
     // The daily resting window in minutes of the UTC day, [from, to); it may wrap past
     // midnight. None: never resting.
@@ -48,7 +52,14 @@ struct Options {
     int clientConnections = 256;
     // Bytes of each request's body that the request log keeps.
     size_t logBody = 4096;
-    // The wall clock for days and windows.
+    // Where challenges, lesson counts and revocations live; none: this service's memory.
+    std::shared_ptr<GatewayState> state;
+    // The secret that signs session tokens (at least 32 bytes); empty: a random one for
+    // this service alone.
+    std::string secret;
+    // Seconds a session token is good for; the app logs in again when one is refused.
+    int64_t tokenLifetime = 30 * 86400;
+    // The wall clock for days, windows and expiry.
     std::function<std::chrono::system_clock::time_point()> now = [] { return std::chrono::system_clock::now(); };
 };
 

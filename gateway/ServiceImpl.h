@@ -5,6 +5,7 @@
 #include "EventStream.h"
 #include "HttpServer.h"
 #include "RequestLog.h"
+#include "SessionToken.h"
 #include "Service.h"
 
 #include <nlohmann/json.hpp>
@@ -38,31 +39,6 @@ struct WritePlan {
     uint64_t seed = 0;
 };
 
-// A set that keeps only its newest members: past its capacity the oldest drop out.
-class RecentSet {
-public:
-    explicit RecentSet(size_t capacity) : capacity_(capacity) {}
-    void insert(const std::string& member) {
-        if (!members_.insert(member).second) return;
-        order_.push_back(member);
-        while (order_.size() > capacity_) {
-            members_.erase(order_.front());
-            order_.pop_front();
-        }
-    }
-    bool contains(const std::string& member) const { return members_.count(member) > 0; }
-    bool erase(const std::string& member) { return members_.erase(member) > 0; }
-    void clear() {
-        members_.clear();
-        order_.clear();
-    }
-
-private:
-    size_t capacity_;
-    std::set<std::string> members_;
-    std::deque<std::string> order_;  // insertion order; may still name members erased since
-};
-
 struct GatewayService::Impl {
     using Handler = void (Impl::*)(const HttpRequest&, HttpResponse&);
     struct Route {
@@ -81,14 +57,14 @@ struct GatewayService::Impl {
     int port = -1;
 
     RequestLog log;
+    std::shared_ptr<GatewayState> state;
+    std::string secret;
     Allowance allowance;
     // Paintings made at once: each takes a core and a few megabytes while it is made, so
     // more at once would only spend memory.
     std::counting_semaphore<64> painters;
 
     std::mutex mutex;  // guards everything below
-    RecentSet tokens;
-    RecentSet challenges;  // issued, not yet used (Base64 text)
     std::deque<std::string> queue;
     std::vector<Fault> faults;
 
@@ -128,8 +104,11 @@ struct GatewayService::Impl {
     // Answers with a refusal, logged without the request's body.
     void refuse(HttpResponse& res, const HttpRequest& req, int status, const std::string& text);
 
-    // The token of a valid bearer header, or none.
-    std::optional<std::string> bearer(const HttpRequest& req);
+    // The token of a bearer header that this service's secret signed and that has not
+    // expired, or none. Asks nothing of the state, so it serves to screen heads.
+    std::optional<SessionToken> bearer(const HttpRequest& req) const;
+    // The same, and not revoked: what a request needs to be answered.
+    std::optional<SessionToken> admitted(const HttpRequest& req);
     // Answers 503 when resting now; true when it did.
     bool resting(HttpResponse& res, uint64_t entry);
     // The faults of these kinds that are on, each used once.
@@ -152,5 +131,7 @@ std::string isoUtc(int64_t seconds);
 std::string upstreamExcerpt(const std::string& body, const std::string& key);
 // Random bytes from OpenSSL.
 std::string randomBytes(size_t count);
+// Bytes as lower-case hexadecimal digits.
+std::string hex(std::string_view bytes);
 
 }  // namespace nolby::service

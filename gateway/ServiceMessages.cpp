@@ -40,7 +40,7 @@ bool isDelta(const std::string& event) { return event.rfind("event: content_bloc
 }  // namespace
 
 void GatewayService::Impl::messages(const HttpRequest& req, HttpResponse& res) {
-    std::optional<std::string> token = bearer(req);
+    std::optional<SessionToken> token = admitted(req);
     if (!token) return refuse(res, req, 401, "The session token was not accepted.\n");
     std::optional<json> body = parseObject(req.body);
     const uint64_t entry = record(req, body);
@@ -51,7 +51,7 @@ void GatewayService::Impl::messages(const HttpRequest& req, HttpResponse& res) {
     std::shared_ptr<Allowance::Hold> lesson;
     if (req.header("x-nolby-op") == "lesson") {
         const int64_t day = today();
-        lesson = allowance.hold(*token, day);
+        lesson = allowance.hold(token->installation, day, unixNow());
         if (!lesson)
             return answer(res, entry, 429, json{{"error", "allowance"}, {"resetsAt", isoUtc((day + 1) * 86400)}}.dump(),
                           "application/json");

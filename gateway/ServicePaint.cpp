@@ -18,7 +18,7 @@ std::string bytesOf(const std::optional<std::vector<uint8_t>>& encoded) {
 }  // namespace
 
 void GatewayService::Impl::paint(const HttpRequest& req, HttpResponse& res) {
-    if (!bearer(req)) return refuse(res, req, 401, "The session token was not accepted.\n");
+    if (!admitted(req)) return refuse(res, req, 401, "The session token was not accepted.\n");
     std::optional<json> body = parseObject(req.body);
     const uint64_t entry = record(req, body);
     if (resting(res, entry)) return;

@@ -1,8 +1,11 @@
 // nolby-gateway: the local gateway service. Prints its base address as the first line of
 // standard output, then serves until interrupted.
 
+#include "GatewayState.h"
 #include "Service.h"
+#include "SessionToken.h"
 
+#include "platform/DataFolder.h"
 #include "tutor/Gateway.h"
 
 #include <pthread.h>
@@ -11,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <optional>
 #include <iostream>
 #include <string>
 #include <thread>
@@ -18,13 +23,23 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: nolby-gateway [--port N] [--allowance N] [--rest HH:MM-HH:MM] [--model NAME] [--control]\n"
-    "  --port N        listen on 127.0.0.1:N (default 8787; 0 takes a free port)\n"
-    "  --allowance N   lessons per session token and UTC day (default: no limit)\n"
-    "  --rest A-B      rest every day from A to B (UTC), answering 503\n"
-    "  --model NAME    with the relay, ask the model NAME whatever the app asks for\n"
-    "  --control       for tests: scripted replies, fault switches and the request log\n"
-    "                  under _control/ (never for the app)\n"
+    "usage: nolby-gateway [--port N] [--allowance N] [--rest HH:MM-HH:MM] [--model NAME]\n"
+    "                     [--state FILE | --redis URL] [--secret-file FILE] [--control]\n"
+    "  --port N            listen on 127.0.0.1:N (default 8787; 0 takes a free port)\n"
+    "  --allowance N       lessons per installation and UTC day (default: no limit)\n"
+    "  --rest A-B          rest every day from A to B (UTC), answering 503\n"
+    "  --model NAME        with the relay, ask the model NAME whatever the app asks for\n"
+    "  --state FILE        keep challenges, lesson counts and revocations in this SQLite\n"
+    "                      file, across restarts and for every gateway on this machine\n"
+    "                      (default: Gateway/state.sqlite in the user's data folder,\n"
+    "                      $XDG_DATA_HOME/app.nolby.Nolby or ~/.local/share/app.nolby.Nolby)\n"
+    "  --redis URL         keep them in Redis instead (redis://host[:port][/db]), shared by\n"
+    "                      every gateway that uses it\n"
+    "  --secret-file FILE  the secret that signs session tokens; made (0600) when missing.\n"
+    "                      Gateways that share state must share it. (default: \"secret\"\n"
+    "                      beside the state file, or in the default folder with --redis)\n"
+    "  --control           for tests: scripted replies, fault switches and the request log\n"
+    "                      under _control/ (never for the app)\n"
     "Replies come from the model when ANTHROPIC_API_KEY is set (NOLBY_UPSTREAM overrides\n"
     "its address), else from the offline demo tutor.\n";
 
@@ -45,11 +60,18 @@ int fail(const std::string& message) {
     return 2;
 }
 
+// The gateway's own folder in the user's data folder.
+std::filesystem::path defaultFolder() {
+    return nolby::Platform::dataFolder(nolby::Platform::processEnvironment()).path / "Gateway";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace nolby;
     service::Options options;
+    std::optional<std::filesystem::path> stateFile, secretFile;
+    std::optional<std::string> redis;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -75,6 +97,11 @@ int main(int argc, char** argv) {
             if (!options.rest) return fail("--rest takes HH:MM-HH:MM");
         } else if (arg == "--model") {
             options.model = std::string(value);
+        } else if (arg == "--state" || arg == "--secret-file") {
+            if (!*value) return fail(arg + " takes a file");
+            (arg == "--state" ? stateFile : secretFile) = std::filesystem::absolute(value);
+        } else if (arg == "--redis") {
+            redis = value;
         } else if (arg == "--header-deadline" || arg == "--body-deadline") {
             // For tests of slow clients, which should not have to be slow for long.
             if (!seconds(value, s)) return fail(arg + " takes seconds");
@@ -86,6 +113,7 @@ int main(int argc, char** argv) {
             return fail("unknown option " + arg);
         }
     }
+    if (stateFile && redis) return fail("--state and --redis name two stores; give one");
     if (const char* key = std::getenv("ANTHROPIC_API_KEY")) options.apiKey = key;
     if (const char* upstream = std::getenv("NOLBY_UPSTREAM")) {
         std::optional<std::string> base = Gateway::baseFrom(upstream);
@@ -102,6 +130,18 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stops, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
+    // The state and the secret, before the port is taken: a gateway that cannot keep its
+    // state does not start.
+    const std::filesystem::path state = stateFile.value_or(defaultFolder() / "state.sqlite");
+    const std::filesystem::path secret = secretFile.value_or((redis ? defaultFolder() : state.parent_path()) / "secret");
+    try {
+        options.secret = service::loadSecret(secret);
+        options.state = redis ? service::redisState(*redis) : service::sqliteState(state);
+    } catch (const std::exception& e) {
+        std::cerr << "nolby-gateway: " << e.what() << "\n";
+        return 1;
+    }
+
     service::GatewayService gateway(options);
     std::string why;
     if (gateway.bind(&why) < 0) {
@@ -111,7 +151,7 @@ int main(int argc, char** argv) {
     std::cout << gateway.base() << std::endl;
     std::cerr << (options.apiKey.empty() ? "offline demo tutor (set ANTHROPIC_API_KEY to relay to the model)"
                                          : "relaying to " + options.upstream)
-              << std::endl;
+              << "; state in " << (redis ? *redis : state.string()) << std::endl;
     std::thread interrupts([&gateway, stops] {
         int signal = 0;
         sigwait(&stops, &signal);

@@ -95,6 +95,14 @@ bool AtomicFile::write(const std::filesystem::path& target, std::string_view byt
 }
 
 std::error_code AtomicFile::tryWrite(const std::filesystem::path& target, std::string_view bytes, unsigned mode) {
+    return put(target, bytes, mode, true);
+}
+
+std::error_code AtomicFile::tryCreate(const std::filesystem::path& target, std::string_view bytes, unsigned mode) {
+    return put(target, bytes, mode, false);
+}
+
+std::error_code AtomicFile::put(const std::filesystem::path& target, std::string_view bytes, unsigned mode, bool replace) {
     std::filesystem::path folder = target.parent_path();
     // A unique hidden name per write, so two writes of one file never share a temporary.
     std::filesystem::path temp =
@@ -120,12 +128,14 @@ std::error_code AtomicFile::tryWrite(const std::filesystem::path& target, std::s
     if (closeFault) errno = closeFault;
     if (!closed && !error) error = failed();
     step(Step::closed, target);
-    if (!error && !call(Step::renamed, target, [&] { return ::rename(temp.c_str(), target.c_str()) == 0; }))
+    // A link, unlike a rename, refuses to replace a file that is there: of several writers
+    // that create one file at once, exactly one succeeds.
+    if (!error && !call(Step::renamed, target, [&] {
+            return replace ? ::rename(temp.c_str(), target.c_str()) == 0 : ::link(temp.c_str(), target.c_str()) == 0;
+        }))
         error = failed();
-    if (error) {
-        ::unlink(temp.c_str());
-        return error;
-    }
+    if (error || !replace) ::unlink(temp.c_str());
+    if (error) return error;
     step(Step::renamed, target);
     syncFolder(folder);
     step(Step::finished, target);

@@ -18,6 +18,10 @@ struct AtomicFile {
     // The same, saying why a write failed (the system's error); an empty code when the
     // target holds `bytes`.
     static std::error_code tryWrite(const std::filesystem::path& target, std::string_view bytes, unsigned mode = 0644);
+    // The same for a file that must not exist yet: when the target is there (or appears
+    // while the bytes are written, from another process), it is left as it is and the
+    // error is EEXIST.
+    static std::error_code tryCreate(const std::filesystem::path& target, std::string_view bytes, unsigned mode = 0644);
 
     // Whether a file name is the temporary of a write that never finished (a crash between
     // creating it and the rename); such files are safe to remove once no write runs.
@@ -38,6 +42,9 @@ struct AtomicFile {
     // ...) to make it fail as the system would. May be set or cleared while writes run.
     using FaultHook = std::function<int(Step step, const std::filesystem::path& target)>;
     static void setFaultHook(FaultHook hook);
+
+private:
+    static std::error_code put(const std::filesystem::path& target, std::string_view bytes, unsigned mode, bool replace);
 };
 
 }  // namespace nolby

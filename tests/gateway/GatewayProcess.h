@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -34,6 +35,9 @@ struct GatewayProcess {
     int out = -1, err = -1;  // its standard output and error
     std::string base;        // "http://127.0.0.1:<port>/", once it printed it
     int port = 0;
+    // Its data folder (XDG_DATA_HOME), made for it and removed after it, so that its state
+    // and secret never land in the user's own; tests that restart it pass --state.
+    std::filesystem::path data;
 
     static std::string program() {
         return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "nolby-gateway").string();
@@ -55,8 +59,13 @@ struct GatewayProcess {
         // Never the real model: without a key in its environment it answers with its demo.
         std::vector<char*> env;
         for (char** e = environ; *e; ++e)
-            if (std::string_view(*e).rfind("ANTHROPIC_API_KEY=", 0) != 0 && std::string_view(*e).rfind("NOLBY_UPSTREAM=", 0) != 0)
+            if (std::string_view(*e).rfind("ANTHROPIC_API_KEY=", 0) != 0 && std::string_view(*e).rfind("NOLBY_UPSTREAM=", 0) != 0 &&
+                std::string_view(*e).rfind("XDG_DATA_HOME=", 0) != 0)
                 env.push_back(*e);
+        std::string folder = (std::filesystem::temp_directory_path() / "nolby-gateway-data-XXXXXX").string();
+        if (mkdtemp(folder.data())) data = folder;
+        std::string dataHome = "XDG_DATA_HOME=" + data.string();
+        env.push_back(dataHome.data());
         env.push_back(nullptr);
         const bool spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), env.data()) == 0;
         posix_spawn_file_actions_destroy(&actions);
@@ -89,6 +98,8 @@ struct GatewayProcess {
         }
         if (out >= 0) ::close(out);
         if (err >= 0) ::close(err);
+        std::error_code ignored;
+        if (!data.empty()) std::filesystem::remove_all(data, ignored);
     }
 
     // Waits up to `seconds` for it to end; its wait status, or none while it runs.

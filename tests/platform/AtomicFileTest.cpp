@@ -38,6 +38,23 @@ TEST(AtomicFile, WritesAndReplacesWholeFiles) {
     EXPECT_EQ(dir.entries(), 1u);  // no temporary file left beside it
 }
 
+TEST(AtomicFile, CreatingAFileThatIsThereLeavesItAsItIs) {
+    TempFolder dir;
+    fs::path target = dir.path / "secret";
+    EXPECT_FALSE(AtomicFile::tryCreate(target, "first", 0600));
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(AtomicFile::tryCreate(target, "second", 0600), std::errc::file_exists);
+    EXPECT_EQ(contents(target), "first");
+    // Another writer that gets there while the bytes are being written wins.
+    AtomicFile::setStepHook([&](AtomicFile::Step step, const fs::path& at) {
+        if (step == AtomicFile::Step::closed && at.filename() == "late") std::ofstream(at) << "theirs";
+    });
+    EXPECT_EQ(AtomicFile::tryCreate(dir.path / "late", "ours"), std::errc::file_exists);
+    AtomicFile::setStepHook(nullptr);
+    EXPECT_EQ(contents(dir.path / "late"), "theirs");
+    EXPECT_EQ(dir.entries(), 2u);  // no temporary left beside them
+}
+
 TEST(AtomicFile, AFailedWriteKeepsTheOldContentAndLeavesNoTemporary) {
     TempFolder dir;
     EXPECT_FALSE(AtomicFile::write(dir.path / "missing" / "A.json", "x"));
