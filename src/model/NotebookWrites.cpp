@@ -46,12 +46,15 @@ std::shared_ptr<NotebookWrites::Slot> NotebookWrites::slot(const std::filesystem
 
 void NotebookWrites::start(const std::shared_ptr<Slot>& s) {
     std::weak_ptr<char> alive = alive_;
-    scheduler_->background([this, s, alive, scheduler = scheduler_] {
+    // The scheduler weakly: a job waiting in its queue must not keep it alive.
+    std::weak_ptr<Scheduler> weakScheduler = scheduler_;
+    scheduler_->background([this, s, alive, weakScheduler] {
         if (!run(*s)) return;
         // `this` is touched only on the main thread, and only while it lives.
-        scheduler->post([this, s, alive] {
-            if (alive.lock()) settled(s);
-        });
+        if (std::shared_ptr<Scheduler> scheduler = weakScheduler.lock())
+            scheduler->post([this, s, alive] {
+                if (alive.lock()) settled(s);
+            });
     });
 }
 
