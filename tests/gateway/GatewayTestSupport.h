@@ -118,6 +118,9 @@ struct Client {
 
     explicit Client(const Served& served, std::shared_ptr<Attestor> attestor = Attestor::unsupported())
         : gateway(Gateway::make(loop, served.base(), store, std::move(attestor))) {}
+    // A client of the gateway wherever `address` finds it.
+    explicit Client(std::shared_ptr<Gateway::Address> address)
+        : gateway(Gateway::make(loop, std::move(address), store, Attestor::unsupported())) {}
 
     // Starts a send whose reader fills `out`.
     std::shared_ptr<Gateway::Call> start(Outcome& out, const std::string& path = "v1/messages",
