@@ -4,62 +4,20 @@
 
 #include "GatewayTestSupport.h"
 #include "platform/ChildProcess.h"
+#include "support/Processes.h"
 #include "tutor/LocalGateway.h"
 
 #include <csignal>
 #include <fstream>
-#include <sstream>
 #include <thread>
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace nolby;
 using namespace nolby::testing;
+using namespace nolby::test;
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// A loopback address where nothing listens.
-std::string unusedBase() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof a;
-    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    EXPECT_EQ(::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length), 0);
-    ::close(fd);
-    return "http://127.0.0.1:" + std::to_string(ntohs(a.sin_port)) + "/";
-}
-
-std::string readAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// A process that still runs (a zombie does not count).
-bool alive(pid_t pid) {
-    const std::string stat = readAll("/proc/" + std::to_string(pid) + "/stat");
-    const size_t paren = stat.rfind(')');
-    return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] != 'Z';
-}
-
-bool waitGone(pid_t pid) {
-    for (int i = 0; i < 1000 && alive(pid); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return !alive(pid);
-}
-
-// The environment a process was started with, one "NAME=value" a line.
-std::string environmentOf(pid_t pid) {
-    std::string e = readAll("/proc/" + std::to_string(pid) + "/environ");
-    std::replace(e.begin(), e.end(), '\0', '\n');
-    return e;
-}
 
 LocalGateway::Options options(std::string usual, fs::path program = LocalGateway::beside()) {
     LocalGateway::Options o;
@@ -168,7 +126,7 @@ TEST(LocalGateway, AStartThatFailsEndsAsAnUnreachableGatewayAndLeavesNothingRunn
         EXPECT_EQ(local->child(), std::nullopt);
         EXPECT_EQ(local->resolve(), usual);
         const fs::path pidFile = program.string() + ".pid";
-        if (fs::exists(pidFile)) EXPECT_TRUE(waitGone(std::stoi(readAll(pidFile))));
+        if (fs::exists(pidFile)) EXPECT_TRUE(waitGone(std::stoi(readWhole(pidFile))));
     }
 }
 
@@ -184,12 +142,12 @@ TEST(LocalGateway, StoppingEndsAStartStillWaitingForItsAddress) {
     std::string got;
     std::thread request([&] { got = local.resolve(); });
     const fs::path pidFile = folder.path / "slow.pid";
-    for (int i = 0; i < 1000 && readAll(pidFile).empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_FALSE(readAll(pidFile).empty());
+    for (int i = 0; i < 1000 && readWhole(pidFile).empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_FALSE(readWhole(pidFile).empty());
     local.stop();
     request.join();
     EXPECT_EQ(got, usual);
-    EXPECT_TRUE(waitGone(std::stoi(readAll(pidFile))));
+    EXPECT_TRUE(waitGone(std::stoi(readWhole(pidFile))));
 }
 
 TEST(LocalGateway, TheKeyIsTakenOutOfTheEnvironment) {
