@@ -160,6 +160,10 @@ public:
 
     Session(std::shared_ptr<Scheduler> scheduler, std::shared_ptr<Address> address, std::shared_ptr<TokenStore> store,
             std::shared_ptr<Attestor> attestor);
+    // A session logging in at a fixed base address.
+    Session(std::shared_ptr<Scheduler> scheduler, std::string base, std::shared_ptr<TokenStore> store,
+            std::shared_ptr<Attestor> attestor)
+        : Session(std::move(scheduler), Address::fixed(std::move(base)), std::move(store), std::move(attestor)) {}
 
     // Hands over the token: at once when it is in memory, else once it has been read from
     // the store or minted.
