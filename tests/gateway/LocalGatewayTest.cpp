@@ -126,7 +126,9 @@ TEST(LocalGateway, AStartThatFailsEndsAsAnUnreachableGatewayAndLeavesNothingRunn
         EXPECT_EQ(local->child(), std::nullopt);
         EXPECT_EQ(local->resolve(), usual);
         const fs::path pidFile = program.string() + ".pid";
-        if (fs::exists(pidFile)) EXPECT_TRUE(waitGone(std::stoi(readWhole(pidFile))));
+        if (fs::exists(pidFile)) {
+            EXPECT_TRUE(waitGone(std::stoi(readWhole(pidFile))));
+        }
     }
 }
 
