@@ -16,6 +16,7 @@
 #include "ink/Faces.h"
 #include "ink/Mag.h"
 #include "platform/DataFolder.h"
+#include "tutor/LocalGateway.h"
 #include "ui/QtScheduler.h"
 
 #include <QApplication>
@@ -27,7 +28,25 @@
 
 using namespace nolby;
 
+namespace {
+
+// The gateway named by NOLBY_API, else the one at the usual address, else one of our own
+// (`own`), started when the tutor or the press first needs it.
+std::shared_ptr<Gateway::Address> gatewayAddress(const LaunchArguments& arguments, std::optional<std::string> apiKey,
+                                                 std::shared_ptr<LocalGateway>& own) {
+    if (std::optional<std::string> named = Gateway::namedBase()) return Gateway::Address::fixed(*named);
+    LocalGateway::Options options;
+    if (arguments.gatewayAt) options.usual = *arguments.gatewayAt;
+    options.apiKey = std::move(apiKey);
+    own = std::make_shared<LocalGateway>(std::move(options));
+    return own;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    // The model's key is for the gateway this app may start, and for nothing else it starts.
+    std::optional<std::string> apiKey = LocalGateway::takeApiKey();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Nolby");
     QApplication::setDesktopFileName("nolby");
@@ -61,7 +80,9 @@ int main(int argc, char** argv) {
     Mag::registerFrom();
 
     auto scheduler = std::make_shared<QtScheduler>();
-    auto context = AppContext::standard(scheduler, claim.lock);
+    std::shared_ptr<LocalGateway> ownGateway;
+    auto context =
+        AppContext::standard(scheduler, claim.lock, gatewayAddress(arguments, std::move(apiKey), ownGateway));
     context->warmup = arguments.warmup;
     int status = 0;
     {
@@ -104,6 +125,8 @@ int main(int argc, char** argv) {
         // A notebook that still cannot be written is named before the app ends.
         if (!UnsavedAtQuit::settle(*context->library, std::cerr) && status == 0) status = 1;
     }
+    // Our gateway ends with us; a request still waiting for it to start gives up at once.
+    if (ownGateway) ownGateway->stop();
     // The press and the store live on in process-wide objects: let no worker outlive main().
     scheduler->finish();
     return status;

@@ -8,12 +8,14 @@
 #include "platform/AtomicFile.h"
 #include "platform/Files.h"
 #include "platform/FolderLock.h"
+#include "support/Processes.h"
 
 #include <QCoreApplication>
 #include <QProcess>
 #include <QTest>
 
 #include <atomic>
+#include <csignal>
 #include <filesystem>
 #include <set>
 #include <thread>
@@ -35,6 +37,11 @@ struct Nolby {
     test::TestApp app;  // the gateway; its own library is not the process's
     test::TempFolder home;
     QProcess process;
+    // Whether NOLBY_API names the test's gateway; without it the app looks for one at the
+    // usual address and else starts its own.
+    bool named = true;
+    // Further variables for the process (set, or removed when empty).
+    std::vector<std::pair<QString, QString>> variables;
 
     fs::path data() const { return home.path / "data" / "app.nolby.Nolby"; }
 
@@ -46,8 +53,14 @@ struct Nolby {
         env.insert("XDG_CONFIG_HOME", QString::fromStdString((home.path / "config").string()));
         env.insert("XDG_RUNTIME_DIR", QString::fromStdString((home.path / "runtime").string()));
         env.insert("HOME", QString::fromStdString(home.path.string()));
-        env.insert("NOLBY_API", QString::fromStdString(app.served.base()));
+        if (named) env.insert("NOLBY_API", QString::fromStdString(app.served.base()));
+        else env.remove("NOLBY_API");
+        env.remove("ANTHROPIC_API_KEY");  // nothing of the machine's own reaches a model
         env.insert("QT_QPA_PLATFORM", "offscreen");
+        for (const auto& [name, value] : variables) {
+            if (value.isEmpty()) env.remove(name);
+            else env.insert(name, value);
+        }
         return env;
     }
     void start(const QStringList& arguments) {
@@ -72,6 +85,20 @@ struct Nolby {
     // Whether the gateway has been asked for a tutor turn.
     bool asked() const {
         return !app.served.logOf("/v1/messages").empty();
+    }
+    // The gateways this app has started and that still run.
+    std::vector<pid_t> ownGateways() const {
+        return test::childrenNamed(static_cast<pid_t>(process.processId()), "nolby-gateway");
+    }
+    // Tutor blocks in the notebooks on disk.
+    size_t blocksOnDisk() const {
+        size_t n = 0;
+        for (const std::string& name : Files::names(data() / "Notebooks"))
+            if (auto bytes = Files::read(data() / "Notebooks" / name))
+                if (auto notebook = NotebookFile::decode(*bytes).notebook)
+                    for (const auto& page : notebook->pages)
+                        for (const auto& item : page.items) n += item.block() ? 1 : 0;
+        return n;
     }
     size_t notebookFiles() const {
         size_t n = 0;
@@ -210,4 +237,54 @@ TEST(NolbyProcess, ASaveRacingAnotherProcesssLoadIsNeverLost) {
     EXPECT_EQ(onDisk(n.id)->title, "written while another loads");
     EXPECT_EQ(onDisk(unnumbered.id)->issue, std::nullopt);
     for (const std::string& name : Files::names(library->dir)) EXPECT_FALSE(AtomicFile::isTemporary(name)) << name;
+}
+
+// Without NOLBY_API and with nobody at the usual address, the app starts a gateway of its own,
+// which answers the lesson, and never outlives the app: not after SIGTERM, when the app stops
+// it, nor after SIGKILL, when it is told to end as the app dies. The model's key goes to it.
+TEST(NolbyProcess, StartsAGatewayOfItsOwnThatNeverOutlivesIt) {
+    struct Case {
+        const char* name;
+        bool answered;  // wait for the lesson's answer first
+        int signal;
+    };
+    for (const Case& c : {Case{"SIGTERM", true, SIGTERM}, Case{"SIGKILL", false, SIGKILL}}) {
+        SCOPED_TRACE(c.name);
+        Nolby nolby;
+        nolby.named = false;
+        if (!c.answered) {
+            // The key goes to the gateway, whose model is nowhere: nothing leaves the machine.
+            nolby.variables = {{"ANTHROPIC_API_KEY", "sk-test-only-for-the-gateway"},
+                               {"NOLBY_UPSTREAM", QString::fromStdString(test::unusedBase())}};
+        }
+        nolby.start({"--learn", "What is a fraction?", "-gateway-at", QString::fromStdString(test::unusedBase())});
+        QTRY_VERIFY_WITH_TIMEOUT(nolby.ownGateways().size() == 1, 30000);
+        const pid_t gateway = nolby.ownGateways().front();
+        if (c.answered) {
+            QTRY_VERIFY_WITH_TIMEOUT(nolby.blocksOnDisk() > 0, 60000);
+            EXPECT_FALSE(nolby.asked());  // the test's own gateway, at no address given, was never used
+        } else {
+            EXPECT_NE(test::environmentOf(gateway).find("\nANTHROPIC_API_KEY=sk-test-only-for-the-gateway\n"),
+                      std::string::npos);
+        }
+        ::kill(static_cast<pid_t>(nolby.process.processId()), c.signal);
+        ASSERT_TRUE(nolby.process.waitForFinished(20000));
+        if (c.signal == SIGTERM) {
+            EXPECT_EQ(nolby.process.exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(nolby.process.exitCode(), 0);
+        }
+        EXPECT_TRUE(test::waitGone(gateway));
+    }
+}
+
+// A gateway already answering at the usual address is used as it is: none is started.
+TEST(NolbyProcess, AGatewayAnsweringAtTheUsualAddressIsUsedAndNoneStarted) {
+    Nolby nolby;
+    nolby.named = false;
+    nolby.start({"--learn", "What is a fraction?", "-gateway-at", QString::fromStdString(nolby.app.served.base())});
+    QTRY_VERIFY_WITH_TIMEOUT(nolby.asked(), 30000);
+    EXPECT_TRUE(nolby.ownGateways().empty());
+    nolby.process.terminate();
+    ASSERT_TRUE(nolby.process.waitForFinished(20000));
+    EXPECT_EQ(nolby.process.exitCode(), 0);
 }

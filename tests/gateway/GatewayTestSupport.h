@@ -129,6 +129,9 @@ struct Client {
         : Client(served.base(), std::move(attestor)) {}
     explicit Client(const std::string& base, std::shared_ptr<Attestor> attestor = Attestor::unsupported())
         : gateway(Gateway::make(loop, base, store, std::move(attestor))) {}
+    // A client of the gateway wherever `address` finds it.
+    explicit Client(std::shared_ptr<Gateway::Address> address)
+        : gateway(Gateway::make(loop, std::move(address), store, Attestor::unsupported())) {}
 
     // Starts a send whose reader fills `out`.
     std::shared_ptr<Gateway::Call> start(Outcome& out, const std::string& path = "v1/messages",
