@@ -125,7 +125,7 @@ TEST(GatewaySession, ARequestWaitingForItsTokenGoesWithItsGateway) {
     for (const auto& [name, start] : callers) {
         SCOPED_TRACE(name);
         Staged s;
-        auto gateway = std::make_shared<Gateway>(s.scheduler, "http://127.0.0.1:1/", s.session);
+        auto gateway = std::make_shared<Gateway>(s.scheduler, Gateway::Address::fixed("http://127.0.0.1:1/"), s.session);
         auto owner = std::make_shared<int>(0);
         std::weak_ptr<int> watched = owner;
         std::weak_ptr<Gateway::Call> call = start(*gateway, std::move(owner));
