@@ -11,15 +11,17 @@
 
 namespace nolby {
 
+class ShapedText;
+
 // The outlines of a run, read as a Path and shared by every copy of the run. A run made
-// from text shares the outlines of its shaped text with every run of the same text, font and
-// kern: a page writes the same words many times, and a copy of the outlines for each run
-// would cost more than the rest of the run.
+// from text holds its shaped text, which every run of the same text, font and kern shares,
+// and the outlines are built the first time anything reads them: a page writes the same
+// words many times, and layouts that only measure a run never read them at all.
 class GlyphOutline {
 public:
     GlyphOutline() = default;
-    explicit GlyphOutline(Path path) : path_(std::make_shared<const Path>(std::move(path))) {}
-    explicit GlyphOutline(std::shared_ptr<const Path> path) : path_(std::move(path)) {}
+    explicit GlyphOutline(std::shared_ptr<const ShapedText> shaped) : shaped_(std::move(shaped)) {}
+    explicit GlyphOutline(Path path) : own_(std::make_shared<const Path>(std::move(path))) {}
 
     const Path& path() const;
     operator const Path&() const { return path(); }
@@ -27,10 +29,13 @@ public:
     bool isEmpty() const { return path().isEmpty(); }
     Rect boundingBox() const { return path().boundingBox(); }
 
-    bool operator==(const GlyphOutline& o) const { return path_ == o.path_ || path() == o.path(); }
+    bool operator==(const GlyphOutline& o) const {
+        return (shaped_ == o.shaped_ && own_ == o.own_) || path() == o.path();
+    }
 
 private:
-    std::shared_ptr<const Path> path_;  // none for an empty run
+    std::shared_ptr<const ShapedText> shaped_;
+    std::shared_ptr<const Path> own_;  // outlines given as they are
 };
 
 struct GlyphRun {
