@@ -68,6 +68,10 @@ public:
         bool warmup = false;
         Stream stream;
         Press::Paint paint;
+        // Whether a request carries the pictures of the page and of the new pen strokes. Only a
+        // scripted stream, which reads no request, does without them: they are the costliest
+        // part of a turn's start.
+        bool pictures = true;
     };
 
     // What a notebook model is made with: a session for it on these services.
