@@ -28,6 +28,7 @@ struct Rig {
         service::Options o;
         o.port = 0;
         o.demoPace = 0;
+        o.control = true;  // scripted replies
         return o;
     }()};
     std::filesystem::path home;

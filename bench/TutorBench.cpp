@@ -199,6 +199,7 @@ struct Live {
         service::Options o;
         o.port = 0;
         o.demoPace = 0;
+        o.control = true;  // scripted replies
         return o;
     }()};
     std::filesystem::path home;

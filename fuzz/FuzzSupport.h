@@ -1,9 +1,14 @@
 #pragma once
-// What the fuzz targets share: a hard stop on a broken promise, the finiteness test of a
-// page rectangle, and a reader that turns bytes into choices.
+// What the fuzz targets share: the faces loaded once, identifiers that repeat, a hard stop on
+// a broken promise, the finiteness tests of a page rectangle and of operations, a drawing
+// test, and a reader that turns bytes into choices.
 
+#include "ink/Faces.h"
 #include "ink/ops/InkOp.h"
 #include "platform/Geometry.h"
+#include "platform/Uuid.h"
+
+#include <cairo.h>
 
 #include <cmath>
 #include <cstddef>
@@ -12,6 +17,16 @@
 #include <vector>
 
 namespace nolby::fuzz {
+
+// Loads the handwriting faces the first time a target asks; every later input reuses them.
+inline void loadFaces() {
+    static const bool loaded = (Faces::registerFrom(), true);
+    (void)loaded;
+}
+
+// Called as an input starts: identifiers, and the seeds drawn from them, repeat with every
+// run of the input, so a finding replays exactly and the layout caches meet the same keys.
+inline void repeatIdentifiers() { Uuid::repeatable(0); }
 
 inline void require(bool ok) {
     if (!ok) std::abort();
@@ -30,6 +45,19 @@ inline void requireFiniteOp(const InkOpRef& op) {
 
 inline void requireFiniteOps(const std::vector<InkOpRef>& ops) {
     for (const InkOpRef& op : ops) requireFiniteOp(op);
+}
+
+// Every operation drawn half and wholly revealed onto a small bitmap, made once for all
+// inputs; the drawing must leave the cairo context sound.
+inline void requireDrawable(const std::vector<InkOpRef>& ops) {
+    static cairo_surface_t* const canvas = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 64, 64);
+    cairo_t* cr = cairo_create(canvas);
+    for (const InkOpRef& op : ops) {
+        op->draw(cr, 0.5);
+        op->draw(cr, 1);
+    }
+    require(cairo_status(cr) == CAIRO_STATUS_SUCCESS);
+    cairo_destroy(cr);
 }
 
 // Reads the bytes in turn; past the end every read gives 0.

@@ -1,8 +1,7 @@
 // Stored annotations (marks and dive holes) are drawn from an object and the box they
 // carry, both read back from notebook files: any object and any box must give finite ink
-// in bounded time. The first 32 bytes are the box; the rest is the object (JSON, or a
+// that draws soundly, in bounded time. The first 32 bytes are the box; the rest is the object (JSON, or a
 // mark of a kind chosen by a byte).
-#include "ink/Faces.h"
 #include "ink/Ink.h"
 #include "ink/J.h"
 #include "ink/blocks/Blocks.h"
@@ -21,13 +20,15 @@ using namespace nolby::fuzz;
 
 namespace {
 
-void check(const std::vector<InkOpRef>& ops) { requireFiniteOps(ops); }
+void check(const std::vector<InkOpRef>& ops) {
+    requireFiniteOps(ops);
+    requireDrawable(ops);
+}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool registered = (Faces::registerFrom(), true);
-    (void)registered;
+    loadFaces();
     double edges[4] = {40, 60, 120, 24};
     if (size >= sizeof edges) {
         std::memcpy(edges, data, sizeof edges);

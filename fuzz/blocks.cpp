@@ -3,7 +3,6 @@
 // that parses as one JSON object is laid out as the tutor's line would be; other bytes
 // build a block of a kind chosen by the first byte, its keys and values taken from the
 // rest, so every kind and every odd value is reached without a JSON grammar.
-#include "ink/Faces.h"
 #include "ink/J.h"
 #include "ink/Rng.h"
 #include "ink/blocks/Blocks.h"
@@ -12,8 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cairo.h>
-
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -62,65 +60,67 @@ const char* const kTexts[] = {"",
                               "nan",
                               "\xff\xfe bad bytes"};
 
-json value(Bytes& b, int depth);
+// Turns bytes into a block's keys and values. All texts share one budget of characters, so
+// that one input lays out a few pages of text at most however its bytes fall (past it every
+// text is empty); that is still enough for a line past the columns a code block keeps.
+struct Maker {
+    Bytes& b;
+    size_t chars = 8192;
 
-json textValue(Bytes& b) {
-    const uint8_t pick = b.next();
-    if (pick < 232) return kTexts[pick % std::size(kTexts)];
-    // A long line built from one text, for the bounds on lines and columns.
-    std::string s;
-    const std::string piece = kTexts[b.next() % std::size(kTexts)];
-    const int times = 1 + b.next() * 8;
-    for (int i = 0; i < times; ++i) s += piece;
-    return s;
-}
+    json textValue() {
+        const uint8_t pick = b.next();
+        const std::string piece = kTexts[(pick < 232 ? pick : b.next()) % std::size(kTexts)];
+        // Mostly a text as it is, else a long line built from it, for the bounds on columns.
+        const size_t times = pick < 232 ? 1 : 1 + b.next() * 2;
+        const size_t fit = piece.empty() ? 0 : std::min(times, chars / piece.size());
+        std::string s;
+        for (size_t i = 0; i < fit; ++i) s += piece;
+        chars -= s.size();
+        return s;
+    }
 
-json object(Bytes& b, int depth) {
-    json o = json::object();
-    const int n = b.next() % 8;
-    for (int i = 0; i < n; ++i) o[kKeys[b.next() % std::size(kKeys)]] = value(b, depth + 1);
-    return o;
-}
+    json object(int depth) {
+        json o = json::object();
+        const int n = b.next() % 8;
+        for (int i = 0; i < n; ++i) o[kKeys[b.next() % std::size(kKeys)]] = value(depth + 1);
+        return o;
+    }
 
-json value(Bytes& b, int depth) {
-    static const double numbers[] = {0, 1, -1, 0.5, 1.5, 2.5, 5, 6, 12, 60, 100, 1000, -5000, 1e-9, 1e12, 1e300,
-                                     -1e300, std::numeric_limits<double>::quiet_NaN(),
-                                     std::numeric_limits<double>::infinity(), -0.0, 3, 400, 20, 90};
-    const uint8_t c = b.next();
-    switch (c % 8) {
-        case 0:
-        case 1: return numbers[b.next() % std::size(numbers)];
-        case 2:
-        case 3: return textValue(b);
-        case 4: return (b.next() & 1) != 0;
-        case 5:
-        case 6: {
-            json list = json::array();
-            const int n = b.next() % 12;
-            for (int i = 0; i < n; ++i) list.push_back(depth < 3 ? value(b, depth + 1) : textValue(b));
-            return list;
+    json value(int depth) {
+        static const double numbers[] = {0, 1, -1, 0.5, 1.5, 2.5, 5, 6, 12, 60, 100, 1000, -5000, 1e-9, 1e12, 1e300,
+                                         -1e300, std::numeric_limits<double>::quiet_NaN(),
+                                         std::numeric_limits<double>::infinity(), -0.0, 3, 400, 20, 90};
+        const uint8_t c = b.next();
+        switch (c % 8) {
+            case 0:
+            case 1: return numbers[b.next() % std::size(numbers)];
+            case 2:
+            case 3: return textValue();
+            case 4: return (b.next() & 1) != 0;
+            case 5:
+            case 6: {
+                json list = json::array();
+                const int n = b.next() % 12;
+                for (int i = 0; i < n; ++i) list.push_back(depth < 3 ? value(depth + 1) : textValue());
+                return list;
+            }
+            default: return depth < 3 ? object(depth) : json(nullptr);
         }
-        default: return depth < 3 ? object(b, depth) : json(nullptr);
     }
-}
 
-json blockFromBytes(Bytes& b) {
-    json o = object(b, 0);
-    o["t"] = kKinds[b.next() % std::size(kKinds)];
-    // A run of lines and of figure items, so the long forms are reached too.
-    if (b.next() % 4 == 0) {
-        json lines = json::array();
-        const int n = b.next() * 3;
-        for (int i = 0; i < n; ++i) lines.push_back(textValue(b));
-        o["lines"] = std::move(lines);
+    json block() {
+        json o = object(0);
+        o["t"] = kKinds[b.next() % std::size(kKinds)];
+        // A run of lines and of figure items, so the long forms are reached too.
+        if (b.next() % 4 == 0) {
+            json lines = json::array();
+            const int n = b.next() * 2;  // up to 510, past the lines a code block keeps
+            for (int i = 0; i < n; ++i) lines.push_back(textValue());
+            o["lines"] = std::move(lines);
+        }
+        return o;
     }
-    return o;
-}
-
-cairo_surface_t* canvas() {
-    static cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 64, 64);
-    return s;
-}
+};
 
 const std::shared_ptr<const Image>& painting() {
     static const std::shared_ptr<const Image> image =
@@ -132,30 +132,19 @@ void check(const Laid& laid, const std::string& kind, bool draw) {
     require(std::isfinite(laid.height));
     for (const Rect& room : laid.rooms) require(finite(room) && !room.isNull());
     require(laid.rooms.size() == (kind == "ask" ? 1u : 0u));
-    cairo_t* cr = draw ? cairo_create(canvas()) : nullptr;
-    for (const InkOpRef& op : laid.ops) {
-        requireFiniteOp(op);
-        if (cr) {
-            op->draw(cr, 0.5);
-            op->draw(cr, 1);
-        }
-    }
-    if (cr) {
-        require(cairo_status(cr) == CAIRO_STATUS_SUCCESS);
-        cairo_destroy(cr);
-    }
+    requireFiniteOps(laid.ops);
+    if (draw) requireDrawable(laid.ops);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool registered = (Faces::registerFrom(), true);
-    (void)registered;
+    loadFaces();
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     std::optional<J> parsed = J::parse(text);
     if (!parsed) {
         Bytes b{data, size};
-        parsed = J(blockFromBytes(b));
+        parsed = J(Maker{b}.block());
     }
     const uint64_t seed = stableHash(text);
     const std::string kind = parsed->str("t", "");

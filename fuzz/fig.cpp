@@ -2,7 +2,6 @@
 // every operation finite. Input that is JSON is read as the figure block reads its items;
 // other bytes are turned into an item list, byte by byte, so every kind and every odd
 // number (huge, tiny, negative, not finite) is reached without a JSON grammar.
-#include "ink/Faces.h"
 #include "ink/J.h"
 #include "ink/fig/Fig.h"
 
@@ -92,8 +91,7 @@ void check(const Fig& fig) { requireFiniteOps(fig.ops); }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool registered = (Faces::registerFrom(), true);
-    (void)registered;
+    loadFaces();
     std::string_view text(reinterpret_cast<const char*>(data), size);
     // As the figure block reads it: one reply line whose "items" holds the list.
     json items;

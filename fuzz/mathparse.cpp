@@ -1,7 +1,7 @@
 // Arbitrary bytes through the maths lexer, parser and typesetter: never a crash, always a
 // row, every required child present, every space finite, the tree shallow (the layout walks
 // it recursively), the same tree on a second reading, and finite ink.
-#include "ink/Faces.h"
+#include "FuzzSupport.h"
 #include "ink/Ink.h"
 #include "ink/math/Lexer.h"
 #include "ink/math/MathInk.h"
@@ -16,13 +16,10 @@
 #include <string_view>
 
 using namespace nolby;
+using namespace nolby::fuzz;
 using namespace nolby::math;
 
 namespace {
-
-void require(bool ok) {
-    if (!ok) std::abort();
-}
 
 // Returns the height of the tree below and including m.
 int check(const MRef& m) {
@@ -74,17 +71,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(dump(parse(text)) == once);
 
     // Lay it out and write it, inline and displayed: every box on the page must be finite.
-    Faces::registerFrom();
-    auto finite = [](const nolby::Rect& r) {
-        return r.isNull() || (std::isfinite(r.x) && std::isfinite(r.y) && std::isfinite(r.w) && std::isfinite(r.h));
-    };
+    loadFaces();
     for (bool display : {false, true}) {
         MathInk ink(size);
-        std::vector<nolby::InkOpRef> ops;
+        std::vector<InkOpRef> ops;
         std::vector<MathInk::Note> notes;
         MathInk::Extent e = ink.draw(std::string(text), 20, Ink::ink, display, 10, 30, ops, notes);
         require(std::isfinite(e.w) && std::isfinite(e.a) && std::isfinite(e.d));
-        for (const auto& op : ops) require(finite(op->bounds()));
+        requireFiniteOps(ops);
         for (const auto& n : notes) require(finite(n.box));
     }
     return 0;

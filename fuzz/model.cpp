@@ -4,7 +4,6 @@
 // notebook file (a small notebook of every kind of item when it does not read). No crash,
 // the current page always a page, and every page's ink finite after every step.
 #include "FuzzSupport.h"
-#include "ink/Faces.h"
 #include "model/NotebookFile.h"
 #include "model/NotebookModel.h"
 #include "model/TutorLink.h"
@@ -181,8 +180,8 @@ struct Driver {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool registered = (Faces::registerFrom(), true);
-    (void)registered;
+    loadFaces();
+    repeatIdentifiers();
     if (size == 0) return 0;
     const size_t scriptSize = std::min<size_t>(data[0], size - 1);
     Bytes script{data + 1, scriptSize};

@@ -3,7 +3,12 @@
 #include "tutor/Gateway.h"
 #include "tutor/Http.h"
 
+#include "ink/J.h"
+
+#include <algorithm>
+#include <cctype>
 #include <condition_variable>
+#include <cstring>
 
 namespace nolby::service {
 
@@ -29,12 +34,70 @@ struct Pipe {
     }
 };
 
-// Error bodies are passed on up to this size.
+// An error body is read up to this size, and quoted in at most kExcerptMax bytes.
 constexpr size_t kErrorBodyMax = 64 * 1024;
+constexpr size_t kExcerptMax = 160;
+
+bool wordChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || std::strchr("-_+/=.:", c) != nullptr;
+}
+
+// Whether a word could be a secret: anything that shares eight characters in a row with our
+// key, anything shaped like an API key ("sk-..."), or a long run of letters mixed with
+// digits (tokens, key ids, hashes).
+bool secretLike(std::string_view word, const std::string& key) {
+    for (size_t at = 0; at + 8 <= word.size() && key.size() >= 8; ++at)
+        if (key.find(word.substr(at, 8)) != std::string::npos) return true;
+    if (word.find("sk-") != std::string_view::npos) return true;
+    if (word.size() < 20) return false;
+    const bool letters = std::any_of(word.begin(), word.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); });
+    const bool digits = std::any_of(word.begin(), word.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+    return letters && digits;
+}
 
 }  // namespace
 
-void GatewayService::Impl::relay(json body, size_t entry, httplib::Response& res) {
+std::string upstreamExcerpt(const std::string& body, const std::string& key) {
+    // The model's API says what went wrong in its error's message; anything else is quoted
+    // as it came.
+    std::string text = body;
+    if (std::optional<json> j = parseObject(body)) {
+        if (std::optional<J> error = J(*j).obj("error"))
+            if (std::optional<std::string> message = error->optStr("message")) text = *message;
+    }
+    std::string out;
+    for (size_t at = 0; at < text.size() && out.size() <= kExcerptMax;) {
+        if (!wordChar(text[at])) {
+            const unsigned char c = static_cast<unsigned char>(text[at++]);
+            if (c < 0x20 || c == 0x7F) {
+                if (!out.empty() && out.back() != ' ') out += ' ';  // one line, no control characters
+            } else {
+                out += static_cast<char>(c);
+            }
+            continue;
+        }
+        size_t end = at;
+        while (end < text.size() && wordChar(text[end])) ++end;
+        const std::string_view word(text.data() + at, end - at);
+        out += secretLike(word, key) ? std::string_view("[hidden]") : word;
+        at = end;
+    }
+    // Cut at whole characters, never inside a word that was let through.
+    if (out.size() > kExcerptMax) {
+        size_t keep = kExcerptMax;
+        while (keep > 0 && wordChar(out[keep]) && wordChar(out[keep - 1])) --keep;
+        while (keep > 0 && (static_cast<unsigned char>(out[keep]) & 0xC0) == 0x80) --keep;
+        out = out.substr(0, keep) + "...";
+    }
+    while (!out.empty() && out.back() == ' ') out.pop_back();
+    return out;
+}
+
+namespace {
+
+}  // namespace
+
+void GatewayService::Impl::relay(json body, uint64_t entry, HttpResponse& res, std::shared_ptr<Allowance::Hold> lesson) {
     // The app asks for fallbacks the model's own API does not know; the model may be pinned.
     body.erase("fallbacks");
     if (options.model) body["model"] = *options.model;
@@ -61,7 +124,7 @@ void GatewayService::Impl::relay(json body, size_t entry, httplib::Response& res
     // Waits until `ready` holds; false when the service stops first (the upstream is let go).
     auto wait = [&](std::unique_lock<std::mutex>& lock, auto ready) {
         while (!ready()) {
-            if (stopping) {
+            if (stopping()) {
                 pipe->transfer.cancel();
                 return false;
             }
@@ -88,16 +151,20 @@ void GatewayService::Impl::relay(json body, size_t entry, httplib::Response& res
         }
         pipe->transfer.cancel();
         text.resize(std::min(text.size(), kErrorBodyMax));
-        // Its refusals of our key and its own limits are not the app's to act on.
-        if (status == 401 || status == 429 || status == 503)
-            return answer(res, entry, 502, "The tutor's service refused the request (" + std::to_string(status) + "): " + text);
-        return answer(res, entry, status, text);
+        // Whatever the model's API answered is the gateway's failure, not the app's to act on
+        // (its 429 and 503 are not the learner's allowance), and its words are quoted only
+        // in part and without anything that could be the key.
+        const std::string excerpt = upstreamExcerpt(text, options.apiKey);
+        return answer(res, entry, 502,
+                      "The tutor's service answered " + std::to_string(status) + (excerpt.empty() ? "." : ": " + excerpt) + "\n");
     }
 
     note(entry, "status", 200);
     res.status = 200;
-    res.set_header("Cache-Control", "no-cache");
-    res.set_chunked_content_provider("text/event-stream", [this, entry, pipe](size_t, httplib::DataSink& sink) {
+    res.type = "text/event-stream";
+    res.headers.emplace_back("Cache-Control", "no-cache");
+    res.stream = [this, entry, pipe, lesson](HttpSink& sink) {
+        if (lesson) lesson->charge();
         size_t written = 0;
         for (;;) {
             std::string chunk;
@@ -106,7 +173,7 @@ void GatewayService::Impl::relay(json body, size_t entry, httplib::Response& res
             {
                 std::unique_lock lock(pipe->mutex);
                 while (pipe->chunks.empty() && !pipe->ended) {
-                    if (stopping) {
+                    if (stopping()) {
                         pipe->transfer.cancel();
                         note(entry, "ended", "stopped");
                         return false;
@@ -123,11 +190,9 @@ void GatewayService::Impl::relay(json body, size_t entry, httplib::Response& res
             if (ended) {
                 note(entry, "bytes", written);
                 note(entry, "ended", failure ? "upstream lost" : "complete");
-                if (failure) return false;  // the app sees the connection drop, as it was
-                sink.done();
-                return true;
+                return !failure;  // after a failure the app sees the connection drop, as it was
             }
-            if (!sink.write(chunk.data(), chunk.size())) {
+            if (!sink.write(chunk)) {
                 pipe->transfer.cancel();
                 note(entry, "bytes", written);
                 note(entry, "ended", "early");
@@ -135,7 +200,7 @@ void GatewayService::Impl::relay(json body, size_t entry, httplib::Response& res
             }
             written += chunk.size();
         }
-    });
+    };
 }
 
 }  // namespace nolby::service

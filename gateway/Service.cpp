@@ -7,32 +7,21 @@
 #include <openssl/rand.h>
 
 #include <cstdio>
+#include <iostream>
 
 namespace nolby::service {
 
 namespace {
 
-// How many unused challenges are kept; older ones expire first.
-constexpr size_t kMaxChallenges = 4096;
+// Seconds a challenge may be used in: the app attests over it at once.
+constexpr int64_t kChallengeLifetime = 300;
+// A login's body (no token needed to send one) may not pass this.
+constexpr size_t kMaxLoginBody = 64 * 1024;
 
 std::string lower(std::string s) {
     for (char& c : s)
         if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
     return s;
-}
-
-// The PNG's width and height from its header, or none.
-std::optional<std::pair<uint32_t, uint32_t>> pngSize(const std::string& bytes) {
-    static constexpr unsigned char signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (bytes.size() < 24 || bytes.compare(0, 8, reinterpret_cast<const char*>(signature), 8) != 0 ||
-        bytes.compare(12, 4, "IHDR") != 0)
-        return std::nullopt;
-    auto be32 = [&](size_t at) {
-        uint32_t v = 0;
-        for (size_t k = 0; k < 4; ++k) v = v << 8 | static_cast<unsigned char>(bytes[at + k]);
-        return v;
-    };
-    return std::make_pair(be32(16), be32(20));
 }
 
 }  // namespace
@@ -42,27 +31,6 @@ std::optional<json> parseObject(const std::string& text) {
     json j = json::parse(text, nullptr, false);
     if (j.is_discarded() || !j.is_object()) return std::nullopt;
     return j;
-}
-
-json loggable(const json& body) {
-    if (body.is_array()) {
-        json out = json::array();
-        for (const json& e : body) out.push_back(loggable(e));
-        return out;
-    }
-    if (!body.is_object()) return body;
-    json out = json::object();
-    const bool image = body.contains("type") && body["type"] == "base64" && body.contains("data") && body["data"].is_string();
-    for (auto it = body.begin(); it != body.end(); ++it) {
-        if (image && it.key() == "data") {
-            std::optional<std::string> bytes = Base64::decode(it.value().get<std::string>());
-            std::optional<std::pair<uint32_t, uint32_t>> size = bytes ? pngSize(*bytes) : std::nullopt;
-            out["data"] = size ? json{{"png", {size->first, size->second}}} : json{{"png", nullptr}};
-        } else {
-            out[it.key()] = loggable(it.value());
-        }
-    }
-    return out;
 }
 
 std::string isoUtc(int64_t seconds) {
@@ -102,81 +70,132 @@ std::optional<std::pair<int, int>> parseWindow(const std::string& text) {
     return std::make_pair(from, to);
 }
 
-GatewayService::Impl::Impl(Options o) : options(std::move(o)) {
+GatewayService::Impl::Impl(Options o)
+    : options(std::move(o)),
+      state(options.state ? options.state : memoryState()),
+      secret(options.secret.empty() ? randomBytes(32) : options.secret),
+      allowance(state, options.allowance),
+      painters(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 2, 64)) {
     if (!options.now) options.now = [] { return std::chrono::system_clock::now(); };
+    HttpLimits limits;
+    limits.headerDeadline = options.headerDeadline;
+    limits.bodyDeadline = options.bodyDeadline;
+    limits.maxBody = options.maxBody;
+    limits.perClient = std::max(options.clientConnections, 1);
+    server = std::make_unique<HttpServer>(
+        limits, [this](const HttpRequest& head, size_t& maxBody) { return screen(head, maxBody); },
+        [this](const HttpRequest& req, HttpResponse& res) { handle(req, res); });
 }
 
 int64_t GatewayService::Impl::unixNow() const {
     return std::chrono::duration_cast<std::chrono::seconds>(options.now().time_since_epoch()).count();
 }
 
-void GatewayService::Impl::routes() {
-    // Streams stall and relays wait: plenty of threads, so one slow reply never blocks the rest.
-    server.new_task_queue = [] { return new httplib::ThreadPool(64); };
-    server.set_tcp_nodelay(true);
-    server.set_payload_max_length(options.maxBody);
-    server.set_keep_alive_max_count(1000);
-    auto route = [this](auto method) {
-        return [this, method](const httplib::Request& req, httplib::Response& res) { (this->*method)(req, res); };
+int64_t GatewayService::Impl::today() const {
+    const int64_t now = unixNow();
+    return (now >= 0 ? now : now - 86399) / 86400;
+}
+
+const GatewayService::Impl::Route* GatewayService::Impl::route(const HttpRequest& req) const {
+    static const Route routes[] = {
+        {"POST", "/v1/challenge", &Impl::challenge, false, false},
+        {"POST", "/v1/attest", &Impl::attest, false, false},
+        {"POST", "/v1/messages", &Impl::messages, true, false},
+        {"POST", "/v1/paint", &Impl::paint, true, false},
+        {"POST", "/_control/queue", &Impl::controlQueue, false, true},
+        {"POST", "/_control/fault", &Impl::controlFault, false, true},
+        {"GET", "/_control/log", &Impl::controlLog, false, true},
     };
-    server.Post("/v1/challenge", route(&Impl::challenge));
-    server.Post("/v1/attest", route(&Impl::attest));
-    server.Post("/v1/messages", route(&Impl::messages));
-    server.Post("/v1/paint", route(&Impl::paint));
-    server.Post("/_control/queue", route(&Impl::controlQueue));
-    server.Post("/_control/fault", route(&Impl::controlFault));
-    server.Get("/_control/log", route(&Impl::controlLog));
-    // Unknown paths and refused bodies say what went wrong in words.
-    server.set_error_handler([](const httplib::Request&, httplib::Response& res) {
-        if (!res.body.empty()) return;
-        const char* text = res.status == 404   ? "No such path.\n"
-                           : res.status == 413 ? "The request body is too large.\n"
-                                               : "The request was not understood.\n";
-        res.set_content(text, "text/plain; charset=utf-8");
-    });
+    for (const Route& r : routes)
+        if (req.path == r.path && req.method == r.method && (options.control || !r.control)) return &r;
+    return nullptr;
 }
 
-size_t GatewayService::Impl::record(const httplib::Request& req, const std::optional<json>& body) {
+std::optional<HttpResponse> GatewayService::Impl::screen(const HttpRequest& head, size_t& maxBody) {
+    auto refused = [&](int status, const std::string& text) {
+        HttpResponse res;
+        refuse(res, head, status, text);
+        return std::optional<HttpResponse>(std::move(res));
+    };
+    // A page that rebinds its own name to 127.0.0.1 still sends its own name as Host.
+    const std::string at = ":" + std::to_string(port);
+    const std::string host = lower(head.header("host"));
+    if (head.count("host") != 1 || (host != "127.0.0.1" + at && host != "localhost" + at))
+        return refused(403, "This service answers only at 127.0.0.1" + at + " and localhost" + at + ".\n");
+    // Browsers mark every request a page makes that could change something with its Origin;
+    // the app and tests never send one.
+    if (head.count("origin") > 0) return refused(403, "This service does not answer web pages.\n");
+    const Route* r = route(head);
+    if (!r) return refused(404, "No such path.\n");
+    if (r->token && !bearer(head)) return refused(401, "The session token was not accepted.\n");
+    if (!r->token && !r->control) maxBody = std::min(maxBody, kMaxLoginBody);
+    return std::nullopt;
+}
+
+void GatewayService::Impl::handle(const HttpRequest& req, HttpResponse& res) {
+    const Route* r = route(req);
+    if (!r) return res.set(404, "No such path.\n");
+    try {
+        (this->*(r->handler))(req, res);
+    } catch (const StateError& e) {
+        // The app reads this as the service being out of reach, and tries again later.
+        std::cerr << "nolby-gateway: " << e.what() << std::endl;
+        res = HttpResponse();
+        refuse(res, req, 503, "The gateway's state is out of reach just now.\n");
+    }
+}
+
+uint64_t GatewayService::Impl::record(const HttpRequest& req, const std::optional<json>& body, bool withBody) {
     json headers = json::object();
-    // httplib files the connection's addresses among the headers; they were never sent.
-    static const std::set<std::string> addresses = {"local_addr", "local_port", "remote_addr", "remote_port"};
-    for (const auto& [name, value] : req.headers)
-        if (!addresses.count(lower(name))) headers[lower(name)] = value;
+    for (const auto& [name, value] : req.headers) headers[name] = value;
     json entry = {{"path", req.path}, {"headers", headers}, {"status", nullptr}};
-    if (body) entry["body"] = loggable(*body);
-    else if (!req.body.empty()) entry["body"] = req.body.substr(0, 2000);
-    else entry["body"] = nullptr;
-    std::lock_guard lock(mutex);
-    log.push_back(std::move(entry));
-    return log.size() - 1;
+    bool cut = false;
+    if (!withBody) {
+        entry["body"] = nullptr;
+    } else if (body) {
+        entry["body"] = loggable(*body, options.logBody, cut);
+    } else if (!req.body.empty()) {
+        const size_t keep = std::min({req.body.size(), options.logBody, size_t(2000)});
+        entry["body"] = req.body.substr(0, keep);
+        cut = keep < req.body.size();
+    } else {
+        entry["body"] = nullptr;
+    }
+    if (cut) entry["cut"] = true;
+    return log.add(std::move(entry));
 }
 
-void GatewayService::Impl::note(size_t entry, const char* key, json value) {
-    std::lock_guard lock(mutex);
-    log[entry][key] = std::move(value);
-}
+void GatewayService::Impl::note(uint64_t entry, const char* key, json value) { log.note(entry, key, std::move(value)); }
 
-void GatewayService::Impl::answer(httplib::Response& res, size_t entry, int status, const std::string& text,
+void GatewayService::Impl::answer(HttpResponse& res, uint64_t entry, int status, const std::string& text,
                                   const char* type) {
-    res.status = status;
-    res.set_content(text, type);
+    res.set(status, text, type);
     note(entry, "status", status);
 }
 
-std::optional<std::string> GatewayService::Impl::bearer(const httplib::Request& req) {
-    const std::string value = req.get_header_value("authorization");
+void GatewayService::Impl::refuse(HttpResponse& res, const HttpRequest& req, int status, const std::string& text) {
+    answer(res, record(req, std::nullopt, false), status, text);
+}
+
+std::optional<SessionToken> GatewayService::Impl::bearer(const HttpRequest& req) const {
+    const std::string value = req.header("authorization");
     if (value.rfind("Bearer ", 0) != 0) return std::nullopt;
-    std::string token = value.substr(7);
-    std::lock_guard lock(mutex);
-    if (!tokens.count(token)) return std::nullopt;
+    std::optional<SessionToken> token = SessionToken::verify(std::string_view(value).substr(7), secret);
+    if (!token || token->expires <= unixNow()) return std::nullopt;
     return token;
 }
 
-bool GatewayService::Impl::resting(httplib::Response& res, size_t entry) {
+std::optional<SessionToken> GatewayService::Impl::admitted(const HttpRequest& req) {
+    std::optional<SessionToken> token = bearer(req);
+    if (!token || !state->accepts(token->installation, token->epoch, unixNow())) return std::nullopt;
+    return token;
+}
+
+bool GatewayService::Impl::resting(HttpResponse& res, uint64_t entry) {
     if (!options.rest) return false;
     const auto [from, to] = *options.rest;
     const int64_t now = unixNow();
-    const int64_t day = (now >= 0 ? now : now - 86399) / 86400;
+    const int64_t day = today();
     const int minute = static_cast<int>((now - day * 86400) / 60);
     const bool in = from < to ? (minute >= from && minute < to) : (minute >= from || minute < to);
     if (!in) return false;
@@ -202,7 +221,7 @@ std::vector<Fault> GatewayService::Impl::take(const std::set<std::string>& kinds
 bool GatewayService::Impl::sleep(double seconds) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-    while (!stopping) {
+    while (!stopping()) {
         const Clock::duration left = end - Clock::now();
         if (left <= Clock::duration::zero()) return true;
         std::this_thread::sleep_for(std::min<Clock::duration>(left, std::chrono::milliseconds(20)));
@@ -210,29 +229,21 @@ bool GatewayService::Impl::sleep(double seconds) {
     return false;
 }
 
-void GatewayService::Impl::challenge(const httplib::Request& req, httplib::Response& res) {
-    const size_t entry = record(req, std::nullopt);
+void GatewayService::Impl::challenge(const HttpRequest& req, HttpResponse& res) {
+    const uint64_t entry = record(req, std::nullopt);
     for (const Fault& f : take({"challenge-status"})) {
         const J j(f.settings);
         return answer(res, entry, static_cast<int>(std::clamp<int64_t>(j.int_("status", 500), 200, 599)),
                       j.str("text", "No challenge just now.\n"));
     }
     std::string text = Base64::encode(randomBytes(32));
-    {
-        std::lock_guard lock(mutex);
-        challenges.insert(text);
-        challengeOrder.push_back(text);
-        while (challengeOrder.size() > kMaxChallenges) {
-            challenges.erase(challengeOrder.front());
-            challengeOrder.pop_front();
-        }
-    }
+    state->issueChallenge(text, unixNow(), kChallengeLifetime);
     answer(res, entry, 200, json{{"challenge", text}}.dump(), "application/json");
 }
 
-void GatewayService::Impl::attest(const httplib::Request& req, httplib::Response& res) {
+void GatewayService::Impl::attest(const HttpRequest& req, HttpResponse& res) {
     std::optional<json> body = parseObject(req.body);
-    const size_t entry = record(req, body);
+    const uint64_t entry = record(req, body);
     if (!body) return answer(res, entry, 400, "The request body is not a JSON object.\n");
     if (!take({"attest-429"}).empty()) {
         const int64_t day = unixNow() / 86400;
@@ -247,28 +258,19 @@ void GatewayService::Impl::attest(const httplib::Request& req, httplib::Response
         const std::string challenge = j.str("challenge", "");
         std::optional<std::string> bytes = Base64::decode(challenge);
         std::optional<std::string> attestation = Base64::decode(j.str("attestation", ""));
-        bool issued = false;
-        {
-            std::lock_guard lock(mutex);
-            issued = challenges.erase(challenge) > 0;
-        }
+        const bool issued = !challenge.empty() && challenge.size() <= 64 && state->useChallenge(challenge, unixNow());
         if (keyId.empty() || !bytes || !attestation || !issued ||
             attestation->find(sha256(*bytes)) == std::string::npos)
             return answer(res, entry, 401, "The attestation was not accepted.\n");
     }
-    std::string token = "nolby-" + Base64::encode(randomBytes(24));
-    for (char& c : token)
-        if (c == '+' || c == '/') c = c == '+' ? '-' : '_';
-    {
-        std::lock_guard lock(mutex);
-        tokens.insert(token);
-    }
-    answer(res, entry, 200, json{{"token", token}}.dump(), "application/json");
+    // Each login is an installation of its own, with its own allowance.
+    const SessionToken token{hex(randomBytes(16)), unixNow() + options.tokenLifetime, state->epoch()};
+    answer(res, entry, 200, json{{"token", token.sign(secret)}}.dump(), "application/json");
 }
 
-void GatewayService::Impl::controlQueue(const httplib::Request& req, httplib::Response& res) {
+void GatewayService::Impl::controlQueue(const HttpRequest& req, HttpResponse& res) {
     std::optional<json> body = parseObject(req.body);
-    const size_t entry = record(req, body);
+    const uint64_t entry = record(req, body);
     if (!body || !(*body)["text"].is_string())
         return answer(res, entry, 400, "Queue a reply as {\"text\": \"...\"}.\n");
     size_t queued;
@@ -280,71 +282,64 @@ void GatewayService::Impl::controlQueue(const httplib::Request& req, httplib::Re
     answer(res, entry, 200, json{{"queued", queued}}.dump(), "application/json");
 }
 
-void GatewayService::Impl::controlFault(const httplib::Request& req, httplib::Response& res) {
+void GatewayService::Impl::controlFault(const HttpRequest& req, HttpResponse& res) {
     static const std::set<std::string> known = {
         "status", "refusal", "error", "cut", "stall", "crlf", "bare-data", "limit", "split", "attest-429", "challenge-status",
         "paint-status", "paint-empty", "paint-text", "paint-jpeg", "paint-huge", "paint-delay"};
     std::optional<json> body = parseObject(req.body);
-    const size_t entry = record(req, body);
+    const uint64_t entry = record(req, body);
     const std::string kind = body && (*body)["kind"].is_string() ? (*body)["kind"].get<std::string>() : "";
-    std::lock_guard lock(mutex);
     if (kind == "revoke") {
-        tokens.clear();
-    } else if (kind == "clear") {
-        faults.clear();
-        queue.clear();
-    } else if (known.count(kind)) {
+        // Every token, or one installation's ({"token": ...}), on every gateway sharing the state.
         const J j(*body);
-        faults.push_back({kind, *body, std::max<int64_t>(j.int_("times", 1), 1)});
-    } else {
-        res.status = 400;
-        res.set_content("Unknown fault. Send {\"kind\": ...} with one of the kinds in the README.\n",
-                        "text/plain; charset=utf-8");
-        log[entry]["status"] = 400;
-        return;
+        if (!j.has("token")) {
+            state->revokeAll();
+        } else {
+            std::optional<SessionToken> token = SessionToken::verify(j.str("token", ""), secret);
+            if (!token) return answer(res, entry, 400, "That is not a token of this service.\n");
+            state->revoke(token->installation, unixNow(), token->expires);
+        }
+        return answer(res, entry, 200, json{{"ok", true}}.dump(), "application/json");
     }
-    res.status = 200;
-    res.set_content(json{{"ok", true}}.dump(), "application/json");
-    log[entry]["status"] = 200;
-}
-
-void GatewayService::Impl::controlLog(const httplib::Request&, httplib::Response& res) {
-    std::string text;
     {
         std::lock_guard lock(mutex);
-        text = log.dump(-1, ' ', false, json::error_handler_t::replace);
+        if (kind == "clear") {
+            faults.clear();
+            queue.clear();
+        } else if (known.count(kind)) {
+            const J j(*body);
+            faults.push_back({kind, *body, std::max<int64_t>(j.int_("times", 1), 1)});
+        } else {
+            return answer(res, entry, 400, "Unknown fault. Send {\"kind\": ...} with one of the kinds in the README.\n");
+        }
     }
-    res.status = 200;
-    res.set_content(text, "application/json");
+    answer(res, entry, 200, json{{"ok", true}}.dump(), "application/json");
 }
 
-GatewayService::GatewayService(Options options) : impl_(std::make_unique<Impl>(std::move(options))) { impl_->routes(); }
+void GatewayService::Impl::controlLog(const HttpRequest&, HttpResponse& res) { res.set(200, log.dump(), "application/json"); }
+
+GatewayService::GatewayService(Options options) : impl_(std::make_unique<Impl>(std::move(options))) {}
 
 GatewayService::~GatewayService() { stop(); }
 
-int GatewayService::bind() {
+int GatewayService::bind(std::string* why) {
     if (impl_->port >= 0) return impl_->port;
-    if (impl_->options.port == 0) impl_->port = impl_->server.bind_to_any_port("127.0.0.1");
-    else if (impl_->server.bind_to_port("127.0.0.1", impl_->options.port)) impl_->port = impl_->options.port;
+    std::string reason;
+    impl_->port = impl_->server->bind(impl_->options.port, reason);
+    if (impl_->port < 0 && why) *why = reason;
     return impl_->port;
 }
 
-void GatewayService::serve() {
-    if (impl_->port >= 0) impl_->server.listen_after_bind();
-}
+void GatewayService::serve() { impl_->server->serve(); }
 
 int GatewayService::start() {
     if (bind() < 0) return -1;
-    impl_->thread = std::thread([this] { serve(); });
-    // stop() only reaches a server that runs; wait for it, so a quick stop cannot hang.
-    for (int i = 0; i < 25000 && !impl_->server.is_running(); ++i)
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    if (!impl_->thread.joinable()) impl_->thread = std::thread([this] { serve(); });
     return impl_->port;
 }
 
 void GatewayService::stop() {
-    impl_->stopping = true;
-    impl_->server.stop();
+    impl_->server->stop();
     if (impl_->thread.joinable()) impl_->thread.join();
 }
 

@@ -39,27 +39,21 @@ bool isDelta(const std::string& event) { return event.rfind("event: content_bloc
 
 }  // namespace
 
-void GatewayService::Impl::messages(const httplib::Request& req, httplib::Response& res) {
+void GatewayService::Impl::messages(const HttpRequest& req, HttpResponse& res) {
+    std::optional<SessionToken> token = admitted(req);
+    if (!token) return refuse(res, req, 401, "The session token was not accepted.\n");
     std::optional<json> body = parseObject(req.body);
-    const size_t entry = record(req, body);
-    std::optional<std::string> token = bearer(req);
-    if (!token) return answer(res, entry, 401, "The session token was not accepted.\n");
+    const uint64_t entry = record(req, body);
     if (resting(res, entry)) return;
     if (!body) return answer(res, entry, 400, "The request body is not a JSON object.\n");
 
-    if (options.allowance && req.get_header_value("x-nolby-op") == "lesson") {
-        const int64_t now = unixNow();
-        const int64_t day = (now >= 0 ? now : now - 86399) / 86400;
-        bool spent;
-        {
-            std::lock_guard lock(mutex);
-            int64_t& used = lessons[{*token, day}];
-            spent = used >= *options.allowance;
-            if (!spent) ++used;
-        }
-        if (spent)
-            return answer(res, entry, 429,
-                          json{{"error", "allowance"}, {"resetsAt", isoUtc((day + 1) * 86400)}}.dump(),
+    // A lesson is held now and spent only once its reply streams.
+    std::shared_ptr<Allowance::Hold> lesson;
+    if (req.header("x-nolby-op") == "lesson") {
+        const int64_t day = today();
+        lesson = allowance.hold(token->installation, day, unixNow());
+        if (!lesson)
+            return answer(res, entry, 429, json{{"error", "allowance"}, {"resetsAt", isoUtc((day + 1) * 86400)}}.dump(),
                           "application/json");
     }
 
@@ -83,7 +77,7 @@ void GatewayService::Impl::messages(const httplib::Request& req, httplib::Respon
             queue.pop_front();
         }
     }
-    if (!queued && !options.apiKey.empty()) return relay(std::move(*body), entry, res);
+    if (!queued && !options.apiKey.empty()) return relay(std::move(*body), entry, res, std::move(lesson));
 
     StreamShape shape;
     WritePlan plan;
@@ -96,68 +90,68 @@ void GatewayService::Impl::messages(const httplib::Request& req, httplib::Respon
     std::function<std::string()> text;
     if (queued) text = [t = std::move(*queued)] { return t; };
     else text = [b = std::move(*body)] { return DemoTutor::reply(b); };
-    stream(res, entry, shape, plan, std::move(text));
+    stream(res, entry, shape, plan, std::move(text), std::move(lesson));
 }
 
-void GatewayService::Impl::stream(httplib::Response& res, size_t entry, StreamShape shape, WritePlan plan,
-                                  std::function<std::string()> text) {
+void GatewayService::Impl::stream(HttpResponse& res, uint64_t entry, StreamShape shape, WritePlan plan,
+                                  std::function<std::string()> text, std::shared_ptr<Allowance::Hold> lesson) {
     res.status = 200;
-    res.set_header("Cache-Control", "no-cache");
-    res.set_chunked_content_provider(
-        "text/event-stream", [this, entry, shape, plan, text = std::move(text)](size_t, httplib::DataSink& sink) {
-            // The opening events do not depend on the text (an error cuts in where it says).
-            std::vector<std::string> events = opening(shape);
-            if (shape.error) events.resize(std::min(events.size(), shape.errorAfter));
-            const size_t early = events.size();
-            Rng rng(plan.seed);
-            std::string pending;
-            size_t sent = 0;           // bytes written so far
-            std::vector<size_t> ends;  // where each event queued so far ends, in bytes
-            // Writes what is pending in pieces cut anywhere (or of the fixed size asked for).
-            auto flush = [&] {
-                size_t at = 0;
-                while (at < pending.size()) {
-                    size_t n = plan.split ? plan.split : 1 + static_cast<size_t>(rng.next() % 1500);
-                    n = std::min(n, pending.size() - at);
-                    if (!sink.write(pending.data() + at, n)) return false;
-                    at += n;
-                    sent += n;
-                }
-                pending.clear();
-                return true;
-            };
-            // Records how the stream ended and how many whole events went out.
-            auto end = [&](const char* how) {
-                note(entry, "events", std::upper_bound(ends.begin(), ends.end(), sent) - ends.begin());
-                note(entry, "ended", how);
-                return false;
-            };
-            for (size_t i = 0;; ++i) {
-                if (i == early) {
-                    if (!flush()) return end("early");
-                    events = service::events(text(), shape);
-                }
-                if (i >= events.size()) break;
-                if (plan.cutAfter && i == *plan.cutAfter) {
-                    if (!flush()) return end("early");
-                    return end("cut");  // the connection closes without the stream's last chunk
-                }
-                if (plan.stallAfter && i == *plan.stallAfter) {
-                    if (!flush()) return end("early");
-                    if (!sleep(plan.stallSeconds)) return end("stopped");
-                }
-                pending += events[i];
-                ends.push_back(sent + pending.size());
-                if (plan.pace > 0 && isDelta(events[i])) {
-                    if (!flush()) return end("early");
-                    if (!sleep(plan.pace)) return end("stopped");
-                }
+    res.type = "text/event-stream";
+    res.headers.emplace_back("Cache-Control", "no-cache");
+    res.stream = [this, entry, shape, plan, text = std::move(text), lesson](HttpSink& sink) {
+        if (lesson) lesson->charge();
+        // The opening events do not depend on the text (an error cuts in where it says).
+        std::vector<std::string> events = opening(shape);
+        if (shape.error) events.resize(std::min(events.size(), shape.errorAfter));
+        const size_t early = events.size();
+        Rng rng(plan.seed);
+        std::string pending;
+        size_t sent = 0;           // bytes written so far
+        std::vector<size_t> ends;  // where each event queued so far ends, in bytes
+        // Writes what is pending in pieces cut anywhere (or of the fixed size asked for).
+        auto flush = [&] {
+            size_t at = 0;
+            while (at < pending.size()) {
+                size_t n = plan.split ? plan.split : 1 + static_cast<size_t>(rng.next() % 1500);
+                n = std::min(n, pending.size() - at);
+                if (!sink.write(std::string_view(pending).substr(at, n))) return false;
+                at += n;
+                sent += n;
             }
-            if (!flush()) return end("early");
-            end("complete");
-            sink.done();
+            pending.clear();
             return true;
-        });
+        };
+        // Records how the stream ended and how many whole events went out.
+        auto end = [&](const char* how) {
+            note(entry, "events", std::upper_bound(ends.begin(), ends.end(), sent) - ends.begin());
+            note(entry, "ended", how);
+            return false;
+        };
+        for (size_t i = 0;; ++i) {
+            if (i == early) {
+                if (!flush()) return end("early");
+                events = service::events(text(), shape);
+            }
+            if (i >= events.size()) break;
+            if (plan.cutAfter && i == *plan.cutAfter) {
+                if (!flush()) return end("early");
+                return end("cut");  // the connection closes without the stream's last chunk
+            }
+            if (plan.stallAfter && i == *plan.stallAfter) {
+                if (!flush()) return end("early");
+                if (!sleep(plan.stallSeconds)) return end("stopped");
+            }
+            pending += events[i];
+            ends.push_back(sent + pending.size());
+            if (plan.pace > 0 && isDelta(events[i])) {
+                if (!flush()) return end("early");
+                if (!sleep(plan.pace)) return end("stopped");
+            }
+        }
+        if (!flush()) return end("early");
+        end("complete");
+        return true;
+    };
 }
 
 }  // namespace nolby::service

@@ -17,10 +17,10 @@ std::string bytesOf(const std::optional<std::vector<uint8_t>>& encoded) {
 
 }  // namespace
 
-void GatewayService::Impl::paint(const httplib::Request& req, httplib::Response& res) {
+void GatewayService::Impl::paint(const HttpRequest& req, HttpResponse& res) {
+    if (!admitted(req)) return refuse(res, req, 401, "The session token was not accepted.\n");
     std::optional<json> body = parseObject(req.body);
-    const size_t entry = record(req, body);
-    if (!bearer(req)) return answer(res, entry, 401, "The session token was not accepted.\n");
+    const uint64_t entry = record(req, body);
     if (resting(res, entry)) return;
     if (!body) return answer(res, entry, 400, "The request body is not a JSON object.\n");
 
@@ -39,19 +39,24 @@ void GatewayService::Impl::paint(const httplib::Request& req, httplib::Response&
     if (kind == "paint-empty") return answer(res, entry, 200, "", "image/png");
     if (kind == "paint-text") return answer(res, entry, 200, "This is not a picture.\n", "image/png");
 
-    const J j(*body);
-    std::shared_ptr<const Image> image = painting(j.str("subject", ""), j.str("aspect", "1:1"));
-    if (!image) return answer(res, entry, 500, "The painting failed.\n");
-    if (kind == "paint-jpeg") return answer(res, entry, 200, bytesOf(Pict::encode(*image, Pict::jpeg)), "image/jpeg");
-    std::string png = bytesOf(Pict::encode(*image, Pict::png));
-    if (kind != "paint-huge") return answer(res, entry, 200, png, "image/png");
-    png.resize(std::max(png.size(), kHugeReply), '\0');
-    note(entry, "status", 200);
-    res.status = 200;
-    auto bytes = std::make_shared<std::string>(std::move(png));
-    res.set_content_provider(bytes->size(), "image/png", [bytes](size_t offset, size_t length, httplib::DataSink& sink) {
-        return sink.write(bytes->data() + offset, std::min<size_t>(length, 1 << 20));
-    });
+    // Waits for a turn to paint (waking when the service stops).
+    while (!painters.try_acquire_for(std::chrono::milliseconds(50)))
+        if (stopping()) return answer(res, entry, 503, "Stopping.\n");
+    std::string encoded;
+    {
+        struct Turn {
+            std::counting_semaphore<64>& painters;
+            ~Turn() { painters.release(); }
+        } turn{painters};
+        const J j(*body);
+        std::shared_ptr<const Image> image = painting(j.str("subject", ""), j.str("aspect", "1:1"));
+        if (!image) return answer(res, entry, 500, "The painting failed.\n");
+        encoded = bytesOf(Pict::encode(*image, kind == "paint-jpeg" ? Pict::jpeg : Pict::png));
+    }
+    if (kind == "paint-jpeg") return answer(res, entry, 200, encoded, "image/jpeg");
+    std::string png = std::move(encoded);
+    if (kind == "paint-huge") png.resize(std::max(png.size(), kHugeReply), '\0');
+    answer(res, entry, 200, png, "image/png");
 }
 
 }  // namespace nolby::service

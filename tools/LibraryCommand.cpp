@@ -39,7 +39,11 @@ int libraryCommand(const Args& args) {
     const std::filesystem::path folder = data ? std::filesystem::path(data) : Platform::support();
     auto scheduler = std::make_shared<LoopScheduler>();
     auto lib = Library::make(folder, scheduler, nullptr, nullptr);
-    lib->flush();  // the numbers just handed out are on disk before we report them
+    if (!lib->owner())
+        std::printf("read only: a running Nolby holds this folder; nothing was numbered, saved or cleared\n");
+    // The numbers just handed out are on disk before we report them.
+    for (const auto& [id, reason] : lib->flush())
+        std::printf("not saved: %s: %s\n", id.string().c_str(), reason.c_str());
 
     std::set<Uuid> shown;
     for (const Notebook& n : lib->issues()) printTree(*lib, n, 0, shown);

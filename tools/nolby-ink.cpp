@@ -26,7 +26,8 @@
 //   nolby-ink library [--data DIR]
 //       loads the notebook store of the data folder as the app does (numbering and saving
 //       issue-less notebooks too) and prints each notebook, its dives under it, and the
-//       files it skipped or repaired.
+//       files it skipped or repaired. A folder a running app holds is only read, and the
+//       first line says so.
 //   nolby-ink write JSON [--speed S] [--painting PNG [--at T]] (--sheet OUT.png | --frames DIR [--fps N])
 //       writes a reply out on a page as the notebook does, a painting arriving for its first
 //       sketch at T; draws moments of it on paper and prints each stroke as it is scheduled.

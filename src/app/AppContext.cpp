@@ -8,14 +8,17 @@
 
 namespace nolby {
 
-std::shared_ptr<AppContext> AppContext::standard(std::shared_ptr<Scheduler> scheduler) {
+std::shared_ptr<AppContext> AppContext::standard(std::shared_ptr<Scheduler> scheduler,
+                                                 std::shared_ptr<FolderLock> lock,
+                                                 std::shared_ptr<Gateway::Address> address) {
     auto context = std::make_shared<AppContext>();
     context->scheduler = scheduler;
-    context->gateway = Gateway::make(scheduler, Gateway::defaultBase(), TokenStore::user(), Attestor::unsupported());
+    if (!address) address = Gateway::Address::fixed(Gateway::defaultBase());
+    context->gateway = Gateway::make(scheduler, std::move(address), TokenStore::user(), Attestor::unsupported());
     // The press must know its painter before the library (which forgets covers through it)
     // is first made.
     Press::configure(scheduler, Painter::forPress(context->gateway));
-    Library::configure(scheduler);
+    Library::configure(scheduler, std::move(lock));
     context->press = Press::shared();
     context->library = Library::shared();
     context->defaults = Defaults::standard();

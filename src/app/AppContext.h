@@ -31,9 +31,12 @@ struct AppContext : std::enable_shared_from_this<AppContext> {
     // The launch argument "-warmup".
     bool warmup = false;
 
-    // The process-wide pieces on the Qt scheduler: the press painting through the gateway,
-    // the user's library, settings and token.
-    static std::shared_ptr<AppContext> standard(std::shared_ptr<Scheduler> scheduler);
+    // The process-wide pieces on the Qt scheduler: the press painting through the gateway at
+    // `address` (none: NOLBY_API's, else the built-in one), the user's library (on the data
+    // folder `lock` holds), settings and token.
+    static std::shared_ptr<AppContext> standard(std::shared_ptr<Scheduler> scheduler,
+                                                std::shared_ptr<FolderLock> lock = nullptr,
+                                                std::shared_ptr<Gateway::Address> address = nullptr);
 
     // A model for a notebook in the scrolling-sheet mode, with its tutor.
     std::shared_ptr<NotebookModel> makeModel(Notebook notebook) const;

@@ -48,6 +48,9 @@ void apply(const std::shared_ptr<NotebookModel>& model, const std::shared_ptr<Sc
 // "newest", "title:" and a query, or a notebook id); none when it was already run, is
 // absent or names nothing.
 std::optional<Notebook> autoOpenForTesting(Library& library);
+// The notebook an "-open" value names (the forms above; "new" makes one), whenever asked: a
+// later start hands its "-open" to the running instance, which opens it this way.
+std::optional<Notebook> named(Library& library, const std::string& open);
 
 // Back to a fresh process's state (tests): hooks not spent, no stall timer, "-open" not run,
 // the process's own arguments.

@@ -5,6 +5,7 @@
 #include "app/IssueToolbar.h"
 #include "app/IssuePane.h"
 #include "ui/library/ColorScheme.h"
+#include "ui/library/Newsstand.h"
 #include "ui/pills/Pills.h"
 
 #include <QEasingCurve>
@@ -414,16 +415,8 @@ void IssueView::bindPills() {
     // its buttons act on the new model from here on).
     pillWatches_.push_back(pillsOf_->tutor.observe([this] { showPills(); }));
     pillWatches_.push_back(pillsOf_->notice.observe([this] { showPills(); }));
+    if (services_.library) pillWatches_.push_back(services_.library->unsaved.observe([this] { showPills(); }));
     std::weak_ptr<NotebookModel> weak = pillsOf_;
-    pills_->error()->onRetry = [weak] {
-        if (auto m = weak.lock()) {
-            m->tutor.modify([](NotebookModel::TutorStatus& t) { t.error.reset(); });
-            m->ask();
-        }
-    };
-    pills_->error()->onDismiss = [weak] {
-        if (auto m = weak.lock()) m->tutor.modify([](NotebookModel::TutorStatus& t) { t.error.reset(); });
-    };
     pills_->notice()->onAction = [weak] {
         auto m = weak.lock();
         if (!m) return;
@@ -435,14 +428,55 @@ void IssueView::bindPills() {
     showPills();
 }
 
+std::optional<std::string> IssueView::unsavedText() const {
+    if (!services_.library) return std::nullopt;
+    const auto& unsaved = services_.library->unsaved.get();
+    // The focused notebook first, then the rest of the view's, top to bottom.
+    std::vector<std::shared_ptr<NotebookModel>> shown{pillsOf_, model_};
+    shown.insert(shown.end(), dives_.begin(), dives_.end());
+    for (const auto& m : shown) {
+        auto it = m ? unsaved.find(m->nb->id) : unsaved.end();
+        if (it == unsaved.end()) continue;
+        std::string text = Library::unsavedText(Newsstand::displayTitle(m->nb.get()), it->second);
+        if (text == dismissedUnsaved_) return std::nullopt;
+        return text;
+    }
+    return std::nullopt;
+}
+
 void IssueView::showPills() {
     // The tutor's status changes often while it reads; a pill is laid out again only when
-    // what it shows changes.
+    // what it shows changes. A save that fails is told before the tutor's error: the
+    // learner's writing is at stake.
     const NotebookModel& m = *pillsOf_;
-    const std::optional<std::string>& error = m.tutor->error;
+    if (services_.library && services_.library->unsaved->empty()) dismissedUnsaved_.clear();
+    const std::optional<std::string> unsaved = unsavedText();
+    const std::optional<std::string>& error = unsaved ? unsaved : m.tutor->error;
+    std::weak_ptr<NotebookModel> weak = pillsOf_;
+    if (unsaved) {
+        std::weak_ptr<Library> library = services_.library;
+        pills_->error()->onRetry = [this, library] {
+            if (auto l = library.lock()) l->retrySaves();
+            showPills();  // still failing until the try lands: the pill stays
+        };
+        pills_->error()->onDismiss = [this, text = *unsaved] {
+            dismissedUnsaved_ = text;
+            showPills();
+        };
+    } else {
+        pills_->error()->onRetry = [weak] {
+            if (auto m = weak.lock()) {
+                m->tutor.modify([](NotebookModel::TutorStatus& t) { t.error.reset(); });
+                m->ask();
+            }
+        };
+        pills_->error()->onDismiss = [weak] {
+            if (auto m = weak.lock()) m->tutor.modify([](NotebookModel::TutorStatus& t) { t.error.reset(); });
+        };
+    }
     if (error != shownError_ || (error && !pills_->error()->shown())) {
         shownError_ = error;
-        if (error) pills_->error()->show(*error);
+        if (error) pills_->error()->show(*error, unsaved.has_value());
         else pills_->error()->leave();
     }
     const std::optional<NotebookModel::Notice>& notice = m.notice.get();

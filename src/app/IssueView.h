@@ -94,6 +94,10 @@ public:
     // The error and notice pills of the focused level, at the foot of the view.
     PillColumn* pills() const { return pills_; }
 
+    // What the error pill says of a save of this view's notebooks that fails (the focused
+    // one first); none while every one lands or the learner closed that very message.
+    std::optional<std::string> unsavedText() const;
+
     // The pane widget of a level; null outside the levels.
     QWidget* pane(int level) const;
     // Jumps every running slide and the appear to its end (tests and screenshots).
@@ -148,6 +152,8 @@ private:
     std::shared_ptr<NotebookModel> pillsOf_;
     std::vector<Subscription> pillWatches_;
     std::optional<std::string> shownError_;   // what the error pill shows now
+    std::string dismissedUnsaved_;            // the failed save's message the learner closed,
+                                              // until every save lands again
     std::optional<Uuid> shownNotice_;         // the notice the notice pill shows now
     QPointer<QVariantAnimation> appearing_;
     Subscription titleWatch_;

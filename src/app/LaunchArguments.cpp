@@ -2,6 +2,7 @@
 
 #include "model/NotebookModel.h"
 #include "platform/NumberText.h"
+#include "tutor/Gateway.h"
 
 #include <algorithm>
 #include <array>
@@ -13,9 +14,10 @@ namespace nolby {
 namespace {
 
 // Every switch the app reads, so that "--learn" followed by one of them has no topic.
-constexpr std::array<std::string_view, 17> switches = {
+constexpr std::array<std::string_view, 18> switches = {
     "-appearance", "-open", "-page", "-speed", "-stall", "-replay", "-write", "-writeAt", "-about",
-    "-ask",        "-leaf", "-curl", "-quit-after-shelf", "-hitchlog", "-caret", "-warmup", "--learn"};
+    "-ask",        "-leaf", "-curl", "-quit-after-shelf", "-hitchlog", "-caret", "-warmup", "--learn",
+    "-gateway-at"};
 
 bool isSwitch(std::string_view arg) {
     return std::find(switches.begin(), switches.end(), arg) != switches.end();
@@ -118,6 +120,7 @@ LaunchArguments LaunchArguments::parse(const std::vector<std::string>& args) {
     if (auto v = keyed("-curl")) a.curl = parseProgress(*v);
     a.quitAfterShelf = flag(args, "-quit-after-shelf");
     a.warmup = flag(args, "-warmup");
+    if (auto v = keyed("-gateway-at")) a.gatewayAt = Gateway::baseFrom(*v);
 
     if (flag(args, "--learn")) {
         a.learn = Learn{};

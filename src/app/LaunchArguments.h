@@ -48,6 +48,9 @@ struct LaunchArguments {
     bool quitAfterShelf = false;
     // "-warmup": the tutor asks for a warm-up whatever the time away.
     bool warmup = false;
+    // "-gateway-at": where a running gateway is looked for before the app starts its own
+    // (an http address; the built-in one otherwise). NOLBY_API, when set, wins over both.
+    std::optional<std::string> gatewayAt;
 
     // "--learn": the app was started to learn something. `topic` is the next argument,
     // trimmed (it may be blank, which the shortcut ignores); none when --learn stood last or

@@ -27,10 +27,31 @@ std::optional<std::string> topic(std::string_view text) {
     return t;
 }
 
-std::string encode(std::string_view text) {
-    std::string line;
-    line.reserve(text.size() + 1);
-    for (char c : text) line.push_back(c == '\n' || c == '\r' ? ' ' : c);
+namespace {
+
+constexpr std::string_view kShow = "show", kLearn = "learn", kOpen = "open";
+
+std::string_view word(Request::Kind kind) {
+    switch (kind) {
+    case Request::Kind::learn:
+        return kLearn;
+    case Request::Kind::open:
+        return kOpen;
+    case Request::Kind::show:
+        break;
+    }
+    return kShow;
+}
+
+}  // namespace
+
+std::string encode(const Request& request) {
+    std::string line(word(request.kind));
+    if (request.kind != Request::Kind::show) {
+        line.push_back(' ');
+        line.reserve(line.size() + request.text.size() + 1);
+        for (char c : request.text) line.push_back(c == '\n' || c == '\r' ? ' ' : c);
+    }
     if (line.size() > kMaxLine - 1) {
         size_t cut = kMaxLine - 1;
         // Back to the start of a character: never leave half of one.
@@ -48,18 +69,27 @@ Read decode(std::string_view received) {
         if (received.size() >= kMaxLine) r.state = Read::State::garbage;
         return r;
     }
-    if (end + 1 > kMaxLine) {
-        r.state = Read::State::garbage;
-        return r;
-    }
+    r.state = Read::State::garbage;
+    if (end + 1 > kMaxLine) return r;
     std::string_view line = received.substr(0, end);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (!wellFormed(line) || hasControls(line)) {
-        r.state = Read::State::garbage;
+    if (!wellFormed(line) || hasControls(line)) return r;
+    const size_t space = line.find(' ');
+    const std::string_view verb = line.substr(0, space);
+    const std::string_view rest = space == std::string_view::npos ? std::string_view() : line.substr(space + 1);
+    Request request;
+    if (verb == kLearn) {
+        request.kind = Request::Kind::learn;
+    } else if (verb == kOpen) {
+        request.kind = Request::Kind::open;
+    } else if (verb != kShow || !rest.empty()) {
         return r;
     }
+    request.text = topic(rest).value_or("");
+    // Opening nothing in particular is coming forward.
+    if (request.kind == Request::Kind::open && request.text.empty()) request.kind = Request::Kind::show;
     r.state = Read::State::line;
-    r.topic = topic(line);
+    r.request = std::move(request);
     return r;
 }
 

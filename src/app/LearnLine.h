@@ -1,8 +1,12 @@
 #pragma once
-// What travels between a second `nolby --learn "topic"` and the instance already running:
-// one line of UTF-8 text, the topic, ended by a line feed, at most kMaxLine bytes with it.
+// What travels between a second `nolby` and the instance already running on the same data
+// folder: one line of UTF-8 text, ended by a line feed, at most kMaxLine bytes with it. The
+// line is a word saying what the second start was asked, then, after a space, its text:
+//   "show"               nothing more: the running desk comes forward;
+//   "learn <topic>"      `nolby --learn "topic"`: a lesson begins on the topic;
+//   "open <notebook>"    `nolby -open ...`: the desk opens that notebook.
 // The running instance answers "ok" and a line feed once it has read a line (even a blank
-// one, which makes nothing), so the second process knows it may end. No Qt here: the
+// topic, which makes nothing), so the second process knows it may end. No Qt here: the
 // framing, the checks and the socket's place are tested headless.
 
 #include <cstddef>
@@ -20,19 +24,29 @@ inline constexpr std::string_view kReply = "ok\n";
 // when nothing is left.
 std::optional<std::string> topic(std::string_view text);
 
-// The line that hands `topic` over: inner line breaks become spaces, a topic too long for
+// What a second start asks of the running instance.
+struct Request {
+    enum class Kind { show, learn, open };
+    Kind kind = Kind::show;
+    // learn: the topic; open: the notebook as "-open" names it ("new", "newest", "title:"
+    // and a query, or an id). Read back trimmed; a blank topic begins nothing.
+    std::string text;
+    bool operator==(const Request&) const = default;
+};
+
+// The line that hands `request` over: inner line breaks become spaces, a text too long for
 // one line is cut at a character boundary, and a line feed ends it.
-std::string encode(std::string_view topic);
+std::string encode(const Request& request);
 
 // What the receiver reads from the bytes received so far.
 struct Read {
     enum class State {
         waiting,  // no line feed yet, and the bytes may still become a line
-        line,     // a whole, well-formed line: `topic` holds its topic, none when blank
-        garbage,  // too long, not UTF-8, or control characters: drop the connection
+        line,     // a whole, well-formed line: `request` holds what it asks
+        garbage,  // too long, not UTF-8, control characters or no request: drop the connection
     };
     State state = State::waiting;
-    std::optional<std::string> topic;
+    std::optional<Request> request;
     bool operator==(const Read&) const = default;
 };
 Read decode(std::string_view received);

@@ -1,7 +1,5 @@
 #include "app/LearnShortcut.h"
 
-#include "app/LearnLine.h"
-
 #include <QFile>
 #include <QInputDialog>
 #include <QLocalSocket>
@@ -75,26 +73,31 @@ void LearnShortcut::readFrom(QLocalSocket* socket) {
     socket->flush();
     socket->disconnectFromServer();
     emit reached();
-    if (read.topic) {
-        if (onLearn) onLearn(*read.topic);
-        emit learn(QString::fromStdString(*read.topic));
+    const LearnLine::Request& request = *read.request;
+    if (request.kind == LearnLine::Request::Kind::learn && !request.text.empty()) {
+        if (onLearn) onLearn(request.text);
+        emit learn(QString::fromStdString(request.text));
     }
+    if (request.kind == LearnLine::Request::Kind::open && onOpen) onOpen(request.text);
 }
 
-bool LearnShortcut::handOff(const std::string& topic, const QString& socketPath, int timeoutMs) {
+LearnShortcut::HandOff LearnShortcut::handOff(const LearnLine::Request& request, const QString& socketPath,
+                                              int connectMs, int replyMs) {
     QLocalSocket socket;
     socket.connectToServer(socketPath);
-    if (!socket.waitForConnected(timeoutMs)) return false;
-    const std::string line = LearnLine::encode(topic);
+    if (!socket.waitForConnected(connectMs)) return HandOff::nobody;
+    const std::string line = LearnLine::encode(request);
     socket.write(line.data(), static_cast<qint64>(line.size()));
-    if (!socket.waitForBytesWritten(timeoutMs)) return false;
+    if (!socket.waitForBytesWritten(replyMs)) return HandOff::silent;
     // Taken only once the instance says so: a socket that accepts and then dies took nothing.
     QByteArray reply;
     while (reply.size() < static_cast<qsizetype>(LearnLine::kReply.size())) {
-        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(timeoutMs)) break;
+        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(replyMs)) break;
         reply += socket.read(static_cast<qint64>(LearnLine::kReply.size()) - reply.size());
     }
-    return reply == QByteArray(LearnLine::kReply.data(), static_cast<qsizetype>(LearnLine::kReply.size()));
+    return reply == QByteArray(LearnLine::kReply.data(), static_cast<qsizetype>(LearnLine::kReply.size()))
+               ? HandOff::taken
+               : HandOff::silent;
 }
 
 std::optional<std::string> LearnShortcut::askForTopic(QWidget* parent) {

@@ -1,13 +1,16 @@
 #pragma once
-// The Learn shortcut: `nolby --learn "topic"` starts a lesson on the topic. When an
-// instance is already running, the second process hands the topic to it over a local
-// socket (one bounded line, see LearnLine) and ends; otherwise the app starts with it. The
-// desktop entry's "Learn" action runs `nolby --learn` without a topic, and the app asks for
-// one.
+// The running instance's door for later starts. `nolby --learn "topic"` starts a lesson on
+// the topic, `nolby -open ...` opens a notebook, a plain `nolby` only brings the desk
+// forward: when an instance is already running, the second process hands its request to it
+// over a local socket (one bounded line, see LearnLine) and ends; otherwise the app starts
+// with it. The desktop entry's "Learn" action runs `nolby --learn` without a topic, and the
+// app asks for one.
 
 #include <QLocalServer>
 #include <QObject>
 #include <QString>
+
+#include "app/LearnLine.h"
 
 #include <functional>
 #include <optional>
@@ -37,22 +40,32 @@ public:
     bool listening() const { return server_.isListening(); }
     const QString& path() const { return path_; }
 
-    // Hands a topic to the instance listening on `socketPath`: true when one is running and
-    // read it (a blank topic makes nothing there but still counts as taken, so a second
-    // process started with a blank one ends quietly). Blocks for at most `timeoutMs`; call
-    // it before the app's event loop runs (or off the main thread).
-    static bool handOff(const std::string& topic, const QString& socketPath = defaultPath(), int timeoutMs = 1500);
+    // How a hand-off went.
+    enum class HandOff {
+        taken,   // an instance read the request (a blank topic makes nothing there but still
+                 // counts, so a second process started with a blank one ends quietly)
+        nobody,  // nothing listens on the socket
+        silent,  // something took the line but never answered
+    };
+    // Hands `request` to the instance listening on `socketPath`. Blocks for at most
+    // `connectMs` to reach it and `replyMs` for its answer; call it before the app's event
+    // loop runs (or off the main thread). The line is sent once: a slow instance still acts
+    // on it, so a caller must not send it again.
+    static HandOff handOff(const LearnLine::Request& request, const QString& socketPath = defaultPath(),
+                           int connectMs = 1500, int replyMs = 1500);
 
     // Asks "What would you like to learn?"; the answer trimmed, none when cancelled or blank.
     static std::optional<std::string> askForTopic(QWidget* parent = nullptr);
 
     // Called with each topic a second process hands over (trimmed, never blank).
     std::function<void(const std::string& topic)> onLearn;
+    // Called with each notebook a second process asks to open, as "-open" names it.
+    std::function<void(const std::string& notebook)> onOpen;
 
 signals:
     // The same topic, for Qt connections.
     void learn(const QString& topic);
-    // Any well-formed line arrived, blank or not: the desk may come forward.
+    // Any well-formed line arrived, whatever it asks: the desk comes forward.
     void reached();
 
 private:

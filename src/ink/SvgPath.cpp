@@ -40,9 +40,17 @@ std::vector<Ch> characters(std::string_view d) {
         while (cut > 0 && (static_cast<unsigned char>(d[cut]) & 0xC0) == 0x80) --cut;
         d = d.substr(0, cut);
     }
+    const std::vector<size_t> bounds = unicode::graphemeBounds(d);
     std::vector<Ch> out;
-    for (const std::string& g : unicode::graphemes(d)) {
-        std::u32string s = unicode::toUtf32(g);
+    out.reserve(bounds.size());
+    for (size_t i = 0; i + 1 < bounds.size(); ++i) {
+        const std::string_view g = d.substr(bounds[i], bounds[i + 1] - bounds[i]);
+        // Path data is ASCII but for strays: a lone ASCII byte is its own scalar.
+        if (g.size() == 1 && static_cast<unsigned char>(g[0]) < 0x80) {
+            out.push_back({static_cast<char32_t>(g[0]), true});
+            continue;
+        }
+        const std::u32string s = unicode::toUtf32(g);
         out.push_back({s.empty() ? 0 : s[0], s.size() == 1});
     }
     return out;

@@ -21,35 +21,73 @@ std::shared_ptr<Scheduler>& sharedScheduler() {
     return scheduler;
 }
 
+std::shared_ptr<FolderLock>& sharedLock() {
+    static std::shared_ptr<FolderLock> lock;
+    return lock;
+}
+
 }  // namespace
 
 Library::Library(const std::filesystem::path& dataFolder, std::shared_ptr<Scheduler> scheduler,
-                 std::shared_ptr<Press> press, std::ostream* log)
+                 std::shared_ptr<Press> press, std::ostream* log, std::shared_ptr<FolderLock> lock)
     : dir(dataFolder / "Notebooks"),
       sketches(dataFolder / "Sketches"),
       scheduler_(std::move(scheduler)),
+      lock_(std::move(lock)),
       press_(press ? std::move(press) : Press::make(dataFolder, scheduler_, nullptr)),
       log_(log),
-      writes_(scheduler_) {}
+      writes_(scheduler_) {
+    writes_.onTrouble = [this](const Uuid& id, const std::optional<NotebookWrites::Trouble>& trouble) {
+        auto now = unsaved.get();
+        if (trouble)
+            now[id] = trouble->reason;
+        else
+            now.erase(id);
+        unsaved.set(std::move(now));
+    };
+}
 
 std::shared_ptr<Library> Library::make(const std::filesystem::path& dataFolder, std::shared_ptr<Scheduler> scheduler,
-                                       std::shared_ptr<Press> press, std::ostream* log) {
-    std::shared_ptr<Library> library(new Library(dataFolder, std::move(scheduler), std::move(press), log));
+                                       std::shared_ptr<Press> press, std::ostream* log,
+                                       std::shared_ptr<FolderLock> lock) {
     std::error_code ignored;
-    std::filesystem::create_directories(library->dir, ignored);
-    std::filesystem::create_directories(library->sketches, ignored);
+    std::filesystem::create_directories(dataFolder / "Notebooks", ignored);
+    std::filesystem::create_directories(dataFolder / "Sketches", ignored);
+    if (!lock) lock = FolderLock::take(dataFolder);
+    std::shared_ptr<Library> library(
+        new Library(dataFolder, std::move(scheduler), std::move(press), log, std::move(lock)));
+    if (library->owner()) library->clearTemporaries(dataFolder);
     library->load();
     return library;
 }
 
-void Library::configure(std::shared_ptr<Scheduler> scheduler) { sharedScheduler() = std::move(scheduler); }
+void Library::configure(std::shared_ptr<Scheduler> scheduler, std::shared_ptr<FolderLock> lock) {
+    sharedScheduler() = std::move(scheduler);
+    sharedLock() = std::move(lock);
+}
 
 const std::shared_ptr<Library>& Library::shared() {
     static const std::shared_ptr<Library> library = [] {
         if (!sharedScheduler()) throw std::logic_error("Library::shared() needs Library::configure() first");
-        return make(Platform::support(), sharedScheduler(), Press::shared());
+        return make(Platform::support(), sharedScheduler(), Press::shared(), defaultLog(), sharedLock());
     }();
     return library;
+}
+
+std::string Library::unsavedText(const std::string& title, const std::string& reason, size_t others) {
+    std::string what = "\u201C" + title + "\u201D";
+    if (others) what += " and " + std::to_string(others) + (others == 1 ? " other notebook" : " other notebooks");
+    return "Couldn't save " + what + ": " + reason + ". Your writing is kept open; saving again\u2026";
+}
+
+void Library::retrySaves() { writes_.retry(); }
+
+void Library::folderChanged() { writes_.folderChanged(); }
+
+void Library::write(std::shared_ptr<const Notebook> copy) {
+    if (!owner()) return;  // another process holds the folder: this store only reads it
+    const Uuid id = copy->id;
+    writes_.write(std::move(copy), fileOf(id));
 }
 
 std::ostream* Library::defaultLog() { return &std::cerr; }
@@ -120,7 +158,7 @@ void Library::save(const Notebook& notebook, bool now) {
     cancelPending(id);
     auto copy = std::make_shared<const Notebook>(notebook);
     if (now) {
-        writes_.write(std::move(copy), fileOf(id));
+        write(std::move(copy));
         return;
     }
     Pending& p = pending_[id];
@@ -137,7 +175,7 @@ void Library::save(const Notebook& notebook, bool now) {
 void Library::debounced(const Uuid& id, uint64_t ticket) {
     auto it = pending_.find(id);
     if (it == pending_.end() || it->second.ticket != ticket || !it->second.copy) return;  // replaced or cancelled
-    writes_.write(std::move(it->second.copy), fileOf(id));
+    write(std::move(it->second.copy));
     it->second.copy.reset();
 }
 
@@ -159,6 +197,7 @@ void Library::removeChain(const Uuid& id, std::set<Uuid>& visiting) {
     notebooks.modify([&](std::vector<Notebook>& list) {
         std::erase_if(list, [&](const Notebook& n) { return n.id == id; });
     });
+    if (!owner()) return;
     writes_.remove(fileOf(id));
     press_->forget(id);
 }
@@ -170,14 +209,16 @@ void Library::sortByRecent() {
     });
 }
 
-void Library::flush() {
+std::map<Uuid, std::string> Library::flush() {
     for (auto& [id, p] : pending_) {
         if (!p.copy) continue;
         p.timer.cancel();
-        writes_.write(std::move(p.copy), fileOf(id));
+        write(std::move(p.copy));
         p.copy.reset();
     }
-    writes_.flush();
+    std::map<Uuid, std::string> failing;
+    for (const auto& [id, trouble] : writes_.flush()) failing[id] = trouble.reason;
+    return failing;
 }
 
 }  // namespace nolby

@@ -8,10 +8,20 @@
 // A notebook, once deleted, stays deleted for the rest of the run: its waiting save is
 // dropped, a write already running does not put its file back, and later saves of its id
 // (a late painting, a closing window) are ignored.
+//
+// One process at a time changes a data folder: the store that holds the folder's lock
+// (FolderLock). Only that store numbers issues, writes, deletes and clears away what
+// interrupted writes left; a store on a folder another process holds only reads it, so it
+// never removes a live writer's temporary or hands out a number twice.
+//
+// A save that cannot be written is never dropped: the notebook is listed in `unsaved` with
+// why, its newest copy waits and is tried again (see NotebookWrites), and its old file stays
+// whole.
 
 #include "model/Notebook.h"
 #include "model/NotebookWrites.h"
 #include "model/Press.h"
+#include "platform/FolderLock.h"
 #include "platform/Image.h"
 #include "platform/Observed.h"
 #include "platform/Scheduler.h"
@@ -42,16 +52,19 @@ public:
     };
 
     // A store on `dataFolder`: makes its "Notebooks" and "Sketches" folders (failures
-    // ignored) and loads. Deleting a notebook tells `press` (a press on the same data
-    // folder when none is given). Skipped and repaired files are reported on `log` (none:
-    // silent).
+    // ignored), takes the folder's lock (or keeps `lock`, the caller's lock on it), clears
+    // away what interrupted writes left when it holds the folder, and loads. Deleting a
+    // notebook tells `press` (a press on the same data folder when none is given). Skipped
+    // and repaired files are reported on `log` (none: silent).
     static std::shared_ptr<Library> make(const std::filesystem::path& dataFolder,
                                          std::shared_ptr<Scheduler> scheduler,
                                          std::shared_ptr<Press> press = nullptr,
-                                         std::ostream* log = defaultLog());
+                                         std::ostream* log = defaultLog(),
+                                         std::shared_ptr<FolderLock> lock = nullptr);
 
-    // The application hands its scheduler over once at start, before the first shared().
-    static void configure(std::shared_ptr<Scheduler> scheduler);
+    // The application hands its scheduler, and the lock it holds on the data folder, over
+    // once at start, before the first shared().
+    static void configure(std::shared_ptr<Scheduler> scheduler, std::shared_ptr<FolderLock> lock = nullptr);
     // The application's store on the process's data folder, made on first use.
     static const std::shared_ptr<Library>& shared();
 
@@ -63,6 +76,22 @@ public:
     Observed<std::vector<Notebook>> notebooks;
     const std::filesystem::path dir;       // "Notebooks" in the data folder
     const std::filesystem::path sketches;  // "Sketches" in the data folder
+
+    // Whether this store may change its folder (it holds the folder's lock). A store that
+    // may not reads what is there and changes its list in memory only.
+    bool owner() const { return lock_->owns(); }
+
+    // The notebooks whose newest copy is not on the disk, each with why ("the disk is
+    // full"); empty while every file holds its notebook's latest copy.
+    Observed<std::map<Uuid, std::string>> unsaved;
+    // What the learner is told of one: "Couldn't save “<title>”: <reason>. Your writing is
+    // kept open; saving again…", with "“<title>” and 2 other notebooks" when `others` fail too.
+    static std::string unsavedText(const std::string& title, const std::string& reason, size_t others = 0);
+    // Tries every unsaved notebook again now (the learner asked).
+    void retrySaves();
+    // The "Notebooks" folder changed (the application watches it while saves fail): unsaved
+    // notebooks are tried again at once when the change may let them be written.
+    void folderChanged();
 
     // The first notebook with this id.
     std::optional<Notebook> notebook(const Uuid& id) const;
@@ -83,11 +112,12 @@ public:
     // Sorts the list by `updated`, newest first, keeping the order of equal dates.
     void sortByRecent();
     // Reads every "*.json" file of `dir` (in name order, so equal dates sort alike on every
-    // machine), skipping and reporting those it cannot read, removes temporaries left by
-    // interrupted writes, sorts the list and numbers issues that have no number.
+    // machine), skipping and reporting those it cannot read, sorts the list and, when it
+    // owns the folder, numbers issues that have no number.
     void load();
     // Writes every waiting debounced save at once and waits for running writes (on quit).
-    void flush();
+    // Returns the notebooks still unsaved, as `unsaved` lists them.
+    std::map<Uuid, std::string> flush();
 
     // The ink image of a sketch file in `sketches`, cached by name; nothing (and not
     // cached) when it is missing or not an image, and nothing without touching the disk
@@ -101,7 +131,7 @@ public:
 
 private:
     Library(const std::filesystem::path& dataFolder, std::shared_ptr<Scheduler> scheduler,
-            std::shared_ptr<Press> press, std::ostream* log);
+            std::shared_ptr<Press> press, std::ostream* log, std::shared_ptr<FolderLock> lock);
 
     struct Pending {
         Timer timer;
@@ -117,8 +147,13 @@ private:
     void debounced(const Uuid& id, uint64_t ticket);
     void report(const LoadNote& note) const;
     void numberIssues();
+    // Removes what writes cut short left in the store's folders (only its owner may: a live
+    // writer's temporary looks just the same).
+    void clearTemporaries(const std::filesystem::path& dataFolder) const;
+    void write(std::shared_ptr<const Notebook> copy);
 
     std::shared_ptr<Scheduler> scheduler_;
+    std::shared_ptr<FolderLock> lock_;
     std::shared_ptr<Press> press_;
     std::ostream* log_;
     NotebookWrites writes_;

@@ -1,5 +1,5 @@
-// Loading the store: every notebook file read and decoded, leftovers of interrupted writes
-// removed, damaged files reported, unnumbered issues numbered.
+// Loading the store: leftovers of interrupted writes removed, every notebook file read and
+// decoded, damaged files reported, unnumbered issues numbered.
 #include "model/Library.h"
 
 #include "model/NotebookFile.h"
@@ -19,12 +19,6 @@ void Library::load() {
     std::vector<Notebook> list;
     for (const std::string& name : Files::names(dir)) {
         const std::filesystem::path file = dir / name;
-        if (AtomicFile::isTemporary(name)) {
-            // A write that never reached its rename: the file it was to replace is whole.
-            std::error_code ignored;
-            std::filesystem::remove(file, ignored);
-            continue;
-        }
         if (file.extension() != ".json") continue;
         std::optional<std::string> bytes = Files::read(file);
         if (!bytes) {
@@ -38,7 +32,7 @@ void Library::load() {
         }
         if (!decoded.issues.empty()) {
             // Keep what the reader did not understand until it is safely beside the file.
-            writes_.keepOriginal(file, std::make_shared<const std::string>(std::move(*bytes)));
+            if (owner()) writes_.keepOriginal(file, std::make_shared<const std::string>(std::move(*bytes)));
             loadNotes_.push_back({name, false, std::move(decoded.issues)});
         }
         list.push_back(std::move(*decoded.notebook));
@@ -47,7 +41,18 @@ void Library::load() {
 
     std::stable_sort(list.begin(), list.end(), [](const Notebook& a, const Notebook& b) { return a.updated > b.updated; });
     notebooks.set(std::move(list));
-    numberIssues();
+    // A store that only reads hands out no numbers: the folder's owner does, once.
+    if (owner()) numberIssues();
+}
+
+void Library::clearTemporaries(const std::filesystem::path& dataFolder) const {
+    for (const std::filesystem::path& folder : {dir, sketches, dataFolder / "Covers"})
+        for (const std::string& name : Files::names(folder)) {
+            if (!AtomicFile::isTemporary(name)) continue;
+            // A write that never reached its rename: the file it was to replace is whole.
+            std::error_code ignored;
+            std::filesystem::remove(folder / name, ignored);
+        }
 }
 
 void Library::numberIssues() {

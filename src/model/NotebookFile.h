@@ -56,6 +56,10 @@ struct NotebookFile {
     };
 
     static std::string encode(const Notebook& notebook);
+    // Why decode() would not give this notebook back whole from `bytes`, its encoding: the
+    // file is larger than maxBytes, or a list is longer than its bound. None when it would.
+    // The store writes no file it could not read back.
+    static std::optional<std::string> unreadable(const Notebook& notebook, size_t bytes);
     static Decoded decode(std::string_view bytes);
 
     // "<id as upper-case UUID>.json"

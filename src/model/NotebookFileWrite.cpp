@@ -175,4 +175,22 @@ std::string NotebookFile::encode(const Notebook& n) {
     return j.take();
 }
 
+std::optional<std::string> NotebookFile::unreadable(const Notebook& n, size_t bytes) {
+    auto most = [](size_t bound, const char* what) {
+        return "it has more " + std::string(what) + " than a notebook file may hold (" + std::to_string(bound) + ")";
+    };
+    if (bytes > maxBytes)
+        return "it is larger than a notebook file may be (" + std::to_string(maxBytes >> 20) + " MB)";
+    if (n.pages.size() > maxPages) return most(maxPages, "pages");
+    if (n.turns.size() > maxTurns) return most(maxTurns, "turns");
+    if (n.review && n.review->size() > maxReview) return most(maxReview, "ideas to review");
+    for (const Page& page : n.pages) {
+        if (page.items.size() > maxItemsPerPage) return most(maxItemsPerPage, "items on a page");
+        for (const PageItem& item : page.items)
+            if (const StrokeItem* stroke = item.stroke(); stroke && stroke->pts.size() > maxStrokeNumbers)
+                return most(maxStrokeNumbers / 3, "points in a pen stroke");
+    }
+    return std::nullopt;
+}
+
 }  // namespace nolby

@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <cstring>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -45,6 +47,54 @@ std::vector<std::string> names(const std::filesystem::path& folder) {
     for (; !ec && it != end; it.increment(ec)) out.push_back(it->path().filename().string());
     std::sort(out.begin(), out.end());
     return out;
+}
+
+FolderState folderState(const std::filesystem::path& folder) {
+    FolderState state;
+    struct stat st{};
+    if (::stat(folder.c_str(), &st) != 0) return state;
+    state.exists = true;
+    state.mode = st.st_mode;
+    state.owner = st.st_uid;
+    state.group = st.st_gid;
+    struct statvfs vfs{};
+    if (::statvfs(folder.c_str(), &vfs) == 0) {
+        state.readOnly = (vfs.f_flag & ST_RDONLY) != 0;
+        state.freeBytes = uint64_t(vfs.f_bavail) * vfs.f_frsize;
+        state.freeFiles = vfs.f_favail;
+    }
+    return state;
+}
+
+std::string problem(const std::error_code& error) {
+    if (error.category() == std::system_category() || error.category() == std::generic_category()) {
+        switch (error.value()) {
+        case ENOSPC:
+        case EDQUOT:
+            return "the disk is full";
+        case EROFS:
+            return "the disk is read-only";
+        case EACCES:
+        case EPERM:
+            return "its folder may not be written to";
+        case ENOENT:
+        case ENOTDIR:
+            return "its folder is missing";
+        case EIO:
+            return "the disk reported an error";
+        case EFBIG:
+            return "the file is too large for the disk";
+        default:
+            // The system's own description, which (unlike strerror) never follows the locale.
+            if (const char* text = ::strerrordesc_np(error.value())) {
+                std::string s = text;
+                if (!s.empty() && s[0] >= 'A' && s[0] <= 'Z' && !(s.size() > 1 && s[1] >= 'A' && s[1] <= 'Z'))
+                    s[0] = char(s[0] - 'A' + 'a');
+                return s;
+            }
+        }
+    }
+    return "error " + std::to_string(error.value());
 }
 
 }  // namespace nolby::Files

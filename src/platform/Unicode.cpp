@@ -127,6 +127,9 @@ std::vector<size_t> graphemeBounds(std::string_view s) {
     it->setText(u);
     for (int32_t p = it->first(); p != icu::BreakIterator::DONE; p = it->next())
         bounds.push_back(byteAt[static_cast<size_t>(p)]);
+    // The iterator keeps a share of the text it was given; let it go, or the thread's
+    // iterator keeps the last text alive until it is next used.
+    it->setText(icu::UnicodeString());
     if (bounds.empty() || bounds.back() != s.size()) bounds.push_back(s.size());
     return bounds;
 }

@@ -1,15 +1,31 @@
 #include "platform/Uuid.h"
 
+#include <optional>
 #include <random>
 
 namespace nolby {
+
+namespace {
+
+thread_local std::optional<std::mt19937> repeated;
+
+}  // namespace
+
+void Uuid::repeatable(std::optional<uint64_t> seed) {
+    if (!seed) {
+        repeated.reset();
+        return;
+    }
+    std::seed_seq words{uint32_t(*seed), uint32_t(*seed >> 32)};
+    repeated.emplace(words);
+}
 
 Uuid Uuid::random() {
     // random_device reads the kernel's generator; identifiers need uniqueness, not seeds.
     static thread_local std::random_device device;
     Uuid u;
     for (size_t i = 0; i < u.bytes.size(); i += 4) {
-        uint32_t r = device();
+        uint32_t r = repeated ? uint32_t((*repeated)()) : device();
         for (size_t k = 0; k < 4; ++k) u.bytes[i + k] = static_cast<uint8_t>(r >> (8 * k));
     }
     u.bytes[6] = static_cast<uint8_t>((u.bytes[6] & 0x0F) | 0x40);

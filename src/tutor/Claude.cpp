@@ -4,6 +4,8 @@
 #include "platform/Unicode.h"
 #include "tutor/Spend.h"
 
+#include <utility>
+
 namespace nolby {
 
 namespace {
@@ -63,8 +65,7 @@ public:
     void start(Gateway& gateway, const Claude::Request& request) {
         Gateway::Reader reader;
         reader.lines = true;
-        // The gateway keeps its call, and so this one, alive until it ends; `inner_` is let go
-        // then, so nothing keeps the two alive in a ring.
+        // The gateway keeps its call, and so this one, alive until it ends.
         auto self = shared_from_this();
         reader.onResponse = [self](int status) { self->status_ = status; };
         reader.onBody = [self](std::string_view line) { self->line(line); };
@@ -77,7 +78,7 @@ public:
         if (done_) return;
         done_ = true;
         cancelled_ = true;
-        if (auto inner = std::move(inner_)) inner->cancel();
+        if (auto inner = std::exchange(inner_, {}).lock()) inner->cancel();
     }
     bool cancelled() const override { return cancelled_; }
 
@@ -106,7 +107,7 @@ private:
 
     // Stops reading the body and ends with `error`.
     void stop(std::exception_ptr error) {
-        if (auto inner = std::move(inner_)) inner->cancel();
+        if (auto inner = std::exchange(inner_, {}).lock()) inner->cancel();
         finish(std::nullopt, error);
     }
 
@@ -123,7 +124,9 @@ private:
     std::function<Date()> now_;
     Claude::Handlers handlers_;
     Claude::Events events_;
-    std::shared_ptr<Gateway::Call> inner_;
+    // Weak: the gateway's call keeps itself alive until it ends, and its reader holds this
+    // one; holding it back would make a ring that outlives a call that never ends.
+    std::weak_ptr<Gateway::Call> inner_;
     int status_ = 0;
     std::string errorText_;
     bool done_ = false, cancelled_ = false;

@@ -45,11 +45,12 @@ std::optional<std::string> Gateway::baseFrom(std::string_view value) {
     return u.get(CURLUPART_URL);
 }
 
-std::string Gateway::defaultBase() {
-    if (const char* v = std::getenv("NOLBY_API"))
-        if (std::optional<std::string> base = baseFrom(v)) return *base;
-    return builtInBase;
+std::optional<std::string> Gateway::namedBase() {
+    const char* v = std::getenv("NOLBY_API");
+    return v ? baseFrom(v) : std::nullopt;
 }
+
+std::string Gateway::defaultBase() { return namedBase().value_or(builtInBase); }
 
 std::string Gateway::url(const std::string& base, std::string_view path) {
     while (!path.empty() && path.front() == '/') path.remove_prefix(1);
@@ -64,13 +65,36 @@ std::string Gateway::url(const std::string& base, std::string_view path) {
     return base + (base.empty() || base.back() == '/' ? "" : "/") + std::string(path);
 }
 
-Gateway::Gateway(std::shared_ptr<Scheduler> scheduler, std::string base, std::shared_ptr<Session> session)
-    : scheduler_(std::move(scheduler)), base_(std::move(base)), session_(std::move(session)) {}
+namespace {
+
+class FixedAddress final : public Gateway::Address {
+public:
+    explicit FixedAddress(std::string base) : base_(std::move(base)) {}
+    std::optional<std::string> known() override { return base_; }
+    std::string resolve() override { return base_; }
+
+private:
+    const std::string base_;
+};
+
+}  // namespace
+
+std::shared_ptr<Gateway::Address> Gateway::Address::fixed(std::string base) {
+    return std::make_shared<FixedAddress>(std::move(base));
+}
+
+Gateway::Gateway(std::shared_ptr<Scheduler> scheduler, std::shared_ptr<Address> address, std::shared_ptr<Session> session)
+    : scheduler_(std::move(scheduler)), address_(std::move(address)), session_(std::move(session)) {}
 
 std::shared_ptr<Gateway> Gateway::make(std::shared_ptr<Scheduler> scheduler, std::string base,
                                        std::shared_ptr<TokenStore> store, std::shared_ptr<Attestor> attestor) {
-    auto session = std::make_shared<Session>(scheduler, base, std::move(store), std::move(attestor));
-    return std::make_shared<Gateway>(std::move(scheduler), std::move(base), std::move(session));
+    return make(std::move(scheduler), Address::fixed(std::move(base)), std::move(store), std::move(attestor));
+}
+
+std::shared_ptr<Gateway> Gateway::make(std::shared_ptr<Scheduler> scheduler, std::shared_ptr<Address> address,
+                                       std::shared_ptr<TokenStore> store, std::shared_ptr<Attestor> attestor) {
+    auto session = std::make_shared<Session>(scheduler, address, std::move(store), std::move(attestor));
+    return std::make_shared<Gateway>(std::move(scheduler), std::move(address), std::move(session));
 }
 
 namespace {
@@ -91,10 +115,12 @@ std::exception_ptr limitFailure(const std::string& body) {
 
 class Send final : public Gateway::Call, public std::enable_shared_from_this<Send> {
 public:
-    Send(std::weak_ptr<Scheduler> scheduler, std::shared_ptr<Gateway::Session> session, std::string url,
-         std::string body, Http::Headers headers, double timeout, Gateway::Reader reader)
-        : scheduler_(std::move(scheduler)), session_(std::move(session)), url_(std::move(url)),
-          body_(std::move(body)), headers_(std::move(headers)), timeout_(timeout), reader_(std::move(reader)) {}
+    Send(std::weak_ptr<Scheduler> scheduler, std::weak_ptr<Gateway::Session> session,
+         std::shared_ptr<Gateway::Address> address, std::string path, std::string body, Http::Headers headers,
+         double timeout, Gateway::Reader reader)
+        : scheduler_(std::move(scheduler)), session_(std::move(session)), address_(std::move(address)),
+          path_(std::move(path)), body_(std::move(body)), headers_(std::move(headers)), timeout_(timeout),
+          reader_(std::move(reader)) {}
 
     void cancel() override {
         cancelled_ = true;
@@ -104,23 +130,41 @@ public:
 
     // Gets a token, then sends; the token's callback and the transfer's hold this call.
     void attempt() {
-        session_->token([self = shared_from_this()](std::optional<std::string> token, std::exception_ptr error) {
+        std::shared_ptr<Gateway::Session> session = session_.lock();
+        if (!session) return;  // the gateway is gone: the call ends silently
+        session->token([self = shared_from_this()](std::optional<std::string> token, std::exception_ptr error) {
             if (self->cancelled_) return;
             if (error || !token) return self->finish(error);
-            self->request(std::move(*token));
+            self->locate(std::move(*token));
         });
     }
 
 private:
     enum class Mode { head, pass, limit };
 
-    void request(std::string token) {
+    // Finds where the gateway answers (off the main thread when that takes looking), then
+    // sends.
+    void locate(std::string token) {
+        if (std::optional<std::string> base = address_->known())
+            return request(std::move(token), Gateway::url(*base, path_));
+        std::shared_ptr<Scheduler> owner = scheduler_.lock();
+        if (!owner) return;  // the program is closing
+        Scheduler* scheduler = owner.get();  // outlives the jobs it runs
+        scheduler->background([self = shared_from_this(), scheduler, token = std::move(token)]() mutable {
+            std::string url = Gateway::url(self->address_->resolve(), self->path_);
+            scheduler->post([self, token = std::move(token), url = std::move(url)]() mutable {
+                if (!self->cancelled_) self->request(std::move(token), std::move(url));
+            });
+        });
+    }
+
+    void request(std::string token, std::string url) {
         std::shared_ptr<Scheduler> scheduler = scheduler_.lock();
         if (!scheduler) return;  // the program is closing
         token_ = std::move(token);
         mode_ = Mode::head;
         Http::Request r;
-        r.url = url_;
+        r.url = std::move(url);
         r.headers = {{"content-type", "application/json"}, {"authorization", "Bearer " + token_}};
         for (const Http::Header& h : headers_) Http::set(r.headers, h.name, h.value);
         r.body = body_;
@@ -137,7 +181,7 @@ private:
         if (status == 401 && first_) {
             first_ = false;
             transfer_->cancel();
-            session_->forget(token_);
+            if (std::shared_ptr<Gateway::Session> session = session_.lock()) session->forget(token_);
             attempt();
             return;
         }
@@ -191,8 +235,10 @@ private:
     // Weak: a call finishing on a worker thread must never hold the last reference to the
     // scheduler that runs it.
     std::weak_ptr<Scheduler> scheduler_;
-    std::shared_ptr<Gateway::Session> session_;
-    std::string url_, body_;
+    // Weak: while the call waits for a token, the session holds the call's callback.
+    std::weak_ptr<Gateway::Session> session_;
+    std::shared_ptr<Gateway::Address> address_;
+    std::string path_, body_;
     Http::Headers headers_;
     double timeout_;
     Gateway::Reader reader_;
@@ -212,8 +258,8 @@ std::shared_ptr<Gateway::Call> Gateway::send(std::string path, const nlohmann::j
                                              double timeout, Reader reader) {
     // Invalid UTF-8 in a text is sent as U+FFFD rather than failing the whole request.
     std::string body = json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-    auto call = std::make_shared<Send>(scheduler_, session_, url(base_, path), std::move(body), std::move(headers),
-                                       timeout, std::move(reader));
+    auto call = std::make_shared<Send>(scheduler_, session_, address_, std::move(path), std::move(body),
+                                       std::move(headers), timeout, std::move(reader));
     call->attempt();
     return call;
 }

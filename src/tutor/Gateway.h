@@ -34,6 +34,7 @@ public:
     class Failure;
     class Session;
     class Call;
+    class Address;
     struct Reader;
 
     // The address of the local gateway (nolby-gateway's default port).
@@ -44,6 +45,8 @@ public:
     // NOLBY_API from the environment when it is an absolute http(s) URL, else the built-in
     // address.
     static std::string defaultBase();
+    // NOLBY_API from the environment when it is an absolute http(s) URL; none otherwise.
+    static std::optional<std::string> namedBase();
     // The value as a base address when it is an absolute http or https URL; none otherwise.
     static std::optional<std::string> baseFrom(std::string_view value);
     // A path ("v1/messages") under a base address, appended as path components.
@@ -53,14 +56,17 @@ public:
     // or without a fraction of a second. None for anything else.
     static std::optional<Date> date(std::string_view text);
 
-    // The one gateway of a program: its base address, its session and the scheduler every
+    // The one gateway of a program: where it answers, its session and the scheduler every
     // request runs on.
-    Gateway(std::shared_ptr<Scheduler> scheduler, std::string base, std::shared_ptr<Session> session);
-    // A gateway with its own session over `store` and `attestor`.
+    Gateway(std::shared_ptr<Scheduler> scheduler, std::shared_ptr<Address> address, std::shared_ptr<Session> session);
+    // A gateway with its own session over `store` and `attestor`, at a fixed base address or
+    // at one found when the first request needs it.
     static std::shared_ptr<Gateway> make(std::shared_ptr<Scheduler> scheduler, std::string base,
                                          std::shared_ptr<TokenStore> store, std::shared_ptr<Attestor> attestor);
+    static std::shared_ptr<Gateway> make(std::shared_ptr<Scheduler> scheduler, std::shared_ptr<Address> address,
+                                         std::shared_ptr<TokenStore> store, std::shared_ptr<Attestor> attestor);
 
-    const std::string& base() const { return base_; }
+    const std::shared_ptr<Address>& address() const { return address_; }
     const std::shared_ptr<Session>& session() const { return session_; }
     const std::shared_ptr<Scheduler>& scheduler() const { return scheduler_; }
 
@@ -77,8 +83,24 @@ public:
 
 private:
     std::shared_ptr<Scheduler> scheduler_;
-    std::string base_;
+    std::shared_ptr<Address> address_;
     std::shared_ptr<Session> session_;
+};
+
+// Where the gateway answers: a base address fixed from the start, or one that is only found
+// (a gateway looked for, or started) when a request first needs it.
+class Gateway::Address {
+public:
+    virtual ~Address() = default;
+    // A fixed base address.
+    static std::shared_ptr<Address> fixed(std::string base);
+    // The base address when it is settled and costs nothing to tell; none when resolve()
+    // must run. Any thread.
+    virtual std::optional<std::string> known() = 0;
+    // The base address to send to now. It may block (a connection tried, a process
+    // started), so it runs in background jobs only. A gateway that cannot be found gives an
+    // address that fails as an unreachable one does.
+    virtual std::string resolve() = 0;
 };
 
 // How the caller reads a reply. All callbacks run on the main thread.
@@ -136,8 +158,12 @@ public:
     // The login requests' idle time-out, in seconds.
     static constexpr double loginTimeout = 60;
 
-    Session(std::shared_ptr<Scheduler> scheduler, std::string base, std::shared_ptr<TokenStore> store,
+    Session(std::shared_ptr<Scheduler> scheduler, std::shared_ptr<Address> address, std::shared_ptr<TokenStore> store,
             std::shared_ptr<Attestor> attestor);
+    // A session logging in at a fixed base address.
+    Session(std::shared_ptr<Scheduler> scheduler, std::string base, std::shared_ptr<TokenStore> store,
+            std::shared_ptr<Attestor> attestor)
+        : Session(std::move(scheduler), Address::fixed(std::move(base)), std::move(store), std::move(attestor)) {}
 
     // Hands over the token: at once when it is in memory, else once it has been read from
     // the store or minted.
@@ -153,11 +179,10 @@ private:
     void lookup();
     void found(Found result);
     // Background: the stored token, or a new one from the gateway (throws a Failure).
-    static Found fetch(const std::string& base, TokenStore& store, Attestor& attestor,
-                       const std::set<std::string>& refused);
+    static Found fetch(Address& address, TokenStore& store, Attestor& attestor, const std::set<std::string>& refused);
 
     std::weak_ptr<Scheduler> scheduler_;  // weak: see Gateway::send
-    std::string base_;
+    std::shared_ptr<Address> address_;
     std::shared_ptr<TokenStore> store_;
     std::shared_ptr<Attestor> attestor_;
     std::optional<std::string> cached_;

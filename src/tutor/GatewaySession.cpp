@@ -70,9 +70,9 @@ std::string mint(const std::string& base, Attestor& attestor) {
 
 }  // namespace
 
-Gateway::Session::Session(std::shared_ptr<Scheduler> scheduler, std::string base, std::shared_ptr<TokenStore> store,
-                          std::shared_ptr<Attestor> attestor)
-    : scheduler_(std::move(scheduler)), base_(std::move(base)), store_(std::move(store)),
+Gateway::Session::Session(std::shared_ptr<Scheduler> scheduler, std::shared_ptr<Address> address,
+                          std::shared_ptr<TokenStore> store, std::shared_ptr<Attestor> attestor)
+    : scheduler_(std::move(scheduler)), address_(std::move(address)), store_(std::move(store)),
       attestor_(attestor ? std::move(attestor) : Attestor::unsupported()) {}
 
 void Gateway::Session::token(Ready ready) {
@@ -88,14 +88,18 @@ void Gateway::Session::forget(const std::string& token) {
 
 void Gateway::Session::lookup() {
     std::shared_ptr<Scheduler> owner = scheduler_.lock();
-    if (!owner) return;  // the program is closing
+    if (!owner) {
+        // The program is closing: no answer can come back, so nobody is left waiting for one.
+        waiting_.clear();
+        return;
+    }
     looking_ = true;
     std::weak_ptr<Session> weak = weak_from_this();
     Scheduler* scheduler = owner.get();  // outlives the jobs it runs
-    scheduler->background([weak, scheduler, base = base_, store = store_, attestor = attestor_, refused = refused_] {
+    scheduler->background([weak, scheduler, address = address_, store = store_, attestor = attestor_, refused = refused_] {
         Found found;
         try {
-            found = fetch(base, *store, *attestor, refused);
+            found = fetch(*address, *store, *attestor, refused);
         } catch (...) {
             found.error = std::current_exception();
         }
@@ -105,12 +109,12 @@ void Gateway::Session::lookup() {
     });
 }
 
-Gateway::Session::Found Gateway::Session::fetch(const std::string& base, TokenStore& store, Attestor& attestor,
+Gateway::Session::Found Gateway::Session::fetch(Address& address, TokenStore& store, Attestor& attestor,
                                                 const std::set<std::string>& refused) {
     // A refused token leaves the store before anything is read, so it never comes back.
     for (const std::string& gone : refused) store.eraseIf(gone);
     if (std::optional<std::string> stored = store.read()) return {stored, nullptr};
-    std::string token = mint(base, attestor);
+    std::string token = mint(address.resolve(), attestor);
     store.write(token);  // a failed write leaves the token in memory only
     return {token, nullptr};
 }

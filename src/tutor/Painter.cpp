@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace nolby {
 
@@ -40,7 +41,7 @@ public:
     void cancel() override {
         cancelled_ = true;
         reply_ = {};
-        if (auto inner = std::move(inner_)) inner->cancel();
+        if (auto inner = std::exchange(inner_, {}).lock()) inner->cancel();
     }
     bool cancelled() const override { return cancelled_; }
 
@@ -53,7 +54,7 @@ private:
     }
 
     void stop() {
-        if (auto inner = std::move(inner_)) inner->cancel();
+        if (auto inner = std::exchange(inner_, {}).lock()) inner->cancel();
         answer(std::nullopt);
     }
 
@@ -67,7 +68,9 @@ private:
 
     Painter::Reply reply_;
     Painter::Bytes bytes_;
-    std::shared_ptr<Gateway::Call> inner_;
+    // Weak: the gateway's call keeps itself alive until it ends, and its reader holds this
+    // one; holding it back would make a ring that outlives a call that never ends.
+    std::weak_ptr<Gateway::Call> inner_;
     bool cancelled_ = false;
 };
 

@@ -11,6 +11,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <csetjmp>
 
@@ -62,7 +63,6 @@ std::optional<Snapshot::Png> Snapshot::encode(cairo_surface_t* surface) {
         return std::nullopt;
     }
     Png out;
-    std::vector<uint8_t> row(size_t(w) * 3);
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         return std::nullopt;
@@ -73,15 +73,16 @@ std::optional<Snapshot::Png> Snapshot::encode(cairo_surface_t* surface) {
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_compression_level(png, Z_BEST_SPEED);
     png_write_info(png, info);
-    for (int y = 0; y < h; ++y) {
-        const auto* src = reinterpret_cast<const uint32_t*>(data + size_t(y) * stride);
-        for (int x = 0; x < w; ++x) {
-            row[size_t(x) * 3] = uint8_t(src[x] >> 16);
-            row[size_t(x) * 3 + 1] = uint8_t(src[x] >> 8);
-            row[size_t(x) * 3 + 2] = uint8_t(src[x]);
-        }
-        png_write_row(png, row.data());
+    // libpng takes the surface's rows as they lie: a cairo pixel is one native-endian word
+    // 0xAARRGGBB, so in memory B G R A on a little-endian machine and A R G B on a big one;
+    // the alpha byte is dropped as filler.
+    if constexpr (std::endian::native == std::endian::little) {
+        png_set_bgr(png);
+        png_set_filler(png, 0, PNG_FILLER_AFTER);
+    } else {
+        png_set_filler(png, 0, PNG_FILLER_BEFORE);
     }
+    for (int y = 0; y < h; ++y) png_write_row(png, data + size_t(y) * stride);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return out;

@@ -38,6 +38,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,10 @@ public:
         bool warmup = false;
         Stream stream;
         Press::Paint paint;
+        // Whether a request carries the pictures of the page and of the new pen strokes. Only a
+        // scripted stream, which reads no request, does without them: they are the costliest
+        // part of a turn's start.
+        bool pictures = true;
     };
 
     // What a notebook model is made with: a session for it on these services.
@@ -185,7 +190,8 @@ private:
 
     // Paintings.
     void paint(const J& o, const BlockItem& item, int page, double width, double height);
-    void landed(const Uuid& id, std::optional<std::vector<uint8_t>> picture);
+    // `keep` holds the notebook open while the painting is in flight.
+    void landed(const Uuid& id, std::optional<std::vector<uint8_t>> picture, std::shared_ptr<const void> keep);
     void attach(const Uuid& id, const std::string& name);
 
     std::weak_ptr<NotebookModel> model_;
@@ -203,9 +209,10 @@ private:
     std::optional<std::string> lastType_;
     bool placing_ = false;
     bool pumping_ = false;
-    // The notebook each painting in flight keeps open until it lands, by block id. Only the
-    // main thread holds these: work in the background never holds the last reference.
-    std::map<Uuid, std::shared_ptr<NotebookModel>> painting_;
+    // The blocks whose paintings are in flight. Each painting's request holds its notebook
+    // open, not the session: the model owns the session, and a request that never answers
+    // must not keep them both alive.
+    std::set<Uuid> painting_;
 };
 
 }  // namespace nolby

@@ -11,11 +11,13 @@
 #include <unicode/coll.h>
 #include <unicode/dtptngen.h>
 #include <unicode/smpdtfmt.h>
+#include <unicode/timezone.h>
 #include <unicode/unistr.h>
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <string>
 
 namespace nolby {
 
@@ -69,19 +71,34 @@ std::string planLine(const Notebook& n) {
     return line + "\n";
 }
 
+// The weekday-and-hour format of a locale. Making it reads the locale's calendar data and
+// costs milliseconds, and every turn asks for it: each thread keeps the last locale's.
+icu::SimpleDateFormat* hourFormat(const icu::Locale& locale) {
+    thread_local std::string keptLocale;
+    thread_local std::unique_ptr<icu::SimpleDateFormat> kept;
+    if (kept && keptLocale == locale.getName()) return kept.get();
+    kept.reset();
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::DateTimePatternGenerator> generator(icu::DateTimePatternGenerator::createInstance(locale, status));
+    if (!generator || U_FAILURE(status)) return nullptr;
+    const icu::UnicodeString pattern = generator->getBestPattern(icu::UnicodeString("EEEEj"), status);
+    if (U_FAILURE(status)) return nullptr;
+    auto format = std::make_unique<icu::SimpleDateFormat>(pattern, locale, status);
+    if (U_FAILURE(status)) return nullptr;
+    keptLocale = locale.getName();
+    kept = std::move(format);
+    return kept.get();
+}
+
 }  // namespace
 
 std::string TutorSession::timeOfDay(Date date) {
-    UErrorCode status = U_ZERO_ERROR;
-    const icu::Locale locale = icu::Locale::getDefault();
-    std::unique_ptr<icu::DateTimePatternGenerator> generator(icu::DateTimePatternGenerator::createInstance(locale, status));
-    if (!generator || U_FAILURE(status)) return {};
-    const icu::UnicodeString pattern = generator->getBestPattern(icu::UnicodeString("EEEEj"), status);
-    if (U_FAILURE(status)) return {};
-    icu::SimpleDateFormat format(pattern, locale, status);
-    if (U_FAILURE(status)) return {};
+    icu::SimpleDateFormat* format = hourFormat(icu::Locale::getDefault());
+    if (!format) return {};
+    // The user's time zone as it is now, not as it was when the format was made.
+    format->adoptTimeZone(icu::TimeZone::createDefault());
     icu::UnicodeString text;
-    format.format((referenceSeconds(date) + ReferenceClock::unixOffset) * 1000.0, text);
+    format->format((referenceSeconds(date) + ReferenceClock::unixOffset) * 1000.0, text);
     std::string out;
     text.toUTF8String(out);
     return out;
@@ -249,6 +266,7 @@ nlohmann::json TutorSession::context(const std::vector<Notebook::Unread>& fresh,
                                      bool firstTurn, double room, bool inside) {
     nlohmann::json content = nlohmann::json::array();
     content.push_back({{"type", "text"}, {"text", contextText(fresh, ids, page, firstTurn, room, inside)}});
+    if (!services_.pictures) return content;
     content.push_back({{"type", "text"}, {"text", "page:"}});
     std::shared_ptr<NotebookModel> model = model_.lock();
     if (!model) return content;

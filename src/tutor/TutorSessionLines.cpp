@@ -6,10 +6,11 @@
 #include "ink/Ink.h"
 #include "ink/Rng.h"
 #include "platform/Unicode.h"
+#include "platform/Uuid.h"
 #include "tutor/TutorSessionRun.h"
 
 #include <algorithm>
-#include <random>
+#include <cstdint>
 
 namespace nolby {
 
@@ -179,17 +180,16 @@ void TutorSession::learner(NotebookModel& m, const J& o) {
     if (!about.empty() && services_.defaults) services_.defaults->set("learner-about", unicode::prefix(about, 500));
 }
 
-namespace {
-
-// A seed for a block or mark: a random number from 1 to 2^62 − 1.
-uint64_t randomSeed() {
-    static thread_local std::mt19937_64 engine{std::random_device{}()};
-    return std::uniform_int_distribution<uint64_t>(1, (uint64_t(1) << 62) - 1)(engine);
+uint64_t TutorSession::seed() {
+    // The 62 random bits after a fresh identifier's variant bits, so that a repeatable
+    // identifier sequence gives repeatable seeds too.
+    for (;;) {
+        const Uuid u = Uuid::random();
+        uint64_t v = u.bytes[8] & 0x3F;
+        for (size_t i = 9; i < 16; ++i) v = v << 8 | u.bytes[i];
+        if (v != 0) return v;
+    }
 }
-
-}  // namespace
-
-uint64_t TutorSession::seed() { return randomSeed(); }
 
 void TutorSession::mark(NotebookModel& m, const J& o, Run& run) {
     auto found = run.ids.find(o.str("on", ""));

@@ -5,7 +5,35 @@
 #include "platform/AtomicFile.h"
 #include "tutor/Painter.h"
 
+#include <thread>
+
 namespace nolby {
+
+namespace {
+
+// Keeps a notebook open while its painting is in flight. Whoever lets go of the last copy, on
+// whatever thread, the notebook itself is let go on the main thread (where the keep was
+// made): at once there, else through the scheduler. Held only by the painting's request and
+// the work that follows it, never by the session: a painting whose request goes away
+// unanswered lets its notebook go with it.
+class Keep {
+public:
+    Keep(std::shared_ptr<NotebookModel> model, std::weak_ptr<Scheduler> scheduler)
+        : model_(std::move(model)), scheduler_(std::move(scheduler)) {}
+    Keep(const Keep&) = delete;
+    Keep& operator=(const Keep&) = delete;
+    ~Keep() {
+        if (std::this_thread::get_id() == main_) return;
+        if (std::shared_ptr<Scheduler> s = scheduler_.lock()) s->post([model = std::move(model_)] {});
+    }
+
+private:
+    std::shared_ptr<NotebookModel> model_;
+    std::weak_ptr<Scheduler> scheduler_;
+    std::thread::id main_ = std::this_thread::get_id();
+};
+
+}  // namespace
 
 void TutorSession::paint(const J& o, const BlockItem& item, int page, double width, double height) {
     std::shared_ptr<NotebookModel> model = model_.lock();
@@ -15,15 +43,17 @@ void TutorSession::paint(const J& o, const BlockItem& item, int page, double wid
     if (!painter) return;
     // The painting keeps its notebook open until it lands, so it is written in and saved.
     const Uuid id = item.id;
-    painting_[id] = model;
+    painting_.insert(id);
     std::weak_ptr<TutorSession> weak = weak_from_this();
     std::weak_ptr<Scheduler> scheduler = services_.scheduler;
+    auto keep = std::make_shared<const Keep>(std::move(model), scheduler);
     painter("painting", o.str("prompt", ""), Painter::aspect(width, height), std::nullopt,
-            [weak, scheduler, id](std::optional<Press::Bytes> picture) {
+            [weak, scheduler, id, keep](std::optional<Press::Bytes> picture) {
                 // Whatever thread the painter answers on, the notebook changes on the main one.
                 if (std::shared_ptr<Scheduler> s = scheduler.lock())
-                    s->post([weak, id, picture = std::move(picture)]() mutable {
-                        if (std::shared_ptr<TutorSession> self = weak.lock()) self->landed(id, std::move(picture));
+                    s->post([weak, id, keep, picture = std::move(picture)]() mutable {
+                        if (std::shared_ptr<TutorSession> self = weak.lock())
+                            self->landed(id, std::move(picture), keep);
                     });
             });
 }
@@ -37,11 +67,13 @@ bool kept(const std::shared_ptr<Library>& library, const Uuid& notebook) {
 
 }  // namespace
 
-void TutorSession::landed(const Uuid& id, std::optional<std::vector<uint8_t>> picture) {
+void TutorSession::landed(const Uuid& id, std::optional<std::vector<uint8_t>> picture,
+                          std::shared_ptr<const void> keep) {
     auto found = painting_.find(id);
     if (found == painting_.end()) return;
     const std::shared_ptr<Library> library = services_.library;
-    if (!picture || !kept(library, found->second->nb->id)) {
+    const std::shared_ptr<NotebookModel> model = model_.lock();
+    if (!picture || !model || !kept(library, model->nb->id)) {
         painting_.erase(found);
         return;
     }
@@ -49,24 +81,23 @@ void TutorSession::landed(const Uuid& id, std::optional<std::vector<uint8_t>> pi
     const std::filesystem::path file = library->sketches / name;
     std::weak_ptr<TutorSession> weak = weak_from_this();
     std::weak_ptr<Scheduler> scheduler = services_.scheduler;
-    // Whitening and encoding a painting is slow work: it runs in the background, holding
-    // nothing of the notebook (the session is kept by the notebook it keeps open).
-    services_.scheduler->background([weak, scheduler, id, name, file, picture = std::move(*picture)] {
+    // Whitening and encoding a painting is slow work: it runs in the background, touching
+    // nothing of the notebook; `keep` keeps it open until the painting is written in.
+    services_.scheduler->background([weak, scheduler, id, name, file, keep, picture = std::move(*picture)] {
         const std::vector<uint8_t> png = Painter::whitened(picture);
         // A file that cannot be written still names the painting: the block keeps its placeholder.
         AtomicFile::write(file, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
         if (std::shared_ptr<Scheduler> s = scheduler.lock())
-            s->post([weak, id, name] {
+            s->post([weak, id, name, keep] {
                 if (std::shared_ptr<TutorSession> self = weak.lock()) self->attach(id, name);
             });
     });
 }
 
 void TutorSession::attach(const Uuid& id, const std::string& name) {
-    auto found = painting_.find(id);
-    if (found == painting_.end()) return;
-    const std::shared_ptr<NotebookModel> model = std::move(found->second);
-    painting_.erase(found);
+    if (!painting_.erase(id)) return;
+    const std::shared_ptr<NotebookModel> model = model_.lock();
+    if (!model) return;
     NotebookModel& m = *model;
     if (!kept(services_.library, m.nb->id)) return;
     for (int p = 0; p < static_cast<int>(m.nb->pages.size()); ++p) {

@@ -44,6 +44,9 @@ TEST(DesktopEntry, OffersLearnAndIsFoundByThePhrases) {
     EXPECT_EQ(app.at("Type"), "Application");
     EXPECT_EQ(app.at("Name"), "Nolby");
     EXPECT_EQ(app.at("Exec"), nolby);
+    // The build's own copy of the icon, by its path (the installed entry names the theme's).
+    EXPECT_EQ(app.at("Icon"), QDir::cleanPath(QDir(bin).filePath("../share/icons/hicolor/scalable/apps/nolby.svg")).toStdString());
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(app.at("Icon"))));
     EXPECT_EQ(app.at("Keywords"), "Learn something in Nolby;Ask Nolby;Teach me with Nolby;");
     EXPECT_EQ(app.at("Actions"), "learn;");
     ASSERT_TRUE(groups.count("Desktop Action learn"));

@@ -7,6 +7,7 @@
 #include "app/DiveLayout.h"
 #include "model/sheet/SheetHead.h"
 #include "model/sheet/SheetView.h"
+#include "support/FailingDisk.h"
 #include "ui/pills/Pills.h"
 
 #include <gtest/gtest.h>
@@ -261,6 +262,66 @@ TEST(IssueView, PillsFollowTheFocusedLevel) {
     EXPECT_TRUE(pills.error()->isVisibleTo(rig.view.get()));
     pills.error()->onDismiss();
     EXPECT_FALSE(rig.model().tutor->error.has_value());
+}
+
+// A save that fails is told on the error pill before the tutor's error, with real clicks on
+// its buttons: Retry tries at once and keeps the pill while it still fails; once the save
+// lands the tutor's error comes back; a closed message stays away until saves land again.
+TEST(IssueView, ASaveThatFailsIsToldBeforeTheTutorsErrorUntilItLands) {
+    IssueViewRig rig;
+    rig.show();
+    PillColumn& pills = *rig.view->pills();
+    ErrorPill& pill = *pills.error();
+    auto click = [&](const Rect& r) {
+        QTest::mouseClick(&pill, Qt::LeftButton, {},
+                          QPoint(qRound(PillWidget::kMargin + r.x + r.w / 2), qRound(PillWidget::kMargin + r.y + r.h / 2)));
+        rig.scheduler->drain();
+        rig.rest();
+    };
+    rig.model().tutor.modify([](NotebookModel::TutorStatus& t) { t.error = "The tutor is resting."; });
+    test::FailingDisk disk(AtomicFile::Step::written, ENOSPC);
+    rig.model().save(true);
+    rig.scheduler->drain();
+    rig.rest();
+    const std::string full = "Couldn't save \u201CUntitled\u201D: the disk is full. Your writing is kept open; saving again\u2026";
+    EXPECT_EQ(rig.view->unsavedText(), full);
+    ASSERT_TRUE(pill.shown());
+    for (const auto& line : pill.art().text.lines) EXPECT_FALSE(line.truncated);  // read to its end
+
+    const int tries = disk.tries;
+    click(pill.art().retryRect);
+    EXPECT_EQ(disk.tries, tries + 1);
+    EXPECT_TRUE(pill.shown());  // still failing: still told
+    EXPECT_EQ(IssueViewRig::tutor(rig.model()).asks, 0);  // the tutor was not asked again
+
+    disk.failing = false;
+    click(pill.art().retryRect);
+    EXPECT_TRUE(rig.library->unsaved->empty());
+    EXPECT_EQ(rig.view->unsavedText(), std::nullopt);
+    EXPECT_TRUE(pill.shown());  // now the tutor's error
+    EXPECT_EQ(rig.model().tutor->error, "The tutor is resting.");
+
+    // Closed, a failing save's message stays away; after a save has landed, a new failure shows.
+    disk.failing = true;
+    rig.model().save(true);
+    rig.scheduler->drain();
+    rig.rest();
+    click(pill.art().closeRect);
+    EXPECT_EQ(rig.view->unsavedText(), std::nullopt);
+    EXPECT_EQ(rig.model().tutor->error, "The tutor is resting.");  // closing the save's message left it
+    rig.model().save(true);
+    rig.scheduler->drain();
+    rig.rest();
+    EXPECT_EQ(rig.view->unsavedText(), std::nullopt);
+    disk.failing = false;
+    rig.library->retrySaves();
+    rig.scheduler->drain();
+    disk.failing = true;
+    rig.model().save(true);
+    rig.scheduler->drain();
+    rig.rest();
+    EXPECT_EQ(rig.view->unsavedText(), full);
+    EXPECT_TRUE(pill.shown());
 }
 
 // Moving the focus to another level changes what the pills show as any change would: a

@@ -173,6 +173,24 @@ TEST(LaunchArguments, WarmupIsAFlag) {
     EXPECT_FALSE(parsed({"-Warmup"}).warmup);
 }
 
+// "-gateway-at" takes an http(s) address; anything else leaves the usual one, and it is never
+// a "--learn" topic.
+TEST(LaunchArguments, GatewayAtTakesAnHttpAddressOnly) {
+    struct Case {
+        Args args;
+        std::optional<std::string> gatewayAt;
+    };
+    const Case cases[] = {
+        {{"-gateway-at", "http://127.0.0.1:9100/"}, "http://127.0.0.1:9100/"},
+        {{"-gateway-at", "http://localhost:9100"}, "http://localhost:9100/"},
+        {{"-gateway-at", "127.0.0.1:9100"}, std::nullopt},
+        {{"-gateway-at", "ftp://127.0.0.1/"}, std::nullopt},
+        {{"-gateway-at"}, std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(parsed(c.args).gatewayAt, c.gatewayAt) << testing::PrintToString(c.args);
+    EXPECT_EQ(parsed({"--learn", "-gateway-at", "http://127.0.0.1:9100/"}).learn, LaunchArguments::Learn{});
+}
+
 TEST(LaunchArguments, AboutAndTheWholeSetTogether) {
     const auto a = parsed({"-open", "newest", "-page", "2", "-speed", "3", "-write", R"(x\ny)", "-writeAt", "40,200",
                            "-about", "mitochondria", "-ask", "-leaf", "0.4", "-curl", "2"});

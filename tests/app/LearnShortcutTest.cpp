@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,22 +42,29 @@ TEST(LearnLine, TopicIsTrimmedAndABlankOneIsNone) {
     for (const auto& c : cases) EXPECT_EQ(LearnLine::topic(c.text), c.topic) << '"' << c.text << '"';
 }
 
-TEST(LearnLine, EncodedTopicsReadBack) {
+using Request = LearnLine::Request;
+using Kind = LearnLine::Request::Kind;
+
+TEST(LearnLine, EncodedRequestsReadBack) {
     struct Case {
-        std::string topic;
-        std::optional<std::string> read;
+        Request sent;
+        Request read;
     };
     const Case cases[] = {
-        {"derivatives", "derivatives"},
-        {"two\nlines", "two lines"},
-        {"  spaced  ", "spaced"},
-        {"   ", std::nullopt},
-        {"λ-calculus ∘ 猫", "λ-calculus ∘ 猫"},
+        {{Kind::learn, "derivatives"}, {Kind::learn, "derivatives"}},
+        {{Kind::learn, "two\nlines"}, {Kind::learn, "two lines"}},
+        {{Kind::learn, "  spaced  "}, {Kind::learn, "spaced"}},
+        {{Kind::learn, "   "}, {Kind::learn, ""}},  // taken, and begins nothing
+        {{Kind::learn, "λ-calculus ∘ 猫"}, {Kind::learn, "λ-calculus ∘ 猫"}},
+        {{Kind::open, "title:tides and moons"}, {Kind::open, "title:tides and moons"}},
+        {{Kind::open, "newest"}, {Kind::open, "newest"}},
+        {{Kind::open, " "}, {Kind::show, ""}},  // opening nothing is coming forward
+        {{Kind::show, "ignored"}, {Kind::show, ""}},
     };
     for (const auto& c : cases) {
-        const std::string line = LearnLine::encode(c.topic);
+        const std::string line = LearnLine::encode(c.sent);
         EXPECT_EQ(line.back(), '\n');
-        EXPECT_EQ(LearnLine::decode(line), (LearnLine::Read{State::line, c.read})) << c.topic;
+        EXPECT_EQ(LearnLine::decode(line), (LearnLine::Read{State::line, c.read})) << line;
     }
 }
 
@@ -64,11 +72,11 @@ TEST(LearnLine, ALongTopicIsCutAtACharacterAndStillFitsOneLine) {
     std::string topic;
     while (topic.size() < 3 * LearnLine::kMaxLine) topic += "é";  // two bytes each, misaligned below
     topic = "x" + topic;
-    const std::string line = LearnLine::encode(topic);
+    const std::string line = LearnLine::encode({Kind::learn, topic});
     EXPECT_LE(line.size(), LearnLine::kMaxLine);
     const auto read = LearnLine::decode(line);
     ASSERT_EQ(read.state, State::line);
-    EXPECT_EQ(read.topic->size() % 2, 1u);  // "x" and whole "é"s only
+    EXPECT_EQ(read.request->text.size() % 2, 1u);  // "x" and whole "é"s only
 }
 
 TEST(LearnLine, GarbageIsRecognisedAndPartialLinesWait) {
@@ -77,16 +85,19 @@ TEST(LearnLine, GarbageIsRecognisedAndPartialLinesWait) {
         State state;
     };
     const Case cases[] = {
-        {"half a top", State::waiting},
+        {"learn half a top", State::waiting},
         {"", State::waiting},
         {std::string(LearnLine::kMaxLine, 'a'), State::garbage},        // no line feed in a whole line's room
-        {std::string(LearnLine::kMaxLine, 'a') + "\n", State::garbage},
-        {std::string(LearnLine::kMaxLine - 1, 'a') + "\n", State::line},
-        {"bad \xff\xfe utf-8\n", State::garbage},
-        {std::string("null \0 inside\n", 14), State::garbage},
-        {"escape \x1b[2J\n", State::garbage},
-        {"windows line\r\n", State::line},
-        {"topic\nmore after", State::line},  // one line is read; the rest is never looked at
+        {"learn " + std::string(LearnLine::kMaxLine, 'a') + "\n", State::garbage},
+        {"learn " + std::string(LearnLine::kMaxLine - 7, 'a') + "\n", State::line},
+        {"learn bad \xff\xfe utf-8\n", State::garbage},
+        {std::string("learn null \0 inside\n", 20), State::garbage},
+        {"learn escape \x1b[2J\n", State::garbage},
+        {"learn windows line\r\n", State::line},
+        {"show\nmore after", State::line},  // one line is read; the rest is never looked at
+        {"teach me this\n", State::garbage},  // not a request
+        {"show me\n", State::garbage},
+        {"learn\n", State::line},
     };
     for (const auto& c : cases) EXPECT_EQ(LearnLine::decode(c.bytes).state, c.state) << testing::PrintToString(c.bytes);
 }
@@ -105,11 +116,14 @@ protected:
     QTemporaryDir dir;
     QString path() const { return dir.filePath("nolby-learn"); }
 
-    // Hands the topic over from another thread while the main thread serves.
-    bool handOffFromAnotherThread(const std::string& topic) {
-        auto result = std::async(std::launch::async, [&] { return LearnShortcut::handOff(topic, path()); });
+    // Hands the request over from another thread while the main thread serves.
+    LearnShortcut::HandOff handOffFromAnotherThread(const Request& request) {
+        auto result = std::async(std::launch::async, [&] { return LearnShortcut::handOff(request, path()); });
         EXPECT_TRUE(QTest::qWaitFor([&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 10000));
         return result.get();
+    }
+    bool learnFromAnotherThread(const std::string& topic) {
+        return handOffFromAnotherThread({Kind::learn, topic}) == LearnShortcut::HandOff::taken;
     }
 
     // Sends raw bytes as a misbehaving sender would, then lets the server see them.
@@ -133,8 +147,8 @@ TEST_F(LearnShortcutTest, ASecondLearnReachesTheFirstInstance) {
     QStringList signalled;
     QObject::connect(&first, &LearnShortcut::learn, [&](const QString& t) { signalled << t; });
 
-    EXPECT_TRUE(handOffFromAnotherThread("  the French Revolution \n"));
-    EXPECT_TRUE(handOffFromAnotherThread("entropy"));
+    EXPECT_TRUE(learnFromAnotherThread("  the French Revolution \n"));
+    EXPECT_TRUE(learnFromAnotherThread("entropy"));
     EXPECT_EQ(topics, (std::vector<std::string>{"the French Revolution", "entropy"}));
     EXPECT_EQ(signalled, (QStringList{"the French Revolution", "entropy"}));
 }
@@ -146,14 +160,34 @@ TEST_F(LearnShortcutTest, ABlankTopicIsTakenButMakesNothing) {
     first.onLearn = [&](const std::string&) { ++learned; };
     QObject::connect(&first, &LearnShortcut::reached, [&] { ++reached; });
 
-    EXPECT_TRUE(handOffFromAnotherThread("   "));
-    EXPECT_TRUE(handOffFromAnotherThread(""));
+    EXPECT_TRUE(learnFromAnotherThread("   "));
+    EXPECT_TRUE(learnFromAnotherThread(""));
     EXPECT_EQ(learned, 0);
     EXPECT_EQ(reached, 2);
 }
 
-TEST_F(LearnShortcutTest, NoInstanceRunningMeansTheTopicIsNotTaken) {
-    EXPECT_FALSE(LearnShortcut::handOff("entropy", path(), 300));
+TEST_F(LearnShortcutTest, OpenAndShowRequestsReachTheFirstInstance) {
+    LearnShortcut first(path());
+    ASSERT_TRUE(first.listen());
+    std::vector<std::string> opened;
+    int learned = 0, reached = 0;
+    first.onOpen = [&](const std::string& n) { opened.push_back(n); };
+    first.onLearn = [&](const std::string&) { ++learned; };
+    QObject::connect(&first, &LearnShortcut::reached, [&] { ++reached; });
+
+    EXPECT_EQ(handOffFromAnotherThread({Kind::open, "newest"}), LearnShortcut::HandOff::taken);
+    EXPECT_EQ(handOffFromAnotherThread({Kind::show, ""}), LearnShortcut::HandOff::taken);
+    EXPECT_EQ(opened, (std::vector<std::string>{"newest"}));
+    EXPECT_EQ(learned, 0);
+    EXPECT_EQ(reached, 2);
+}
+
+TEST_F(LearnShortcutTest, NobodyListeningAndSomethingThatNeverAnswersAreToldApart) {
+    EXPECT_EQ(LearnShortcut::handOff({Kind::learn, "entropy"}, path(), 300, 300), LearnShortcut::HandOff::nobody);
+    // A socket whose owner accepts the connection but never reads (an instance hung at start).
+    QLocalServer hung;
+    ASSERT_TRUE(hung.listen(path()));
+    EXPECT_EQ(LearnShortcut::handOff({Kind::learn, "entropy"}, path(), 300, 300), LearnShortcut::HandOff::silent);
 }
 
 TEST_F(LearnShortcutTest, GarbageOnTheSocketIsIgnoredAndTheServerStillServes) {
@@ -168,7 +202,7 @@ TEST_F(LearnShortcutTest, GarbageOnTheSocketIsIgnoredAndTheServerStillServes) {
     sendRaw(QByteArray("nul\0byte\n", 9), true);
     EXPECT_TRUE(topics.empty());
 
-    EXPECT_TRUE(handOffFromAnotherThread("still here"));
+    EXPECT_TRUE(learnFromAnotherThread("still here"));
     EXPECT_EQ(topics, (std::vector<std::string>{"still here"}));
 }
 
@@ -182,7 +216,7 @@ TEST_F(LearnShortcutTest, ASocketLeftByAnInstanceThatDiedIsReplaced) {
     EXPECT_TRUE(first.listen());
     std::vector<std::string> topics;
     first.onLearn = [&](const std::string& t) { topics.push_back(t); };
-    EXPECT_TRUE(handOffFromAnotherThread("recovered"));
+    EXPECT_TRUE(learnFromAnotherThread("recovered"));
     EXPECT_EQ(topics, (std::vector<std::string>{"recovered"}));
 }
 

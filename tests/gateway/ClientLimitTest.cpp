@@ -65,3 +65,32 @@ TEST(GatewayLimits, LimitBodiesWithoutADateOrWithoutSenseReadAsTomorrowOrUnreach
         EXPECT_EQ(out.text(), text) << f.dump();
     }
 }
+
+TEST(GatewayLimits, ALessonIsSpentOnlyOnceItsReplyStreams) {
+    struct Case {
+        json fault;  // on the first try
+        bool spent;
+    };
+    const Case cases[] = {
+        {{{"kind", "status"}, {"status", 500}}, false},
+        {{{"kind", "limit"}, {"status", 503}, {"body", "{\"error\": \"resting\"}"}}, false},
+        {{{"kind", "cut"}, {"after", 5}}, true},  // it streamed, then broke off
+        {{{"kind", "error"}, {"after", 4}}, true},
+    };
+    const Http::Headers lesson = {{"x-nolby-op", "lesson"}};
+    for (const Case& c : cases) {
+        service::Options options = quiet();
+        options.allowance = 1;
+        Served served(options);
+        Client client(served);
+        served.fault(c.fault);
+        client.send("v1/messages", {{"messages", json::array()}}, lesson);
+        Outcome again = client.send("v1/messages", {{"messages", json::array()}}, lesson);
+        if (c.spent) {
+            EXPECT_EQ(again.kind<Gateway::Failure>(), Gateway::Failure::Kind::allowance) << c.fault.dump();
+        } else {
+            EXPECT_EQ(again.status, 200) << c.fault.dump();
+            EXPECT_EQ(again.error, nullptr) << c.fault.dump();
+        }
+    }
+}

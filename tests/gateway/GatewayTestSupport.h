@@ -18,10 +18,30 @@ namespace nolby::testing {
 
 using json = nlohmann::json;
 
+// A service for tests: any free port, the demo tutor without pauses, the control paths on.
 inline service::Options quiet(service::Options o = {}) {
     o.port = 0;
     o.demoPace = 0;
+    o.control = true;
     return o;
+}
+
+// A JSON body posted to a path of the gateway at `base`, and its whole reply.
+inline Http::Reply post(const std::string& base, const std::string& path, const json& body, Http::Headers headers = {}) {
+    Http::Request r;
+    r.url = Gateway::url(base, path);
+    r.headers = std::move(headers);
+    r.headers.push_back({"content-type", "application/json"});
+    r.body = body.dump();
+    return Http::fetch(r, size_t(1) << 26);
+}
+
+// A GET of a path of the gateway at `base`.
+inline Http::Reply get(const std::string& base, const std::string& path) {
+    Http::Request r;
+    r.method = "GET";
+    r.url = Gateway::url(base, path);
+    return Http::fetch(r, size_t(1) << 26);
 }
 
 // The service, started in-process.
@@ -30,21 +50,10 @@ struct Served {
     explicit Served(service::Options o = quiet()) : service(std::move(o)) { EXPECT_GT(service.start(), 0); }
     std::string base() const { return service.base(); }
 
-    Http::Reply post(const std::string& path, const json& body) const {
-        Http::Request r;
-        r.url = Gateway::url(base(), path);
-        r.headers = {{"content-type", "application/json"}};
-        r.body = body.dump();
-        return Http::fetch(r, size_t(1) << 26);
-    }
+    Http::Reply post(const std::string& path, const json& body) const { return testing::post(base(), path, body); }
     void fault(const json& f) const { EXPECT_EQ(post("_control/fault", f).status, 200) << f.dump(); }
     void queue(const std::string& text) const { EXPECT_EQ(post("_control/queue", {{"text", text}}).status, 200); }
-    json log() const {
-        Http::Request r;
-        r.method = "GET";
-        r.url = Gateway::url(base(), "_control/log");
-        return json::parse(Http::fetch(r, size_t(1) << 26).body);
-    }
+    json log() const { return json::parse(get(base(), "_control/log").body); }
     // The logged requests to one path.
     std::vector<json> logOf(const std::string& path) const {
         std::vector<json> out;
@@ -117,7 +126,12 @@ struct Client {
     std::shared_ptr<Gateway> gateway;
 
     explicit Client(const Served& served, std::shared_ptr<Attestor> attestor = Attestor::unsupported())
-        : gateway(Gateway::make(loop, served.base(), store, std::move(attestor))) {}
+        : Client(served.base(), std::move(attestor)) {}
+    explicit Client(const std::string& base, std::shared_ptr<Attestor> attestor = Attestor::unsupported())
+        : gateway(Gateway::make(loop, base, store, std::move(attestor))) {}
+    // A client of the gateway wherever `address` finds it.
+    explicit Client(std::shared_ptr<Gateway::Address> address)
+        : gateway(Gateway::make(loop, std::move(address), store, Attestor::unsupported())) {}
 
     // Starts a send whose reader fills `out`.
     std::shared_ptr<Gateway::Call> start(Outcome& out, const std::string& path = "v1/messages",
@@ -132,6 +146,16 @@ struct Client {
             out.ended = true;
         };
         return gateway->send(path, body, std::move(headers), timeout, std::move(reader));
+    }
+    // Sends, runs the main loop until `n` pieces of the reply arrived (or it ended) and lets
+    // the rest go.
+    Outcome begin(size_t n, const std::string& path = "v1/messages", const json& body = {{"messages", json::array()}},
+                  Http::Headers headers = {}) {
+        Outcome out;
+        std::shared_ptr<Gateway::Call> call = start(out, path, body, std::move(headers));
+        EXPECT_TRUE(loop->runUntil([&] { return out.ended || out.pieces.size() >= n; }, 60));
+        call->cancel();
+        return out;
     }
     // Sends and runs the main loop until the reply has ended.
     Outcome send(const std::string& path = "v1/messages", const json& body = {{"messages", json::array()}},

@@ -1,3 +1,4 @@
+#include "GatewayProcess.h"
 #include "GatewayTestSupport.h"
 #include "Painting.h"
 
@@ -112,4 +113,68 @@ TEST(GatewayService, PaintingsAreNearWhiteDeterministicAndShapedByTheAspect) {
     // Corners show the paper: every channel above 236, which whitening turns white.
     for (int corner : {0, (image->width() - 1) * 4})
         for (int c = 0; c < 3; ++c) EXPECT_GT(px[corner + c], 236) << corner;
+}
+
+TEST(GatewayService, ABodilessPostIsAnEmptyBodyAndTheConnectionServesTheNextRequest) {
+    Served served;
+    RawClient raw(served.service.port());
+    const std::string host = "Host: 127.0.0.1:" + std::to_string(served.service.port()) + "\r\n";
+    // Two requests at once: the first without Content-Length, the second right behind it.
+    raw.send("POST /v1/challenge HTTP/1.1\r\n" + host + "\r\nPOST /v1/challenge HTTP/1.1\r\n" + host + "\r\n");
+    for (int i = 0; i < 2; ++i) {
+        const std::string reply = raw.reply();
+        EXPECT_EQ(statusOf(reply), 200) << i;
+        std::optional<std::string> bytes = Base64::decode(json::parse(bodyOf(reply), nullptr, false).value("challenge", ""));
+        EXPECT_EQ(bytes ? bytes->size() : 0u, 32u) << reply;
+    }
+    EXPECT_FALSE(raw.closedByService());
+}
+
+TEST(GatewayService, ChunkedBodiesAreReadAndHeldToTheLimitAsDeclaredOnesAre) {
+    service::Options options = quiet();
+    options.maxBody = 4000;
+    Served served(options);
+    Client client(served);
+    ASSERT_EQ(client.send("v1/challenge", json::object()).status, 200);  // logs in
+    const std::string fields = "Host: 127.0.0.1:" + std::to_string(served.service.port()) +
+                               "\r\nAuthorization: Bearer " + client.store->read().value_or("") +
+                               "\r\nContent-Type: application/json\r\n";
+    auto chunked = [](const std::string& body, size_t piece) {
+        std::string out;
+        for (size_t at = 0; at < body.size(); at += piece) {
+            const std::string part = body.substr(at, piece);
+            char size[16];
+            std::snprintf(size, sizeof size, "%zx\r\n", part.size());
+            out += size + part + "\r\n";
+        }
+        return out + "0\r\n\r\n";
+    };
+    const std::string small = json{{"messages", json::array()}, {"pad", std::string(3000, 'p')}}.dump();
+    const std::string large = json{{"messages", json::array()}, {"pad", std::string(4500, 'p')}}.dump();
+    struct Case {
+        std::string path, framing, body;
+        int status;
+    };
+    const Case cases[] = {
+        {"/v1/messages", "Transfer-Encoding: chunked\r\n", chunked(small, 700), 200},
+        {"/v1/messages", "Transfer-Encoding: chunked\r\n", chunked(large, 700), 413},
+        {"/v1/messages", "Transfer-Encoding: chunked\r\n", chunked(large, 5000), 413},
+        {"/v1/messages", "Content-Length: " + std::to_string(large.size()) + "\r\n", large, 413},
+        {"/v1/messages", "Transfer-Encoding: chunked\r\n", "zz\r\n", 400},
+        {"/v1/messages", "Transfer-Encoding: chunked\r\nContent-Length: 5\r\n", "0\r\n\r\n", 400},
+        {"/v1/messages", "Transfer-Encoding: gzip\r\n", "", 501},
+        {"/v1/messages", "Content-Encoding: gzip\r\nContent-Length: 2\r\n", "{}", 415},
+        // A login carries no token, and no more than a login needs.
+        {"/v1/attest", "Transfer-Encoding: chunked\r\n", chunked(json{{"unsupported", true}}.dump(), 5), 200},
+        {"/v1/attest", "Content-Length: 70000\r\n", "", 413},
+    };
+    for (const Case& c : cases) {
+        RawClient raw(served.service.port());
+        raw.send("POST " + c.path + " HTTP/1.1\r\n" + fields + c.framing + "\r\n" + c.body);
+        const std::string reply = raw.reply();
+        EXPECT_EQ(statusOf(reply), c.status) << c.framing << c.body.substr(0, 20);
+        if (c.status == 413) {
+            EXPECT_EQ(bodyOf(reply), "The request body is too large.\n");
+        }
+    }
 }

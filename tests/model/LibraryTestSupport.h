@@ -42,8 +42,10 @@ struct Store {
     fs::path covers() const { return data.path / "Covers"; }
     fs::path fileOf(const Uuid& id) const { return notebooks() / NotebookFile::fileName(id); }
 
-    // A new store on the folder, as at launch (the old one, if any, is dropped).
+    // A new store on the folder, as at launch (the old one, if any, is dropped first: it
+    // would hold the folder).
     Library& open() {
+        library.reset();
         library = Library::make(data.path, scheduler, nullptr, &log);
         return *library;
     }

@@ -7,6 +7,8 @@
 // read the notebook there without asking for more.
 #include "model/NotebookFile.h"
 
+#include "../support/Sanitizers.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -87,9 +89,15 @@ void readUnderLimit(rlim_t limit, const std::string& text, Ok ok) {
 
 std::string firstIssue(const NotebookFile::Decoded& d) { return d.issues.empty() ? "(none)" : d.issues.front(); }
 
+#define SKIP_UNDER_SHADOW_MEMORY()                                                                       \
+    if (test::kShadowMemory)                                                                             \
+    GTEST_SKIP() << "a sanitizer's shadow memory takes terabytes of address space: a limit on it says " \
+                    "nothing about the reader"
+
 }  // namespace
 
 TEST(NotebookFileMemory, FortyMegabytesReadUnderAnAddressSpaceLimit) {
+    SKIP_UNDER_SHADOW_MEMORY();
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     size_t pages = 0;
     const std::string text = realisticFile(kFileBytes, pages);
@@ -106,6 +114,7 @@ TEST(NotebookFileMemory, FortyMegabytesReadUnderAnAddressSpaceLimit) {
 }
 
 TEST(NotebookFileMemory, HostileFileIsCutShortWithinItsBudget) {
+    SKIP_UNDER_SHADOW_MEMORY();
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const std::string text = hostileFile(kFileBytes);
     // What is kept may take memoryFactor times the file; growing lists and the strings of
@@ -124,6 +133,7 @@ TEST(NotebookFileMemory, HostileFileIsCutShortWithinItsBudget) {
 }
 
 TEST(NotebookFileMemory, RunningOutOfMemoryGivesNoNotebookAndSaysSo) {
+    SKIP_UNDER_SHADOW_MEMORY();
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     size_t pages = 0;
     const std::string text = realisticFile(kFileBytes, pages);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fstream>
 #include <sstream>
 
@@ -35,6 +36,23 @@ TEST(AtomicFile, WritesAndReplacesWholeFiles) {
     ASSERT_TRUE(AtomicFile::write(target, ""));
     EXPECT_EQ(contents(target), "");
     EXPECT_EQ(dir.entries(), 1u);  // no temporary file left beside it
+}
+
+TEST(AtomicFile, CreatingAFileThatIsThereLeavesItAsItIs) {
+    TempFolder dir;
+    fs::path target = dir.path / "secret";
+    EXPECT_FALSE(AtomicFile::tryCreate(target, "first", 0600));
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(AtomicFile::tryCreate(target, "second", 0600), std::errc::file_exists);
+    EXPECT_EQ(contents(target), "first");
+    // Another writer that gets there while the bytes are being written wins.
+    AtomicFile::setStepHook([&](AtomicFile::Step step, const fs::path& at) {
+        if (step == AtomicFile::Step::closed && at.filename() == "late") std::ofstream(at) << "theirs";
+    });
+    EXPECT_EQ(AtomicFile::tryCreate(dir.path / "late", "ours"), std::errc::file_exists);
+    AtomicFile::setStepHook(nullptr);
+    EXPECT_EQ(contents(dir.path / "late"), "theirs");
+    EXPECT_EQ(dir.entries(), 2u);  // no temporary left beside them
 }
 
 TEST(AtomicFile, AFailedWriteKeepsTheOldContentAndLeavesNoTemporary) {
@@ -78,4 +96,27 @@ TEST(AtomicFile, TellsItsOwnTemporariesApart) {
     AtomicFile::setStepHook(nullptr);
     ASSERT_EQ(dir.entries(), 1u);
     EXPECT_TRUE(AtomicFile::isTemporary(fs::directory_iterator(dir.path)->path().filename().string()));
+}
+
+TEST(AtomicFile, AFailingDiskSaysWhyAndKeepsTheOldContent) {
+    using Step = AtomicFile::Step;
+    struct Case {
+        Step step;
+        int error;
+    };
+    const Case cases[] = {{Step::opened, EROFS}, {Step::written, ENOSPC}, {Step::synced, EIO},
+                          {Step::closed, EDQUOT}, {Step::renamed, EACCES}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.step));
+        TempFolder dir;
+        const fs::path target = dir.path / "A.json";
+        ASSERT_TRUE(AtomicFile::write(target, "old"));
+        AtomicFile::setFaultHook([&](Step step, const fs::path&) { return step == c.step ? c.error : 0; });
+        EXPECT_EQ(AtomicFile::tryWrite(target, "new"), std::error_code(c.error, std::system_category()));
+        AtomicFile::setFaultHook(nullptr);
+        EXPECT_EQ(contents(target), "old");
+        EXPECT_EQ(dir.entries(), 1u);
+        EXPECT_EQ(AtomicFile::tryWrite(target, "new"), std::error_code());
+        EXPECT_EQ(contents(target), "new");
+    }
 }

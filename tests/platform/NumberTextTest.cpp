@@ -53,7 +53,7 @@ TEST(NumberText, WritesWithAPointInEveryForm) {
 
 TEST(NumberText, ParsesDecimalTextExactly) {
     struct Case {
-        const char* text;
+        std::string text;
         std::optional<double> value;
     };
     const Case cases[] = {
@@ -64,7 +64,7 @@ TEST(NumberText, ParsesDecimalTextExactly) {
         {"1E-2", 0.01},
         {"1e400", std::nullopt},
         {"-1e400", std::nullopt},
-        {std::string(400, '9').c_str(), std::nullopt},
+        {std::string(400, '9'), std::nullopt},
         {"1e-400", 0.0},
         {"-1e-400", -0.0},
         {"0.000e999999999999", 0.0},

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <set>
+#include <vector>
 
 using namespace nolby;
 
@@ -38,4 +40,29 @@ TEST(Uuid, ParseTakesOnlyTheHyphenatedForm) {
         "6B1F3C2A--D4E-4F5A-9B8C-7D6E5F4A3B2C",
     };
     for (const char* s : bad) EXPECT_FALSE(Uuid::parse(s)) << s;
+}
+
+TEST(Uuid, ARepeatableSequenceRestartsFromItsSeed) {
+    auto draw = [] {
+        std::vector<Uuid> out;
+        for (int i = 0; i < 50; ++i) out.push_back(Uuid::random());
+        return out;
+    };
+    Uuid::repeatable(7);
+    const std::vector<Uuid> first = draw();
+    Uuid::repeatable(7);
+    EXPECT_EQ(draw(), first);
+    Uuid::repeatable(8);
+    const std::vector<Uuid> other = draw();
+    Uuid::repeatable(std::nullopt);
+    const std::vector<Uuid> fresh = draw();
+    EXPECT_EQ(std::set<Uuid>(first.begin(), first.end()).size(), 50u);
+    EXPECT_NE(other, first);
+    EXPECT_NE(fresh, first);
+    EXPECT_NE(fresh, other);
+    for (const auto& seq : {first, other, fresh})
+        for (const Uuid& u : seq) {
+            EXPECT_EQ(u.bytes[6] >> 4, 4);  // version 4
+            EXPECT_EQ(u.bytes[8] >> 6, 2);  // variant 10
+        }
 }

@@ -258,9 +258,33 @@ TEST(TurnContext, ThePictureOfNewStrokesFollowsThePage) {
     EXPECT_TRUE(m.tutor->reading);
 }
 
+TEST(TurnContext, ARequestMayGoWithoutPictures) {
+    ContextRig rig;
+    rig.pictures = false;
+    rig.open(notebookOf({{stroke(100, 300, 60, 20)}}));
+    rig.ask();
+    ASSERT_EQ(rig.script.requests.size(), 1u);
+    const nlohmann::json& content = rig.script.requests[0].content;
+    ASSERT_EQ(content.size(), 1u);
+    EXPECT_EQ(content[0]["type"], "text");
+    EXPECT_NE(rig.context().find("Time: "), std::string::npos);
+}
+
 TEST(TurnContext, TheTimeOfDayIsTheUsersOwn) {
-    PinnedLocale locale("de_DE", "Europe/Berlin");
-    EXPECT_EQ(TutorSession::timeOfDay(dateFromReference(800'000'000)), "Samstag, 08 Uhr");
+    const Date when = dateFromReference(800'000'000);
+    {
+        PinnedLocale locale("de_DE", "Europe/Berlin");
+        EXPECT_EQ(TutorSession::timeOfDay(when), "Samstag, 08 Uhr");
+    }
+    // The format is kept between turns, yet follows the user's locale and time zone.
+    {
+        PinnedLocale locale("de_DE", "America/New_York");
+        EXPECT_EQ(TutorSession::timeOfDay(when), "Samstag, 02 Uhr");
+    }
+    {
+        PinnedLocale locale("en_US", "America/New_York");
+        EXPECT_EQ(TutorSession::timeOfDay(when), "Saturday, 2\u202FAM");
+    }
 }
 
 }  // namespace

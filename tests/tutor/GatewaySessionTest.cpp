@@ -1,9 +1,13 @@
 // The session token's bookkeeping, staged exactly with a manual scheduler. The gateway
 // address is a closed loopback port: a login attempt fails at once, and nothing leaves the
 // machine.
+#include "tutor/Claude.h"
 #include "tutor/Gateway.h"
+#include "tutor/Painter.h"
 
 #include "../TempFolder.h"
+
+#include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
 
@@ -94,4 +98,57 @@ TEST(GatewaySession, ForgettingDropsOnlyTheRefusedTokenAndItNeverComesBackFromTh
     s.scheduler->drain();
     EXPECT_EQ(s.store->read(), std::nullopt);  // erased before the lookup read the store
     EXPECT_EQ(next.token, std::nullopt);       // so it tried to mint (and the closed port refused)
+}
+
+// What the caller's callbacks hold (their owner, say) must not outlive the gateway when a
+// request waits for a token that never comes: for a bare request, a painting and a reply stream.
+TEST(GatewaySession, ARequestWaitingForItsTokenGoesWithItsGateway) {
+    using Start = std::function<std::shared_ptr<Gateway::Call>(Gateway&, std::shared_ptr<int> owner)>;
+    const std::pair<const char*, Start> callers[] = {
+        {"send",
+         [](Gateway& g, std::shared_ptr<int> owner) {
+             Gateway::Reader reader;
+             reader.onEnd = [owner](std::exception_ptr) {};
+             return g.send("v1/messages", nlohmann::json::object(), {}, 60, std::move(reader));
+         }},
+        {"painter",
+         [](Gateway& g, std::shared_ptr<int> owner) {
+             return Painter::fromPress(g, "cover", "a fox", "3:4", std::nullopt, [owner](auto) {});
+         }},
+        {"stream",
+         [](Gateway& g, std::shared_ptr<int> owner) {
+             Claude::Handlers handlers;
+             handlers.onEnd = [owner](auto, auto) {};
+             return Claude::stream(g, nullptr, nullptr, {}, std::move(handlers));
+         }},
+    };
+    for (const auto& [name, start] : callers) {
+        SCOPED_TRACE(name);
+        Staged s;
+        auto gateway = std::make_shared<Gateway>(s.scheduler, Gateway::Address::fixed("http://127.0.0.1:1/"), s.session);
+        auto owner = std::make_shared<int>(0);
+        std::weak_ptr<int> watched = owner;
+        std::weak_ptr<Gateway::Call> call = start(*gateway, std::move(owner));
+        EXPECT_FALSE(watched.expired());  // dropping the handle does not stop the call
+        // The token's lookup never answers; the program lets go of its gateway.
+        s.session.reset();
+        gateway.reset();
+        EXPECT_TRUE(call.expired());
+        EXPECT_TRUE(watched.expired());
+        // The lookup's late answer finds nobody.
+        s.scheduler->drain();
+    }
+}
+
+TEST(GatewaySession, NoOneWaitsForATokenThatCanNeverCome) {
+    test::TempFolder folder;
+    auto scheduler = std::make_shared<ManualScheduler>();
+    auto session = std::make_shared<Gateway::Session>(scheduler, "http://127.0.0.1:1/",
+                                                      std::make_shared<TokenStore>(folder.path), Attestor::unsupported());
+    auto owner = std::make_shared<int>(0);
+    std::weak_ptr<int> watched = owner;
+    scheduler.reset();  // the program is closing
+    session->token([owner](std::optional<std::string>, std::exception_ptr) {});
+    owner.reset();
+    EXPECT_TRUE(watched.expired());
 }

@@ -55,6 +55,27 @@ TEST(ReplyLines, TheTranscriptOfBlocks) {
     EXPECT_EQ(rig.nb().turns.at(0).reply, "# Halves · Two halves · [figure] · \\frac{1}{2} · a; 2 ·  · [tick: good]");
 }
 
+TEST(ReplyLines, RepeatableIdentifiersRepeatATurnExactly) {
+    // Block and mark seeds come from the identifier generator: restarted from one seed, the
+    // same turn places the same items with the same seeds in the same places.
+    using Placed = std::tuple<Uuid, std::string, uint64_t, double, std::optional<Rect>>;
+    auto turn = [] {
+        Uuid::repeatable(3);
+        LinesRig rig;
+        rig.reply({R"({"t":"p","text":"one"})", R"({"t":"math","tex":"x^2"})", R"({"t":"mark","on":"u1","kind":"tick"})"});
+        Uuid::repeatable(std::nullopt);
+        const Notebook nb = rig.nb();
+        std::vector<Placed> placed;
+        for (const PageItem& item : nb.pages.at(0).items)
+            if (const BlockItem* b = item.block()) placed.emplace_back(b->id, b->json, b->seed, b->y, b->box);
+        return placed;
+    };
+    const std::vector<Placed> first = turn();
+    ASSERT_EQ(first.size(), 3u);
+    EXPECT_EQ(turn(), first);
+    EXPECT_NE(std::get<2>(first[0]), std::get<2>(first[1]));
+}
+
 TEST(ReplyLines, APlanKeepsTheStoredDoodleUnlessItBringsOne) {
     struct Case {
         std::string plan;

@@ -132,5 +132,17 @@ TEST(SketchPainting, APaintingInFlightKeepsItsNotebookOpenUntilItLands) {
     EXPECT_TRUE(found);
 }
 
+TEST(SketchPainting, APaintingThatNeverAnswersLetsItsNotebookGoWithItsRequest) {
+    SketchRig rig;
+    rig.model->close();
+    std::weak_ptr<NotebookModel> weak = rig.model;
+    rig.model.reset();
+    EXPECT_FALSE(weak.expired());  // held open by the painting in flight
+    // The painter drops the request unanswered (its gateway went away, say).
+    rig.paintings.asked.at(0).reply = nullptr;
+    rig.settle();
+    EXPECT_TRUE(weak.expired());
+}
+
 }  // namespace
 }  // namespace nolby::test

@@ -76,6 +76,7 @@ struct TutorRig {
     Date wallClock = dateFromReference(800'000'000);  // a Tuesday afternoon in May 2026 (UTC)
     std::shared_ptr<NotebookModel> model;
     bool warmup = false;
+    bool pictures = true;
 
     TutorRig() {
         store.open();
@@ -89,6 +90,7 @@ struct TutorRig {
         s.defaults = defaults;
         s.now = [this] { return wallClock; };
         s.warmup = warmup;
+        s.pictures = pictures;
         s.stream = script.stream();
         s.paint = paintings.paint();
         return s;

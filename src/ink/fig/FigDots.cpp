@@ -35,8 +35,10 @@ void Fig::dots(const J& o, Color color) {
     const int rows = std::clamp(int_(o["rows"], 3), 1, 20);
     const int cols = std::clamp(int_(o["cols"], 4), 1, 30);
     const double x0 = ox + cl(o.num("x", 10)) * k, y0 = oy + cl(o.num("y", 5)) * k;
-    // A negative gap mirrors nothing: the grid always runs right and down from (x, y).
-    const double F = std::fabs(cl(o.num("gap", 6)) * k);
+    // A negative gap mirrors nothing: the grid always runs right and down from (x, y). The
+    // grid spans at most the whole range of coordinates (2 kLimit units) either way: a wider
+    // one is all off the figure, and its hundreds of huge rings took seconds to outline.
+    const double F = std::min(std::fabs(cl(o.num("gap", 6))), 2 * kLimit / std::max(rows, cols)) * k;
     const std::set<int> fill = filled(o["fill"], rows * cols);
 
     // The filled dot's scribble draws before its ring, dot after dot, row by row.

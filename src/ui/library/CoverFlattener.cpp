@@ -58,6 +58,7 @@ std::shared_ptr<const FlatCover> CoverFlattener::get(const Request& request, con
     Job& job = queued_[k];
     job.request = request;
     job.asked = frame_;
+    job.order = ++asked_;
     pump();
     return nullptr;
 }
@@ -65,19 +66,20 @@ std::shared_ptr<const FlatCover> CoverFlattener::get(const Request& request, con
 void CoverFlattener::beginFrame() { ++frame_; }
 
 void CoverFlattener::pump() {
-    while (running_.size() < kAtOnce && !queued_.empty()) {
-        auto latest = queued_.begin();
+    while (running_.size() < kAtOnce) {
+        // The newest request first; entries the last frame did not ask for again have left
+        // the view and go. `latest` only ever points at an entry that stays.
+        auto latest = queued_.end();
         for (auto it = queued_.begin(); it != queued_.end();) {
-            // Not asked for by the last frame either: it has left the view.
             if (it->second.asked + 1 < frame_) {
                 waitingFor_.erase(it->first);
                 it = queued_.erase(it);
                 continue;
             }
-            if (latest == queued_.end() || it->second.asked > latest->second.asked) latest = it;
+            if (latest == queued_.end() || it->second.order > latest->second.order) latest = it;
             ++it;
         }
-        if (queued_.empty() || latest == queued_.end()) return;
+        if (latest == queued_.end()) return;
         const std::string k = latest->first;
         const Request request = std::move(latest->second.request);
         queued_.erase(latest);

@@ -51,8 +51,9 @@ public:
         bool printing = false;
     };
 
-    // Covers made at once; the rest wait, the ones asked for most lately first, so the cores
-    // stay free for drawing frames and the covers in view come first.
+    // Covers made at once; the rest wait, the one asked for most lately first, so the cores
+    // stay free for drawing frames and the covers in view come first. A waiting cover that a
+    // whole frame passed without asking for is dropped when the next one starts.
     static constexpr size_t kAtOnce = 2;
 
     CoverFlattener(std::shared_ptr<Scheduler> scheduler, size_t capacity);
@@ -82,6 +83,7 @@ private:
     struct Job {
         Request request;
         uint64_t asked = 0;  // the frame that last asked for it
+        uint64_t order = 0;  // when it was last asked for, among all requests
     };
 
     struct Entry {
@@ -96,6 +98,7 @@ private:
     std::map<std::string, std::vector<std::function<void()>>> waitingFor_;  // queued or running
     std::set<std::string> running_;
     uint64_t frame_ = 0;
+    uint64_t asked_ = 0;  // requests so far
     std::shared_ptr<CoverFlattener*> self_;  // cleared on destruction: late results are dropped
 };
 

@@ -2,6 +2,7 @@
 
 #include "ink/Mag.h"
 #include "ink/mag/ChromeText.h"
+#include "ui/pills/Pills.h"
 
 #include <QPushButton>
 #include <QResizeEvent>
@@ -55,8 +56,51 @@ Newsstand::Newsstand(Services services, Actions actions, QWidget* parent)
     }
     shelf_->band()->setToday(services_.today);
     shelf_->setToday(services_.today);
+    pills_ = new PillColumn(this, services_.scheduler ? services_.scheduler->clock() : nullptr);
+    pills_->error()->onRetry = [this] {
+        if (services_.library) services_.library->retrySaves();
+        showUnsaved();  // still failing until the try lands: the pill stays
+    };
+    pills_->error()->onDismiss = [this] {
+        dismissedUnsaved_ = shownUnsaved_.value_or("");
+        showUnsaved();
+    };
+    if (services_.library) {
+        QPointer<Newsstand> self(this);
+        unsavedWatch_ = services_.library->unsaved.observe([self] {
+            if (self) self->showUnsaved();
+        });
+    }
     applyScheme();
     refresh();
+    showUnsaved();
+}
+
+std::optional<std::string> Newsstand::unsavedText() const {
+    if (!services_.library || services_.library->unsaved->empty()) return std::nullopt;
+    const auto& unsaved = services_.library->unsaved.get();
+    std::optional<std::string> text;
+    for (const Notebook& n : services_.library->notebooks.get()) {
+        auto it = unsaved.find(n.id);
+        if (it == unsaved.end()) continue;
+        text = Library::unsavedText(displayTitle(n), it->second, unsaved.size() - 1);
+        break;
+    }
+    if (!text || *text == dismissedUnsaved_) return std::nullopt;
+    return text;
+}
+
+void Newsstand::showUnsaved() {
+    // A message closed by the learner stays away until every save has landed again.
+    if (services_.library && services_.library->unsaved->empty()) dismissedUnsaved_.clear();
+    const std::optional<std::string> text = unsavedText();
+    if (text == shownUnsaved_ && (!text || pills_->error()->shown())) return;
+    shownUnsaved_ = text;
+    if (text)
+        pills_->error()->show(*text, true);
+    else
+        pills_->error()->leave();
+    pills_->place();
 }
 
 int64_t Newsstand::nextIssue() const {

@@ -3,6 +3,7 @@
 // under the nameplate and the ask band, searchable by title, each opened with a click (or in
 // a window of its own, or deleted, from its menu); a question typed in the band begins a new
 // issue. What opening and beginning do is the application's: the shelf only calls back.
+// While a notebook cannot be saved, an error pill at the foot of the shelf says so.
 
 #include "model/Library.h"
 #include "model/Notebook.h"
@@ -26,6 +27,8 @@
 #include <vector>
 
 namespace nolby {
+
+class PillColumn;
 
 class Newsstand : public QWidget {
     Q_OBJECT
@@ -87,12 +90,19 @@ public:
     // Reads the library, the search and the counters again.
     void refresh();
 
+    // The error pill that tells of saves that fail.
+    PillColumn* pills() const { return pills_; }
+    // What it says: the first unsaved notebook in shelf order (and how many more); none while
+    // every save lands or the learner closed that very message.
+    std::optional<std::string> unsavedText() const;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void applyScheme();
+    void showUnsaved();
 
     Services services_;
     Actions actions_;
@@ -103,6 +113,10 @@ private:
     QPointer<QMessageBox> alert_;
     Subscription libraryWatch_;
     Table* table_;
+    PillColumn* pills_;
+    Subscription unsavedWatch_;
+    std::optional<std::string> shownUnsaved_;
+    std::string dismissedUnsaved_;
     bool ensured_ = false;
 };
 

@@ -125,15 +125,16 @@ void NoticeArt::draw(cairo_t* cr, Press pressed) const {
     chrome::fill(cr, action, actionRect.x, actionRect.y, pressedIf(kAccent, pressed == Press::first));
 }
 
-ErrorArt ErrorArt::make(std::string_view text) {
+ErrorArt ErrorArt::make(std::string_view text, bool whole) {
     ErrorArt a;
     const double iconW = textSize * 1.2, iconH = textSize * 1.05;
     const double closeW = closeSize;
     a.retry = oneLine("Retry", Mag::kFuturaBoldStandIn, retrySize, std::numeric_limits<double>::infinity());
     // The text takes what is left of the widest pill once the icon and both buttons have
     // their room, so "Retry" and the close button always stay visible.
-    const double room = std::max(1.0, maxWidth - 2 * padX - iconW - a.retry.width() - closeW - 3 * spacing);
-    a.text = chrome::block(text, family(kRegular), textSize, 0, room, maxLines, 1);
+    const double width = whole ? wholeWidth : maxWidth;
+    const double room = std::max(1.0, width - 2 * padX - iconW - a.retry.width() - closeW - 3 * spacing);
+    a.text = chrome::block(text, family(kRegular), textSize, 0, room, whole ? wholeLines : maxLines, 1);
     const double textW = std::min(a.text.width(), room);
     const double rowH = std::max({iconH, a.text.height(), a.retry.height(), closeW});
     double x = padX;

@@ -36,13 +36,17 @@ struct ErrorArt {
     static constexpr double padX = 14, padY = 10, spacing = 8, maxWidth = 270;
     static constexpr double textSize = 13, retrySize = 13, closeSize = 12;
     static constexpr size_t maxLines = 2;
+    // A message the learner must read whole (a save that fails: which notebook, why, and
+    // that the writing is kept) takes a wider pill with a third line.
+    static constexpr double wholeWidth = 440;
+    static constexpr size_t wholeLines = 3;
 
     Size size;
-    chrome::Block text;   // at most two lines, the second cut short with "…"
+    chrome::Block text;   // at most two lines (three when whole), the last cut short with "…"
     chrome::Block retry;  // "Retry"
     Rect iconRect, textRect, retryRect, closeRect;
 
-    static ErrorArt make(std::string_view text);
+    static ErrorArt make(std::string_view text, bool whole = false);
     void draw(cairo_t* cr, Press pressed = Press::none) const;
 };
 

@@ -217,8 +217,8 @@ ErrorPill::ErrorPill(QWidget* parent, std::shared_ptr<const Clock> clock)
     setObjectName("ErrorPill");
 }
 
-void ErrorPill::show(const std::string& text) {
-    art_ = pills::ErrorArt::make(text);
+void ErrorPill::show(const std::string& text, bool whole) {
+    art_ = pills::ErrorArt::make(text, whole);
     showArt(art_.size, [art = art_](cairo_t* cr, pills::Press pressed) { art.draw(cr, pressed); });
 }
 

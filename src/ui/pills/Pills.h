@@ -116,14 +116,16 @@ private:
     pills::NoticeArt art_;
 };
 
-// A failed turn's text (two lines at most in a pill no wider than 270 points) with "Retry"
-// and a close button. Either button sends the pill away before its callback runs.
+// A failed turn's text (two lines at most in a pill no wider than 270 points), or a failed
+// save's (three in a wider one), with "Retry" and a close button. Either button sends the
+// pill away before its callback runs.
 class ErrorPill : public PillWidget {
     Q_OBJECT
 public:
     explicit ErrorPill(QWidget* parent = nullptr, std::shared_ptr<const Clock> clock = nullptr);
     using PillWidget::show;
-    void show(const std::string& text);
+    // `whole`: a message that must be read to its end, in the wider pill (ErrorArt).
+    void show(const std::string& text, bool whole = false);
 
     std::function<void()> onRetry;
     std::function<void()> onDismiss;

@@ -196,3 +196,23 @@ TEST(FigDots, NegativeGapIsThePitch) {
     auto flat = drawn(R"([{"k":"dots","gap":0,"fill":3,"group":2}])");
     EXPECT_EQ(flat.size(), 3u);
 }
+
+TEST(FigDots, AGridSpansAtMostTheWholeRangeOfCoordinates) {
+    // Thirty columns 1000 units apart would reach 30,000 units past the figure; the pitch
+    // shrinks until the grid spans the 2000 units of the whole range, the longer side deciding.
+    nlohmann::json capped = nlohmann::json::parse(R"([{"k":"dots","rows":20,"cols":30,"fill":600,"group":4}])");
+    capped[0]["gap"] = 2 * Fig::kLimit / 30;
+    for (const char* gap : {"1000", "-1000", "1e300"}) {
+        SCOPED_TRACE(gap);
+        auto huge = drawn(std::string(R"([{"k":"dots","rows":20,"cols":30,"fill":600,"group":4,"gap":)") + gap + "}]");
+        EXPECT_TRUE(sameInk(huge, drawn(capped.dump())));
+        Rect ink = Rect::null();
+        for (const auto& op : huge) ink = ink.united(op->bounds());
+        EXPECT_LT(ink.width(), (2 * Fig::kLimit + 10) * kK);
+    }
+    // Tall grids are bound by their rows; a grid within the range keeps its gap.
+    auto tall = drawn(R"([{"k":"dots","rows":20,"cols":2,"gap":500}])");
+    auto within = drawn(R"([{"k":"dots","rows":20,"cols":2,"gap":100}])");
+    EXPECT_TRUE(sameInk(tall, within));
+    EXPECT_FALSE(sameInk(within, drawn(R"([{"k":"dots","rows":20,"cols":2,"gap":99}])")));
+}

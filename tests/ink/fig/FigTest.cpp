@@ -89,7 +89,8 @@ TEST(FigDraw, StrokeWidths) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.item);
-        auto ss = strokes(drawn(std::string("[") + c.item + "]"));
+        const auto ops = drawn(std::string("[") + c.item + "]");
+        auto ss = strokes(ops);
         ASSERT_EQ(ss.size(), 1u);
         EXPECT_DOUBLE_EQ(ss[0]->pen.width, c.width);
     }

@@ -116,10 +116,12 @@ TEST(DoodleInk, WhitenRecoloursForADarkGround) {
     EXPECT_EQ(stroke(whitePlain)->pen.color, (Color{1, 1, 1, 1}));
     EXPECT_EQ(stroke(whitePlain)->passes(), 2);
     EXPECT_EQ(whitePlain->pause, 0.4);
-    const auto* f = dynamic_cast<const FillOp*>(w(fill).get());
+    const auto whiteFill = w(fill);
+    const auto* f = dynamic_cast<const FillOp*>(whiteFill.get());
     EXPECT_EQ(f->color, (Color{1, 1, 1, 0.16}));
     EXPECT_EQ(f->blend, BlendMode::normal);
-    for (const auto& cell : dynamic_cast<const MonoOp*>(w(mono).get())->cells()) EXPECT_EQ(cell.color, (Color{1, 1, 1, 1}));
+    const auto whiteMono = w(mono);
+    for (const auto& cell : dynamic_cast<const MonoOp*>(whiteMono.get())->cells()) EXPECT_EQ(cell.color, (Color{1, 1, 1, 1}));
     EXPECT_EQ(dynamic_cast<const TextOp*>(w(text).get())->color, (Color{1, 1, 1, 1}));
     // The originals are shared ink: they stay as they were.
     EXPECT_EQ(mono->cells()[0].color, (Color{1, 0, 0, 1}));

@@ -40,7 +40,9 @@ std::shared_ptr<const Image> solidImage(int w, int h, Color c) {
 GlyphRun runOfWidth(double w) {
     GlyphRun g;
     g.width = w;
-    g.path.addRect({0, -8, w, 8});
+    Path box;
+    box.addRect({0, -8, w, 8});
+    g.path = GlyphOutline(std::move(box));
     return g;
 }
 
@@ -186,6 +188,21 @@ TEST(GlyphRun, EmptyTextHasNoInk) {
     EXPECT_FALSE(word.path.isEmpty());
     EXPECT_EQ(word.text, "ink");
     EXPECT_NEAR(GlyphRun("ink", *font, 2).width, word.width + 6, 1e-9);
+}
+
+TEST(GlyphRun, RunsOfTheSameTextShareOneOutline) {
+    auto font = handFont(20);
+    GlyphRun word("ink", *font), again("ink", *font), kerned("ink", *font, 2);
+    EXPECT_EQ(&word.path.path(), &again.path.path());
+    EXPECT_NE(&word.path.path(), &kerned.path.path());
+    EXPECT_EQ(word, again);
+    EXPECT_FALSE(word == kerned);
+    // Equal outlines compare equal wherever they are kept.
+    GlyphRun copy = word;
+    copy.path = GlyphOutline(Path(word.path));
+    EXPECT_EQ(copy, word);
+    copy.path = GlyphOutline(Path());
+    EXPECT_FALSE(copy == word);
 }
 
 TEST(PhraseOp, StartsCountGapsButNotOverlaps) {

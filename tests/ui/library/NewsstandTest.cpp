@@ -2,11 +2,13 @@
 // issue from the ask band (Return, Shift/Alt+Return, a held Return, the starter questions),
 // deleting with its alert, the lazy grid, covers arriving, and what bad input leaves.
 #include "ShelfTestSupport.h"
+#include "../../support/FailingDisk.h"
 
 #include "ink/Rng.h"
 #include "ui/library/AskPage.h"
 #include "ui/library/CoverTile.h"
 #include "ui/library/ShelfGrid.h"
+#include "ui/pills/Pills.h"
 
 #include <QAbstractButton>
 #include <QKeyEvent>
@@ -429,6 +431,46 @@ TEST(Shelf, AFreshCoverArrivesThroughMisRegisteredPrint) {
     d.scheduler->advance(2);
     s.grab();
     EXPECT_FALSE(tile->band.animating(d.scheduler->now()));
+}
+
+// Saves that fail are told at the foot of the shelf, the first in shelf order and how many
+// more; Retry (a real click) tries at once, and the pill leaves once every save has landed.
+TEST(Newsstand, SavesThatFailAreToldAtTheFootOfTheShelf) {
+    Desk d;
+    Notebook tides = issue("Tides", 1), bread = issue("Bread", 2);
+    d.add({tides, bread});
+    Newsstand& s = d.open();
+    s.show();
+    ErrorPill& pill = *s.pills()->error();
+    EXPECT_FALSE(pill.isVisibleTo(&s));
+
+    test::FailingDisk disk(AtomicFile::Step::renamed, EACCES);
+    d.library->save(tides, true);
+    d.scheduler->drain();
+    EXPECT_EQ(s.unsavedText(), "Couldn't save \u201CTides\u201D: its folder may not be written to. "
+                               "Your writing is kept open; saving again\u2026");
+    EXPECT_TRUE(pill.shown());
+    d.library->save(bread, true);
+    d.scheduler->drain();
+    EXPECT_EQ(s.unsavedText(), "Couldn't save \u201CBread\u201D and 1 other notebook: its folder may not be "
+                               "written to. Your writing is kept open; saving again\u2026");
+    // Read to its end: nothing of it is cut short.
+    for (const auto& line : pill.art().text.lines) EXPECT_FALSE(line.truncated);
+    s.pills()->settle();
+    const auto shots = std::filesystem::path(QCoreApplication::applicationDirPath().toStdString()) / ".." / "screenshots";
+    std::filesystem::create_directories(shots);
+    EXPECT_TRUE(s.grab().save(QString::fromStdString((shots / "shelf-unsaved.png").string())));
+
+    disk.failing = false;
+    const Rect& retry = pill.art().retryRect;
+    QTest::mouseClick(&pill, Qt::LeftButton, {},
+                      QPoint(qRound(PillWidget::kMargin + retry.x + retry.w / 2),
+                             qRound(PillWidget::kMargin + retry.y + retry.h / 2)));
+    d.scheduler->drain();
+    EXPECT_TRUE(d.library->unsaved->empty());
+    EXPECT_EQ(s.unsavedText(), std::nullopt);
+    EXPECT_FALSE(pill.shown());
+    EXPECT_EQ(disk.tries, 4);
 }
 
 }  // namespace
