@@ -4,6 +4,7 @@
 #include "app/IssueViewRig.h"
 #include "app/NextStepButton.h"
 
+#include "support/Screenshots.h"
 #include "ui/library/ColorScheme.h"
 
 #include <QActionGroup>
@@ -79,6 +80,10 @@ TEST(IssueToolbar, TheShelfLabelStaysDarkOnThePaperOfADarkDesktop) {
     late.show();
     EXPECT_LT(darkestOfShelf(late), 100);
     EXPECT_GT(qGray(late.view->grab().toImage().pixel(5, 300)), 230);  // the paper itself
+    late.writeParagraph("On a dark desktop the issue stays on light paper.");
+    late.scheduler->advance(1);
+    late.rest();
+    EXPECT_TRUE(saveScreenshot(*late.view, "issue-on-a-dark-desktop"));
     QApplication::setPalette(before);
 }
 

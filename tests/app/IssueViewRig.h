@@ -92,9 +92,11 @@ struct IssueViewRig {
     SheetScrollView* scroll(int level) const { return static_cast<IssuePane*>(view->pane(level))->scroll(); }
 
     // Writes a paragraph of the tutor's on the notebook's first page, laid out as in the app.
-    void writeParagraph(const std::string& text, double y = 140) {
+    void writeParagraph(const std::string& text, double y = 140) { writeBlock(R"({"t":"p","text":")" + text + R"("})", y); }
+    // Writes a block of the tutor's (its JSON) on the notebook's first page at `y`.
+    void writeBlock(const std::string& json, double y) {
         BlockItem b;
-        b.json = R"({"t":"p","text":")" + text + R"("})";
+        b.json = json;
         b.y = y;
         b.seed = 3;
         model().mutate(0, false, [&](std::vector<PageItem>& items) { items.emplace_back(b); });

@@ -8,6 +8,7 @@
 #include "model/sheet/SheetHead.h"
 #include "model/sheet/SheetView.h"
 #include "support/FailingDisk.h"
+#include "support/Screenshots.h"
 #include "ui/pills/Pills.h"
 
 #include <gtest/gtest.h>
@@ -168,6 +169,7 @@ TEST(IssueView, ANewDiveTakesTheKeyboardSoEscapeClosesIt) {
     ASSERT_TRUE(pane->scroll()->sheet().pointer().selection());
     rig.scheduler->advance(1);  // the selection bar has come
     rig.rest();
+    EXPECT_TRUE(saveScreenshot(*rig.view, "issue-double-clicked-word"));
     const Rect deeper = pane->deeperFrame();
     QTest::mouseClick(pane->selectionBar(), Qt::LeftButton, {},
                       QPoint(static_cast<int>(deeper.midX() + 6), static_cast<int>(deeper.midY() + 6)));
@@ -180,6 +182,45 @@ TEST(IssueView, ANewDiveTakesTheKeyboardSoEscapeClosesIt) {
     rig.rest();
     EXPECT_TRUE(rig.view->dives().empty());
     EXPECT_EQ(QApplication::focusWidget(), rig.scroll(0));
+}
+
+// Explain on the last word of a paragraph written just above a quote: the margin note is
+// written under the paragraph and the quote, opening mark and all, moves down below it.
+TEST(IssueView, ExplainAboveAQuoteMovesTheQuoteBelowTheNote) {
+    for (const double space : {4.0, 10.0, 18.0}) {  // between the paragraph and the quote
+        SCOPED_TRACE(space);
+        IssueViewRig rig;
+        rig.show();
+        rig.writeParagraph("Einstein once wrote about what matters more.");
+        NotebookModel& m = rig.model();
+        const double paragraphBottom = m.bounds(m.nb->pages[0].items.back()).maxY();
+        rig.writeBlock(R"({"t":"quote","text":"Imagination is more important than knowledge.","by":"Albert Einstein"})",
+                       paragraphBottom + space);
+        const Uuid quote = m.nb->pages[0].items.back().id();
+        const std::optional<QPoint> word = rig.onWord(0, "more.");
+        ASSERT_TRUE(word);
+        windowDoubleClick(rig.view->windowHandle(), *word, 3000000);
+        auto* pane = static_cast<IssuePane*>(rig.view->pane(0));
+        ASSERT_TRUE(pane->scroll()->sheet().pointer().selection());
+        rig.scheduler->advance(1);
+        rig.rest();
+        const Rect explain = pane->explainFrame();
+        QTest::mouseClick(pane->selectionBar(), Qt::LeftButton, {},
+                          QPoint(static_cast<int>(explain.midX() + 6), static_cast<int>(explain.midY() + 6)));
+        rig.scheduler->advance(1);
+        rig.rest();
+        // The note's line came in between (its ring on the word above is drawn over the
+        // paragraph on purpose); the quote went down by at least that line.
+        std::optional<double> noteY, quoteY;
+        for (const PageItem& item : m.nb->pages[0].items) {
+            if (item.text()) noteY = item.text()->y;
+            if (item.id() == quote) quoteY = item.block()->y;
+        }
+        ASSERT_TRUE(noteY && quoteY);
+        EXPECT_GT(*noteY, paragraphBottom - 1);
+        EXPECT_GE(*quoteY, paragraphBottom + space + NotebookModel::noteLineHeight);
+        if (space == 10) EXPECT_TRUE(saveScreenshot(*rig.view, "issue-explain-above-quote"));
+    }
 }
 
 TEST(IssueView, LeavingTheActiveStateSavesTheNotebookAndEveryDive) {

@@ -3,6 +3,7 @@
 // deleting with its alert, the lazy grid, covers arriving, and what bad input leaves.
 #include "ShelfTestSupport.h"
 #include "../../support/FailingDisk.h"
+#include "../../support/Screenshots.h"
 
 #include "ink/Rng.h"
 #include "ui/library/AskPage.h"
@@ -177,6 +178,7 @@ TEST(Newsstand, TheAskBandFitsItsWidth) {
             for (int x = 0; x < static_cast<int>(column); ++x)
                 if (qGray(image.pixel(x, y)) > 200) rightmost = std::max(rightmost, x);
         EXPECT_NEAR(rightmost, headline.right(), 8);
+        if (c.width == 760) EXPECT_TRUE(test::saveScreenshot(s, "shelf-760x600"));
     }
 }
 
