@@ -88,7 +88,9 @@ private:
 
     struct Entry {
         std::shared_ptr<const FlatCover> flat;
-        std::shared_ptr<const Image> art;  // kept, so its address cannot be reused by another picture
+        // Watched, not kept (the press frees pictures past its budget): once it is gone its
+        // address may come back as another picture's, so the entry no longer answers.
+        std::weak_ptr<const Image> art;
     };
     std::shared_ptr<Scheduler> scheduler_;
     size_t capacity_;

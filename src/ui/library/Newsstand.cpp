@@ -29,11 +29,6 @@ Newsstand::Newsstand(Services services, Actions actions, QWidget* parent)
     search_->setClearButtonEnabled(true);
     search_->setFixedWidth(kSearchWidth);
 
-    // The covers already printed start loading before the grid asks for them.
-    if (services_.press && services_.library)
-        for (const Notebook& n : services_.library->notebooks.get())
-            if (services_.press->printed().count(n.id)) services_.press->image(n.id, Press::kSmall);
-
     connect(search_, &QLineEdit::textChanged, this, [this] { refresh(); });
     connect(shelf_, &Shelf::open, this, [this](const Notebook& n) {
         if (actions_.open) actions_.open(n);

@@ -361,6 +361,32 @@ void Shelf::paintTiles(QPainter& p, double now) {
         }
         t->paint(p, coverOnPage(i), look);
     }
+    warmNear(first, last);
+}
+
+void Shelf::warmNear(size_t first, size_t last) {
+    if (!press_ || shown_.empty()) return;
+    // The covers a screen above and below the view, nearest first, so they are loaded
+    // before they scroll in; no more than leaves the press room for the ones in view (the
+    // thumbnails it must free are then never the ones asked for here).
+    const size_t room = press_->thumbsThatFit(Press::kSmall) * 3 / 4;
+    const size_t inView = last - first;
+    if (room <= inView) return;
+    size_t budget = room - inView;
+    const ShelfGrid g = grid();
+    const size_t screen = static_cast<size_t>(g.columns) *
+                          (static_cast<size_t>(viewport()->height() / (g.tileHeight() + ShelfGrid::kRowGap)) + 1);
+    size_t below = last, above = first;
+    for (size_t step = 0; step < screen && budget > 0; ++step) {
+        if (below < shown_.size()) {
+            press_->image(shown_[below++].id, Press::kSmall);
+            --budget;
+        }
+        if (above > 0 && budget > 0) {
+            press_->image(shown_[--above].id, Press::kSmall);
+            --budget;
+        }
+    }
 }
 
 void Shelf::paintEvent(QPaintEvent*) {

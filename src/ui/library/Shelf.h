@@ -101,6 +101,8 @@ private:
     void syncTiles();
     void hoverAt(QPointF point);
     void paintTiles(QPainter& p, double now);
+    // Asks the press for the covers just out of view, so they are warm when they scroll in.
+    void warmNear(size_t first, size_t last);
     const QImage& labelFor(const Notebook& n);
     void ensureFrames();
     std::pair<QRectF, QRectF> footerLinks() const;
