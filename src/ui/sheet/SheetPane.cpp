@@ -277,10 +277,22 @@ void SheetPane::paintEvent(QPaintEvent*) {
 
 void SheetPane::placeChrome() {
     fade_->setGeometry(0, 0, width(), static_cast<int>(SheetChrome::kFadeHeight));
-    fade_->raise();
+    stack();
     placeOutline();
     placeBar();
     placeWriting();
+}
+
+void SheetPane::stack() {
+    // Over the sheet, from the bottom: the fade, the outline, the selection bar and "Writing
+    // below". Raised only when out of that order: each raise repaints what it raises.
+    std::vector<const QObject*> top;
+    for (const QObject* o : children())
+        if (o->isWidgetType()) top.push_back(o);
+    const std::vector<const QObject*> order = {fade_, outline_, bar_, writing_};
+    if (top.size() >= order.size() && std::equal(order.begin(), order.end(), top.end() - order.size())) return;
+    for (QWidget* w : {fade_, static_cast<QWidget*>(outline_), static_cast<QWidget*>(bar_), static_cast<QWidget*>(writing_)})
+        w->raise();
 }
 
 void SheetPane::scrolled() {
@@ -308,7 +320,6 @@ void SheetPane::placeBar() {
         bar_->place(widgetRect(at.x - kMargin, at.y - kMargin, s.width + 2 * kMargin, s.height + 2 * kMargin),
                     barShown_ ? ChromeMotion::kBarDuration : 0);
     }
-    bar_->raise();
     const bool shown = selection.has_value();
     if (shown == barShown_) return;
     barShown_ = shown;
@@ -324,7 +335,6 @@ void SheetPane::placeWriting() {
     const double travel = height() - frame.y;
     writing_->setGeometry(widgetRect(frame.x - kMargin, frame.y - kMargin, frame.w + 2 * kMargin,
                                      std::max(travel, frame.h) + 2 * kMargin));
-    writing_->raise();
     const bool shown = state_->writingBelow.get();
     if (shown == writingShown_) return;
     writingShown_ = shown;
@@ -353,7 +363,6 @@ void SheetPane::placeOutline() {
             outline_->redraw();
         }
     }
-    outline_->raise();
     if (shown == outlineShown_) return;
     outlineShown_ = shown;
     ChromeMotion::fade(outline_->layer(), shown, now());

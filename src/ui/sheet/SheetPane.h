@@ -124,6 +124,7 @@ protected:
 
 private:
     void placeChrome();
+    void stack();
     void scrolled();
     void placeBar();
     void placeWriting();

@@ -475,9 +475,6 @@ TEST(Newsstand, SavesThatFailAreToldAtTheFootOfTheShelf) {
     EXPECT_EQ(disk.tries, 4);
 }
 
-}  // namespace
-}  // namespace nolby
-
 // Printed covers load for the tiles in view and a screen's worth around them, not for the
 // whole shelf; under a small budget those scrolled far away are let go, and scrolling back
 // loads them again.
@@ -486,7 +483,7 @@ TEST(Shelf, CoversLoadInViewAndNearItAndComeBackWhenScrolledTo) {
     std::vector<Notebook> many;
     for (int i = 0; i < 80; ++i) many.push_back(issue("Issue " + std::to_string(i), i + 1, 800000000 - i));
     d.add(many);
-    const Press::Bytes jpeg = *Press::finish(painting(60, 80));
+    const Press::Bytes jpeg = *Press::finish(test::painting(60, 80));
     for (const Notebook& n : many)
         std::ofstream(d.press->dir / Press::fileName(n.id), std::ios::binary)
             .write(reinterpret_cast<const char*>(jpeg.data()), jpeg.size());
@@ -510,9 +507,9 @@ TEST(Shelf, CoversLoadInViewAndNearItAndComeBackWhenScrolledTo) {
     EXPECT_FALSE(cached(79));                 // and so is its end
     EXPECT_LT(d.press->thumbs().size(), 60u);
 
-    // Room for a screen's worth only: scrolled to the top and back, the middle's covers were
-    // let go and load again when shown; the top's went in their turn.
-    d.press->setThumbBudget(d.press->thumbBytes() / d.press->thumbs().size() * (inView.size() + 5));
+    // Room for the covers in view only: scrolled to the top and back, the middle's covers
+    // were let go and load again when shown; the top's went in their turn.
+    d.press->setThumbBudget(d.press->thumbBytes() / d.press->thumbs().size() * inView.size());
     bar->setValue(0);
     d.settled();
     EXPECT_TRUE(cached(0));
@@ -522,3 +519,6 @@ TEST(Shelf, CoversLoadInViewAndNearItAndComeBackWhenScrolledTo) {
     EXPECT_FALSE(cached(0));
     EXPECT_LE(d.press->thumbBytes(), d.press->thumbBudget());
 }
+
+}  // namespace
+}  // namespace nolby

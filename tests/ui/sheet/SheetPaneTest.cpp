@@ -217,9 +217,12 @@ TEST_F(Pane, TheOutlineDrawsAgainOnlyWhenWhatItShowsChanged) {
     pane->state()->layout.set(columnAt(300));
     SheetPane::Chrome* o = pane->outline();
     ASSERT_TRUE(o->isVisible());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pane.get()));
     settle();
     o->repaint();
+    QApplication::processEvents();
     const int draws = o->draws();
+    ASSERT_GT(draws, 0);
 
     struct Paints : QObject {
         int seen = 0;
