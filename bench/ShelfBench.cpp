@@ -142,7 +142,7 @@ void runFor(double seconds) {
 // Memory with 1,000 printed covers: the shelf shown and left alone for 5 s (rss_rest_mb,
 // thumbs_rest_mb: the press's decoded thumbnails), then scrolled from top to bottom a screen
 // at a time, each screen given 0.2 s (rss_scrolled_mb, thumbs_scrolled_mb), then back at the
-// top (covers_back: how many covers in view are drawn with their art after 1 s).
+// top for 1 s (thumbs_back_mb). Before a budget, every printed cover's thumbnail stayed.
 void CoveredIssuesMemory(benchmark::State& state) {
     for (auto _ : state) {
         Shelf1000 shelf;
