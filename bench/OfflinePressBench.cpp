@@ -7,6 +7,7 @@
 // no repaint of what did not change): 1,000 issues cost about what one does.
 // NOLBY_BENCH_APP names another build's nolby to measure (for a side-by-side run).
 #include "CoveredIssues.h"
+#include "ProcCpu.h"
 
 #include <benchmark/benchmark.h>
 
@@ -45,23 +46,6 @@ std::filesystem::path app() {
     return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "nolby";
 }
 
-// CPU seconds (utime + stime) from a /proc stat file; negative when it cannot be read.
-double cpuSeconds(const std::string& statFile) {
-    std::ifstream in(statFile);
-    std::string line;
-    if (!std::getline(in, line)) return -1;
-    // The command name, in parentheses, may hold spaces: fields are counted after it.
-    const size_t close = line.rfind(')');
-    if (close == std::string::npos) return -1;
-    std::istringstream rest(line.substr(close + 2));
-    std::string field;
-    unsigned long long utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && rest >> field; ++i) {
-        if (i == 14) utime = std::stoull(field);
-        if (i == 15) stime = std::stoull(field);
-    }
-    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
-}
 
 void OpenIssueOffline(benchmark::State& state) {
     Home home(static_cast<int>(state.range(0)));
@@ -81,11 +65,10 @@ void OpenIssueOffline(benchmark::State& state) {
             state.SkipWithError("nolby could not be started");
             break;
         }
-        const std::string proc = "/proc/" + std::to_string(pid);
         const auto start = std::chrono::steady_clock::now();
         std::this_thread::sleep_for(std::chrono::seconds(state.range(1)));
-        const double main = cpuSeconds(proc + "/task/" + std::to_string(pid) + "/stat");
-        const double all = cpuSeconds(proc + "/stat");
+        const double main = bench::mainThreadCpuSeconds(pid);
+        const double all = bench::cpuSeconds(pid);
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         kill(pid, SIGTERM);
         int status = 0;
