@@ -1,6 +1,7 @@
 #include "ink/Rough.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -14,6 +15,15 @@ constexpr double kTwoPi = 6.283185307179586;
 constexpr double kStepFactor = 0.6363961030678927;
 
 bool finite(Point p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+// A point as a pair of lanes: lane arithmetic is IEEE arithmetic lane by lane, bit for bit
+// what the same scalar operations give.
+typedef double V2 __attribute__((vector_size(16)));
+V2 load(Point p) { return V2{p.x, p.y}; }
+void store(Point& p, V2 v) {
+    p.x = v[0];
+    p.y = v[1];
+}
 
 // √(dx² + dy²) rather than hypot: IEEE fixes sqrt to the last bit on every machine.
 double length(Point a, Point b) {
@@ -93,24 +103,24 @@ void Rough::curve(Path& path, const std::vector<Point>& points, int passes, doub
 void Rough::catmull(Path& path, const std::vector<Point>& p) {
     const size_t m = p.size();
     if (m < 4) return;
-    auto segment = [&p](size_t i, Point& c1, Point& c2) {
-        c1 = {p[i].x + (p[i + 1].x - p[i - 1].x) / 6, p[i].y + (p[i + 1].y - p[i - 1].y) / 6};
-        c2 = {p[i + 1].x - (p[i + 2].x - p[i].x) / 6, p[i + 1].y - (p[i + 2].y - p[i].y) / 6};
-    };
     // An overflowing spline leaves no half sub-path: what it appended is taken back.
     if (!finite(p[1])) return;
     const Path::Mark before = path.mark();
-    path.reserve(m - 2);
     path.moveTo(p[1]);
-    Point c1, c2;
-    for (size_t i = 1; i + 2 < m; ++i) {
-        segment(i, c1, c2);
-        if (!finite(c1) || !finite(c2) || !finite(p[i + 1])) {
-            path.rollback(before);
-            return;
-        }
-        path.curveTo(c1, c2, p[i + 1]);
-    }
+    // x and y go side by side through the same operations in the same order, so each lane
+    // rounds as the scalar formula would. A non-finite value anywhere makes `spoilt` NaN.
+    V2 spoilt{0, 0};
+    path.curvesTo(m - 3, [&](size_t k, Point& c1, Point& c2, Point& end) {
+        const size_t i = k + 1;
+        const V2 before1 = load(p[i - 1]), at = load(p[i]), next = load(p[i + 1]), after = load(p[i + 2]);
+        const V2 v1 = at + (next - before1) / 6;
+        const V2 v2 = next - (after - at) / 6;
+        spoilt = spoilt + (v1 - v1) + (v2 - v2) + (next - next);
+        store(c1, v1);
+        store(c2, v2);
+        store(end, next);
+    });
+    if (!(spoilt[0] == 0 && spoilt[1] == 0)) path.rollback(before);
 }
 
 std::vector<Point> Rough::ellipsePoints(double increment, double cx, double cy, double rx, double ry,
@@ -122,10 +132,20 @@ std::vector<Point> Rough::ellipsePoints(double increment, double cx, double cy, 
 
 void Rough::ellipsePoints(std::vector<Point>& pts, double increment, double cx, double cy, double rx, double ry,
                           double offset, double overlap) {
+    ellipseRing(pts, increment, std::cos(increment), std::sin(increment), cx, cy, rx, ry, offset, overlap);
+}
+
+void Rough::ellipseRing(std::vector<Point>& pts, double increment, double turnCos, double turnSin, double cx,
+                        double cy, double rx, double ry, double offset, double overlap) {
     const double s = roughness_ * (rnd.unit() - 0.5) - kPi / 2;
+    // The cosine and sine at the start angle, once the walk has taken them: an end point at
+    // that very angle (a pass without overlap) takes them instead of computing them again.
+    bool haveStart = false;
+    double startCos = 0, startSin = 0;
     auto at = [&](double theta, double f) {
-        const double x = cx + jit(offset) + f * rx * std::cos(theta);
-        const double y = cy + jit(offset) + f * ry * std::sin(theta);
+        const bool atStart = haveStart && std::bit_cast<uint64_t>(theta) == std::bit_cast<uint64_t>(s);
+        const double x = cx + jit(offset) + f * rx * (atStart ? startCos : std::cos(theta));
+        const double y = cy + jit(offset) + f * ry * (atStart ? startSin : std::sin(theta));
         return Point{x, y};
     };
     pts.clear();
@@ -139,12 +159,16 @@ void Rough::ellipsePoints(std::vector<Point>& pts, double increment, double cx, 
     // kTurnsPerSine points, each is its neighbour turned by the increment, which costs a few
     // multiplications instead of a sine and a cosine.
     constexpr int kTurnsPerSine = 8;
-    const double turnCos = std::cos(increment), turnSin = std::sin(increment);
     double c = 0, sn = 0;
     for (int i = 0; theta < stop && i <= kMaxEllipseSteps; ++i) {
         if (i % kTurnsPerSine == 0) {
             c = std::cos(theta);
             sn = std::sin(theta);
+            if (i == 0) {
+                haveStart = true;
+                startCos = c;
+                startSin = sn;
+            }
         } else {
             const double turned = c * turnCos - sn * turnSin;
             sn = sn * turnCos + c * turnSin;
@@ -176,11 +200,13 @@ void Rough::ellipse(Path& path, double cx, double cy, double w, double h, int pa
     // One guide point buffer for both passes; a pass adds about steps + 2 elements.
     const bool twice = std::min(maxPasses_, passes) > 1;
     path.reserve((twice ? 2 : 1) * (static_cast<size_t>(steps) + 4));
+    // Both passes turn by the same increment.
+    const double turnCos = std::cos(increment), turnSin = std::sin(increment);
     std::vector<Point> pts;
-    ellipsePoints(pts, increment, cx, cy, rx, ry, scale_, overlap);
+    ellipseRing(pts, increment, turnCos, turnSin, cx, cy, rx, ry, scale_, overlap);
     catmull(path, pts);
     if (twice) {
-        ellipsePoints(pts, increment, cx, cy, rx, ry, 1.5 * scale_, 0);
+        ellipseRing(pts, increment, turnCos, turnSin, cx, cy, rx, ry, 1.5 * scale_, 0);
         catmull(path, pts);
     }
 }

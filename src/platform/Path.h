@@ -64,6 +64,20 @@ public:
         }
         current_ = e[n - 1].pts[0];
     }
+    // n cubic curves at once, curveAt(i, c1, c2, end) filling the i-th in place, for builders
+    // that make long splines: no room check or copy per curve.
+    template <class CurveAt>
+    void curvesTo(size_t n, CurveAt curveAt) {
+        if (n == 0) return;
+        const size_t first = elems_.size();
+        elems_.resize(first + n);
+        Element* e = elems_.data() + first;
+        for (size_t i = 0; i < n; ++i) {
+            e[i].verb = Verb::cubic;
+            curveAt(i, e[i].pts[0], e[i].pts[1], e[i].pts[2]);
+        }
+        current_ = e[n - 1].pts[2];
+    }
     void close();
     // Room for n more elements, for callers that know how many they will add; growth stays
     // geometric when a path is reserved for piece by piece.
