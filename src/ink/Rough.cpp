@@ -31,16 +31,20 @@ double length(Point a, Point b) {
     return std::sqrt(dx * dx + dy * dy);
 }
 
+// 2u − 1 for the draw z, where u = (z >> 11) · 2⁻⁵³: doubling a power-of-two multiple is
+// exact, so (z >> 11) · 2⁻⁵² − 1 is the same number with one multiplication fewer.
+double signed52(uint64_t z) { return static_cast<double>(z >> 11) * 0x1p-52 - 1; }
+
 }  // namespace
 
 Rough::Rough(uint64_t seed, double roughness, double maxOffset, int maxPasses, double scale)
     : rnd(seed), roughness_(roughness), maxOffset_(maxOffset), maxPasses_(maxPasses), scale_(scale) {}
 
-double Rough::signedUnit() { return 2 * rnd.unit() - 1; }
+double Rough::signedUnit() { return signed52(rnd.next()); }
 
 double Rough::jit(double a) { return roughness_ * a * signedUnit(); }
 
-void Rough::lineOnce(Path& path, double x1, double y1, double x2, double y2, bool overlay) {
+[[gnu::flatten]] void Rough::lineOnce(Path& path, double x1, double y1, double x2, double y2, bool overlay) {
     const double dx = x2 - x1, dy = y2 - y1;
     const double lenSq = dx * dx + dy * dy;
     const double len = std::sqrt(lenSq);  // not hypot: IEEE fixes sqrt to the last bit
@@ -266,41 +270,55 @@ void Rough::hachure(Path& path, const std::vector<std::vector<Point>>& polygons,
     const double phi = angle * kPi / 180;
     const double c = std::cos(phi), s = std::sin(phi);
 
-    // Every point turned into the hatch frame, where the hatch rows are horizontal.
-    std::vector<std::vector<Point>> rotated;
+    // Every edge turned into the hatch frame, where the hatch rows are horizontal. Edges no
+    // row can cross (level ones, and those with NaN ends) are left out.
+    struct Edge {
+        Point from, to;
+        double lo, hi;  // the rows from lo up to, not including, hi cross it
+    };
+    std::vector<Edge> edges;
     constexpr double inf = std::numeric_limits<double>::infinity();
     double minY = inf, maxY = -inf;
+    bool any = false;
     for (const auto& poly : polygons) {
         if (poly.size() <= 2) continue;
-        auto& out = rotated.emplace_back();
-        out.reserve(poly.size());
-        for (Point p : poly) {
-            Point q{p.x * c + p.y * s, p.y * c - p.x * s};
-            out.push_back(q);
+        any = true;
+        const auto turned = [&](Point p) { return Point{p.x * c + p.y * s, p.y * c - p.x * s}; };
+        const Point first = turned(poly.front());
+        Point q = first;
+        for (size_t i = 0; i < poly.size(); ++i) {
+            const Point next = i + 1 < poly.size() ? turned(poly[i + 1]) : first;
             minY = std::min(minY, q.y);
             maxY = std::max(maxY, q.y);
+            if (q.y < next.y) edges.push_back({q, next, q.y, next.y});
+            else if (next.y < q.y) edges.push_back({q, next, next.y, q.y});
+            q = next;
         }
     }
-    if (rotated.empty()) return;
+    if (!any) return;
     // Non-finite points, and extents that would need absurdly many rows, hatch nothing.
     if (!std::isfinite(minY) || !std::isfinite(maxY) || (maxY - minY) / gap > kMaxHatchRows) return;
 
     double y = minY + gap * (0.5 + 0.3 * rnd.unit());
+    // A convex outline gives one stroke (two elements) a row.
+    path.reserve(2 * (static_cast<size_t>((maxY - minY) / gap) + 1));
     std::vector<double> xs;
     for (int row = 0; y < maxY && row <= kMaxHatchRows; ++row) {
         xs.clear();
-        for (const auto& poly : rotated) {
-            const size_t count = poly.size();
-            for (size_t i = 0; i < count; ++i) {
-                const Point pi = poly[i], pj = poly[(i + 1) % count];
-                if ((pi.y <= y && y < pj.y) || (pj.y <= y && y < pi.y)) {
-                    const double x = pi.x + (pj.x - pi.x) * (y - pi.y) / (pj.y - pi.y);
-                    // Overflow could make NaN, which would break the sort.
-                    if (std::isfinite(x)) xs.push_back(x);
-                }
+        for (const Edge& e : edges) {
+            if (e.lo <= y && y < e.hi) {
+                const Point pi = e.from, pj = e.to;
+                const double x = pi.x + (pj.x - pi.x) * (y - pi.y) / (pj.y - pi.y);
+                // Overflow could make NaN, which would break the sort.
+                if (std::isfinite(x)) xs.push_back(x);
             }
         }
-        std::sort(xs.begin(), xs.end());
+        // The crossings in order (which of two equal ones comes first changes no stroke).
+        if (xs.size() == 2) {
+            if (xs[1] < xs[0]) std::swap(xs[0], xs[1]);
+        } else {
+            std::sort(xs.begin(), xs.end());
+        }
         for (size_t i = 0; i + 1 < xs.size(); i += 2) {
             // Pull both ends in by a point so strokes do not poke through the outline.
             const double a = xs[i] + 1, b = xs[i + 1] - 1;

@@ -29,7 +29,10 @@ public:
     // stroke, and an element built aside and copied in costs more than the rest.
     void moveTo(Point p) {
         add(Verb::move).pts[0] = p;
-        current_ = start_ = p;
+        // Field by field from the argument: copying start_ into current_ as a whole would
+        // read back the halves just stored, which stalls the store buffer.
+        current_.x = start_.x = p.x;
+        current_.y = start_.y = p.y;
     }
     void lineTo(Point p) {
         add(Verb::line).pts[0] = p;
