@@ -313,16 +313,20 @@ void Rough::hachure(Path& path, const std::vector<std::vector<Point>>& polygons,
                 if (std::isfinite(x)) xs.push_back(x);
             }
         }
-        // The crossings in order (which of two equal ones comes first changes no stroke).
+        // Pull both ends in by a point so strokes do not poke through the outline.
+        const auto stroke = [&](double from, double to) {
+            const double a = from + 1, b = to - 1;
+            if (a < b) lineOnce(path, a * c - y * s, a * s + y * c, b * c - y * s, b * s + y * c, false);
+        };
+        // The crossings in order, paired. Most rows cross twice: those take one comparison
+        // (which of two equal crossings comes first changes no stroke).
         if (xs.size() == 2) {
-            if (xs[1] < xs[0]) std::swap(xs[0], xs[1]);
+            const double p = xs[0], q = xs[1];
+            if (q < p) stroke(q, p);
+            else stroke(p, q);
         } else {
             std::sort(xs.begin(), xs.end());
-        }
-        for (size_t i = 0; i + 1 < xs.size(); i += 2) {
-            // Pull both ends in by a point so strokes do not poke through the outline.
-            const double a = xs[i] + 1, b = xs[i + 1] - 1;
-            if (a < b) lineOnce(path, a * c - y * s, a * s + y * c, b * c - y * s, b * s + y * c, false);
+            for (size_t i = 0; i + 1 < xs.size(); i += 2) stroke(xs[i], xs[i + 1]);
         }
         y = y + gap;
     }
