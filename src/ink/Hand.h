@@ -16,12 +16,6 @@
 #include <string_view>
 #include <vector>
 
-#include <unicode/uversion.h>
-
-U_NAMESPACE_BEGIN
-class RegexPattern;
-U_NAMESPACE_END
-
 namespace nolby {
 
 class Hand final {
@@ -63,10 +57,6 @@ public:
 
         bool operator==(const Tok&) const = default;
     };
-
-    // Single-star italics: "(?<![*\w])\*(?!\*)([^*\n]+?)\*(?![*\w])". Compiled once, on
-    // first use, from any thread; shared read-only (make a matcher per use).
-    static const icu::RegexPattern& italic();
 
     // The text as the markup reader wants it: trimmed of white space and line breaks at
     // both ends, single-star italics unwrapped to their inner text, malformed UTF-8 bytes
