@@ -16,6 +16,12 @@
 #include <string_view>
 #include <vector>
 
+#include <unicode/uversion.h>
+
+U_NAMESPACE_BEGIN
+class RegexPattern;
+U_NAMESPACE_END
+
 namespace nolby {
 
 class Hand final {
@@ -57,6 +63,10 @@ public:
 
         bool operator==(const Tok&) const = default;
     };
+
+    // Single-star italics: "(?<![*\w])\*(?!\*)([^*\n]+?)\*(?![*\w])" (prepare reads them by
+    // hand, to the letter of this). Compiled once, on first use; shared read-only.
+    static const icu::RegexPattern& italic();
 
     // The text as the markup reader wants it: trimmed of white space and line breaks at
     // both ends, single-star italics unwrapped to their inner text, malformed UTF-8 bytes

@@ -4,8 +4,10 @@
 #include "ink/Hand.h"
 
 #include "ink/Ink.h"
+#include "platform/Regex.h"
 #include "platform/Unicode.h"
 
+#include <unicode/regex.h>
 #include <unicode/uchar.h>
 
 #include <algorithm>
@@ -318,6 +320,13 @@ void words(const Hand::Span& s, bool& pending, std::vector<Hand::Tok>& out) {
 }
 
 }  // namespace
+
+const icu::RegexPattern& Hand::italic() {
+    // Never destroyed: layouts may still run on other threads while the process exits.
+    static const icu::RegexPattern* pattern =
+        regex::compile(uR"re((?<![*\w])\*(?!\*)([^*\n]+?)\*(?![*\w]))re", "italic");
+    return *pattern;
+}
 
 std::string Hand::prepare(std::string_view text) {
     std::u32string u = unicode::toUtf32(text);

@@ -35,6 +35,61 @@ double length(Point a, Point b) {
 // exact, so (z >> 11) · 2⁻⁵² − 1 is the same number with one multiplication fewer.
 double signed52(uint64_t z) { return static_cast<double>(z >> 11) * 0x1p-52 - 1; }
 
+// Rough::ellipsePoints with the cosine and sine of the increment given, so that the passes
+// of one ellipse share them.
+void ellipseRing(Rough& rough, std::vector<Point>& pts, double increment, double turnCos, double turnSin, double cx,
+                 double cy, double rx, double ry, double offset, double overlap) {
+    const double roughness = rough.roughness();
+    Rng& rnd = rough.rnd;
+    // roughness × a × (2u − 1), one draw, as Rough's own jitter.
+    auto jit = [&](double a) { return roughness * a * signed52(rnd.next()); };
+    const double s = roughness * (rnd.unit() - 0.5) - kPi / 2;
+    // The cosine and sine at the start angle, once the walk has taken them: an end point at
+    // that very angle (a pass without overlap) takes them instead of computing them again.
+    bool haveStart = false;
+    double startCos = 0, startSin = 0;
+    auto at = [&](double theta, double f) {
+        const bool atStart = haveStart && std::bit_cast<uint64_t>(theta) == std::bit_cast<uint64_t>(s);
+        const double x = cx + jit(offset) + f * rx * (atStart ? startCos : std::cos(theta));
+        const double y = cy + jit(offset) + f * ry * (atStart ? startSin : std::sin(theta));
+        return Point{x, y};
+    };
+    pts.clear();
+    if (increment > 0) pts.reserve(static_cast<size_t>(std::min<double>(kTwoPi / increment, Rough::kMaxEllipseSteps)) + 5);
+    pts.push_back(at(s - increment, 0.9));
+    // The count bound only matters when the angle stops advancing (a zero increment, or a
+    // start angle so large that adding the increment changes nothing).
+    const double stop = s + kTwoPi - 0.01;
+    double theta = s;
+    // The points walk round in equal turns: between fresh sines and cosines every
+    // kTurnsPerSine points, each is its neighbour turned by the increment, which costs a few
+    // multiplications instead of a sine and a cosine.
+    constexpr int kTurnsPerSine = 8;
+    double c = 0, sn = 0;
+    for (int i = 0; theta < stop && i <= Rough::kMaxEllipseSteps; ++i) {
+        if (i % kTurnsPerSine == 0) {
+            c = std::cos(theta);
+            sn = std::sin(theta);
+            if (i == 0) {
+                haveStart = true;
+                startCos = c;
+                startSin = sn;
+            }
+        } else {
+            const double turned = c * turnCos - sn * turnSin;
+            sn = sn * turnCos + c * turnSin;
+            c = turned;
+        }
+        const double x = cx + jit(offset) + rx * c;
+        const double y = cy + jit(offset) + ry * sn;
+        pts.push_back({x, y});
+        theta = theta + increment;
+    }
+    pts.push_back(at(s + kTwoPi + overlap / 2, 1));
+    pts.push_back(at(s + overlap, 0.98));
+    pts.push_back(at(s + overlap / 2, 0.9));
+}
+
 }  // namespace
 
 Rough::Rough(uint64_t seed, double roughness, double maxOffset, int maxPasses, double scale)
@@ -70,7 +125,7 @@ double Rough::jit(double a) { return roughness_ * a * signedUnit(); }
     c2.y = y1 + by + 2 * (y2 - y1) * divergence + k * o * signedUnit();
 
     if (!finite(start) || !finite(end) || !finite(c1) || !finite(c2)) return;
-    path.moveTo(start);
+    path.moveTo(start.x, start.y);  // field by field: no read-back of a point just stored
     path.curveTo(c1, c2, end);
 }
 
@@ -104,26 +159,25 @@ void Rough::curve(Path& path, const std::vector<Point>& points, int passes, doub
     }
 }
 
-void Rough::catmull(Path& path, const std::vector<Point>& p) {
+// Flattened: the path's element appends inline into the loop.
+[[gnu::flatten]] void Rough::catmull(Path& path, const std::vector<Point>& p) {
     const size_t m = p.size();
     if (m < 4) return;
     // An overflowing spline leaves no half sub-path: what it appended is taken back.
     if (!finite(p[1])) return;
     const Path::Mark before = path.mark();
-    path.moveTo(p[1]);
+    path.reserve(m - 2);
+    path.moveTo(p[1].x, p[1].y);
     // x and y go side by side through the same operations in the same order, so each lane
     // rounds as the scalar formula would. A non-finite value anywhere makes `spoilt` NaN.
     V2 spoilt{0, 0};
-    path.curvesTo(m - 3, [&](size_t k, Point& c1, Point& c2, Point& end) {
-        const size_t i = k + 1;
+    for (size_t i = 1; i + 2 < m; ++i) {
         const V2 before1 = load(p[i - 1]), at = load(p[i]), next = load(p[i + 1]), after = load(p[i + 2]);
         const V2 v1 = at + (next - before1) / 6;
         const V2 v2 = next - (after - at) / 6;
         spoilt = spoilt + (v1 - v1) + (v2 - v2) + (next - next);
-        store(c1, v1);
-        store(c2, v2);
-        store(end, next);
-    });
+        path.curveTo({v1[0], v1[1]}, {v2[0], v2[1]}, p[i + 1]);
+    }
     if (!(spoilt[0] == 0 && spoilt[1] == 0)) path.rollback(before);
 }
 
@@ -136,56 +190,7 @@ std::vector<Point> Rough::ellipsePoints(double increment, double cx, double cy, 
 
 void Rough::ellipsePoints(std::vector<Point>& pts, double increment, double cx, double cy, double rx, double ry,
                           double offset, double overlap) {
-    ellipseRing(pts, increment, std::cos(increment), std::sin(increment), cx, cy, rx, ry, offset, overlap);
-}
-
-void Rough::ellipseRing(std::vector<Point>& pts, double increment, double turnCos, double turnSin, double cx,
-                        double cy, double rx, double ry, double offset, double overlap) {
-    const double s = roughness_ * (rnd.unit() - 0.5) - kPi / 2;
-    // The cosine and sine at the start angle, once the walk has taken them: an end point at
-    // that very angle (a pass without overlap) takes them instead of computing them again.
-    bool haveStart = false;
-    double startCos = 0, startSin = 0;
-    auto at = [&](double theta, double f) {
-        const bool atStart = haveStart && std::bit_cast<uint64_t>(theta) == std::bit_cast<uint64_t>(s);
-        const double x = cx + jit(offset) + f * rx * (atStart ? startCos : std::cos(theta));
-        const double y = cy + jit(offset) + f * ry * (atStart ? startSin : std::sin(theta));
-        return Point{x, y};
-    };
-    pts.clear();
-    if (increment > 0) pts.reserve(static_cast<size_t>(std::min<double>(kTwoPi / increment, kMaxEllipseSteps)) + 5);
-    pts.push_back(at(s - increment, 0.9));
-    // The count bound only matters when the angle stops advancing (a zero increment, or a
-    // start angle so large that adding the increment changes nothing).
-    const double stop = s + kTwoPi - 0.01;
-    double theta = s;
-    // The points walk round in equal turns: between fresh sines and cosines every
-    // kTurnsPerSine points, each is its neighbour turned by the increment, which costs a few
-    // multiplications instead of a sine and a cosine.
-    constexpr int kTurnsPerSine = 8;
-    double c = 0, sn = 0;
-    for (int i = 0; theta < stop && i <= kMaxEllipseSteps; ++i) {
-        if (i % kTurnsPerSine == 0) {
-            c = std::cos(theta);
-            sn = std::sin(theta);
-            if (i == 0) {
-                haveStart = true;
-                startCos = c;
-                startSin = sn;
-            }
-        } else {
-            const double turned = c * turnCos - sn * turnSin;
-            sn = sn * turnCos + c * turnSin;
-            c = turned;
-        }
-        const double x = cx + jit(offset) + rx * c;
-        const double y = cy + jit(offset) + ry * sn;
-        pts.push_back({x, y});
-        theta = theta + increment;
-    }
-    pts.push_back(at(s + kTwoPi + overlap / 2, 1));
-    pts.push_back(at(s + overlap, 0.98));
-    pts.push_back(at(s + overlap / 2, 0.9));
+    ellipseRing(*this, pts, increment, std::cos(increment), std::sin(increment), cx, cy, rx, ry, offset, overlap);
 }
 
 void Rough::ellipse(Path& path, double cx, double cy, double w, double h, int passes) {
@@ -207,10 +212,10 @@ void Rough::ellipse(Path& path, double cx, double cy, double w, double h, int pa
     // Both passes turn by the same increment.
     const double turnCos = std::cos(increment), turnSin = std::sin(increment);
     std::vector<Point> pts;
-    ellipseRing(pts, increment, turnCos, turnSin, cx, cy, rx, ry, scale_, overlap);
+    ellipseRing(*this, pts, increment, turnCos, turnSin, cx, cy, rx, ry, scale_, overlap);
     catmull(path, pts);
     if (twice) {
-        ellipseRing(pts, increment, turnCos, turnSin, cx, cy, rx, ry, 1.5 * scale_, 0);
+        ellipseRing(*this, pts, increment, turnCos, turnSin, cx, cy, rx, ry, 1.5 * scale_, 0);
         catmull(path, pts);
     }
 }
@@ -225,7 +230,7 @@ void Rough::corner(Path& path, double x0, double y0, double x1, double y1, doubl
     control.x = cx + jit(controlJitter);
     control.y = cy + jit(controlJitter);
     if (!finite(start) || !finite(end) || !finite(control)) return;
-    path.moveTo(start);
+    path.moveTo(start.x, start.y);
     path.quadTo(control, end);
 }
 

@@ -64,9 +64,6 @@ private:
     double jit(double a);
     // 2u − 1, one draw.
     double signedUnit();
-    // ellipsePoints with the cosine and sine of the increment given.
-    void ellipseRing(std::vector<Point>& pts, double increment, double turnCos, double turnSin, double cx, double cy,
-                     double rx, double ry, double offset, double overlap);
     // One quadratic corner: start, end and control each jittered (6 draws).
     void corner(Path& path, double x0, double y0, double x1, double y1, double cx, double cy);
 

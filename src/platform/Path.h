@@ -29,10 +29,7 @@ public:
     // stroke, and an element built aside and copied in costs more than the rest.
     void moveTo(Point p) {
         add(Verb::move).pts[0] = p;
-        // Field by field from the argument: copying start_ into current_ as a whole would
-        // read back the halves just stored, which stalls the store buffer.
-        current_.x = start_.x = p.x;
-        current_.y = start_.y = p.y;
+        current_ = start_ = p;
     }
     void lineTo(Point p) {
         add(Verb::line).pts[0] = p;
@@ -66,20 +63,6 @@ public:
             e[i].pts[0].y = p.y;
         }
         current_ = e[n - 1].pts[0];
-    }
-    // n cubic curves at once, curveAt(i, c1, c2, end) filling the i-th in place, for builders
-    // that make long splines: no room check or copy per curve.
-    template <class CurveAt>
-    void curvesTo(size_t n, CurveAt curveAt) {
-        if (n == 0) return;
-        const size_t first = elems_.size();
-        elems_.resize(first + n);
-        Element* e = elems_.data() + first;
-        for (size_t i = 0; i < n; ++i) {
-            e[i].verb = Verb::cubic;
-            curveAt(i, e[i].pts[0], e[i].pts[1], e[i].pts[2]);
-        }
-        current_ = e[n - 1].pts[2];
     }
     void close();
     // Room for n more elements, for callers that know how many they will add; growth stays

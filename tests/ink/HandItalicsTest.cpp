@@ -1,12 +1,11 @@
 // Single-star italics are read by hand; they must unwrap exactly what the regular
-// expression that defines them matches, so the hand reader is checked against that
-// expression (ICU's engine) on many short texts drawn from the characters that matter: stars,
+// expression that defines them (Hand::italic) matches, so the reader is checked against that
+// expression in ICU's engine on many short texts drawn from the characters that matter: stars,
 // line feeds, spaces and every kind of word character (letters, marks, decimal digits,
 // connector punctuation, joiners), and characters just outside it.
 #include "ink/Hand.h"
 
 #include "ink/Rng.h"
-#include "platform/Regex.h"
 #include "platform/Unicode.h"
 
 #include <gtest/gtest.h>
@@ -21,11 +20,9 @@ namespace nolby {
 namespace {
 
 std::string byExpression(const std::string& text) {
-    static const icu::RegexPattern* italic =
-        regex::compile(uR"re((?<![*\w])\*(?!\*)([^*\n]+?)\*(?![*\w]))re", "italic");
     UErrorCode err = U_ZERO_ERROR;
     icu::UnicodeString src = icu::UnicodeString::fromUTF8(text);
-    std::unique_ptr<icu::RegexMatcher> matcher(italic->matcher(src, err));
+    std::unique_ptr<icu::RegexMatcher> matcher(Hand::italic().matcher(src, err));
     icu::UnicodeString out = matcher->replaceAll(icu::UnicodeString(u"$1"), err);
     EXPECT_FALSE(U_FAILURE(err));
     std::string utf8;
