@@ -32,7 +32,7 @@ void BM_LoadShelf(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * int64_t(lib->notebooks.get().size()));
     state.counters["KB/notebook"] =
-        double(NotebookFile::encode(lib->notebooks.get().front()).size()) / 1024;
+        double(NotebookFile::encode(*lib->notebook(lib->notebooks.get().front().id)).size()) / 1024;
 }
 BENCHMARK(BM_LoadShelf)->Unit(benchmark::kMillisecond);
 

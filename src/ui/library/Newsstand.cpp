@@ -31,17 +31,17 @@ Newsstand::Newsstand(Services services, Actions actions, QWidget* parent)
 
     // The covers already printed start loading before the grid asks for them.
     if (services_.press && services_.library)
-        for (const Notebook& n : services_.library->notebooks.get())
+        for (const NotebookHead& n : services_.library->notebooks.get())
             if (services_.press->printed().count(n.id)) services_.press->image(n.id, Press::kSmall);
 
     connect(search_, &QLineEdit::textChanged, this, [this] { refresh(); });
-    connect(shelf_, &Shelf::open, this, [this](const Notebook& n) {
+    connect(shelf_, &Shelf::open, this, [this](const NotebookHead& n) {
         if (actions_.open) actions_.open(n);
     });
-    connect(shelf_, &Shelf::openInWindow, this, [this](const Notebook& n) {
+    connect(shelf_, &Shelf::openInWindow, this, [this](const NotebookHead& n) {
         if (actions_.openInWindow) actions_.openInWindow(n);
     });
-    connect(shelf_, &Shelf::remove, this, [this](const Notebook& n) { confirmDelete(n); });
+    connect(shelf_, &Shelf::remove, this, [this](const NotebookHead& n) { confirmDelete(n); });
     connect(shelf_->band(), &AskBand::begin, this, [this] { start(); });
     connect(shelf_->band(), &AskBand::chose, this, [this](const QString& question) {
         questionField()->setPlainText(question);
@@ -51,7 +51,7 @@ Newsstand::Newsstand(Services services, Actions actions, QWidget* parent)
     if (services_.library) {
         QPointer<Newsstand> self(this);
         libraryWatch_ = services_.library->notebooks.observe([self] {
-            if (self) self->refresh();
+            if (self) self->libraryChanged();
         });
     }
     shelf_->band()->setToday(services_.today);
@@ -80,7 +80,7 @@ std::optional<std::string> Newsstand::unsavedText() const {
     if (!services_.library || services_.library->unsaved->empty()) return std::nullopt;
     const auto& unsaved = services_.library->unsaved.get();
     std::optional<std::string> text;
-    for (const Notebook& n : services_.library->notebooks.get()) {
+    for (const NotebookHead& n : services_.library->notebooks.get()) {
         auto it = unsaved.find(n.id);
         if (it == unsaved.end()) continue;
         text = Library::unsavedText(displayTitle(n), it->second, unsaved.size() - 1);
@@ -106,28 +106,28 @@ void Newsstand::showUnsaved() {
 int64_t Newsstand::nextIssue() const {
     int64_t highest = 0;
     if (services_.library)
-        for (const Notebook& n : services_.library->issues())
-            if (n.issue) highest = std::max(highest, *n.issue);
+        for (const NotebookHead& n : services_.library->notebooks.get())
+            if (!n.parent && n.issue) highest = std::max(highest, *n.issue);
     return highest + 1;
 }
 
-std::string Newsstand::displayTitle(const Notebook& n) { return n.title.empty() ? "Untitled" : n.title; }
+std::string Newsstand::displayTitle(const NotebookHead& n) { return n.title.empty() ? "Untitled" : n.title; }
 
-std::vector<Notebook> Newsstand::shown() const {
-    std::vector<Notebook> all = services_.library ? services_.library->issues() : std::vector<Notebook>{};
+std::vector<NotebookHead> Newsstand::shown() const {
+    if (!services_.library) return {};
     QString text = search_->text();
     // Spaces and tabs around the text do not count; line breaks would.
     while (!text.isEmpty() && (text.front() == ' ' || text.front() == '\t')) text.remove(0, 1);
     while (!text.isEmpty() && (text.back() == ' ' || text.back() == '\t')) text.chop(1);
-    if (text.isEmpty()) return all;
-    std::vector<Notebook> out;
-    for (const Notebook& n : all)
-        if (QString::fromStdString(displayTitle(n)).contains(text, Qt::CaseInsensitive)) out.push_back(n);
+    if (text.isEmpty()) return services_.library->issues();
+    std::vector<NotebookHead> out;
+    for (const NotebookHead& n : services_.library->notebooks.get())
+        if (!n.parent && QString::fromStdString(displayTitle(n)).contains(text, Qt::CaseInsensitive)) out.push_back(n);
     return out;
 }
 
 std::string Newsstand::countText() const {
-    const size_t all = services_.library ? services_.library->issues().size() : 0;
+    const size_t all = services_.library ? services_.library->issueCount() : 0;
     if (search_->text().isEmpty()) return std::to_string(all);
     return std::to_string(shown().size()) + " OF " + std::to_string(all);
 }
@@ -153,17 +153,34 @@ void Newsstand::ask() {
     questionField()->setFocus(Qt::OtherFocusReason);
 }
 
+void Newsstand::libraryChanged() {
+    stale_ = true;
+    if (!isVisible() || refreshPosted_) return;  // showEvent, or the refresh already waiting, reads it
+    if (!services_.scheduler) {
+        refresh();
+        return;
+    }
+    refreshPosted_ = true;
+    QPointer<Newsstand> self(this);
+    services_.scheduler->post([self] {
+        if (!self) return;
+        self->refreshPosted_ = false;
+        if (self->stale_ && self->isVisible()) self->refresh();
+    });
+}
+
 void Newsstand::refresh() {
+    stale_ = false;
     Shelf::Texts texts;
     texts.dateline = dateline();
     texts.count = countText();
     texts.replies = replyLine();
-    texts.any = services_.library && !services_.library->issues().empty();
+    texts.any = services_.library && services_.library->issueCount() > 0;
     shelf_->band()->setIssue(nextIssue());
     shelf_->setIssues(shown(), std::move(texts));
 }
 
-void Newsstand::confirmDelete(const Notebook& notebook) {
+void Newsstand::confirmDelete(const NotebookHead& notebook) {
     if (alert_) alert_->close();
     auto* box = new QMessageBox(this);
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -206,6 +223,8 @@ void Newsstand::resizeEvent(QResizeEvent*) {
 }
 
 void Newsstand::showEvent(QShowEvent*) {
+    // What changed while hidden is read once, before the first frame shows it.
+    if (stale_) refresh();
     ask();
     if (ensured_ || !services_.press || !services_.library) return;
     ensured_ = true;
@@ -214,7 +233,8 @@ void Newsstand::showEvent(QShowEvent*) {
     if (services_.scheduler)
         services_.scheduler->post([self] {
             if (!self) return;
-            for (const Notebook& n : self->services_.library->issues()) self->services_.press->ensure(n);
+            for (const NotebookHead& n : self->services_.library->notebooks.get())
+                if (!n.parent) self->services_.press->ensure(n);
         });
 }
 

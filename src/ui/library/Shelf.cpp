@@ -71,7 +71,7 @@ Shelf::Shelf(std::shared_ptr<Press> press, std::shared_ptr<Scheduler> scheduler,
     if (press_) pressWatch_ = press_->observe([this] { viewport()->update(); });
 }
 
-void Shelf::setIssues(std::vector<Notebook> shown, Texts texts) {
+void Shelf::setIssues(std::vector<NotebookHead> shown, Texts texts) {
     shown_ = std::move(shown);
     index_.clear();
     for (size_t i = 0; i < shown_.size(); ++i) index_[shown_[i].id] = i;
@@ -153,7 +153,7 @@ void Shelf::syncTiles() {
                                           : std::pair<size_t, size_t>{0, 0};
     std::map<Uuid, std::unique_ptr<CoverTile>> kept;
     for (size_t i = first; i < last; ++i) {
-        const Notebook& n = shown_[i];
+        const NotebookHead& n = shown_[i];
         auto found = tiles_.find(n.id);
         if (found != tiles_.end()) {
             found->second->setNotebook(n);
@@ -258,7 +258,7 @@ void Shelf::mouseReleaseEvent(QMouseEvent* event) {
 void Shelf::contextMenuEvent(QContextMenuEvent* event) {
     const auto at = tileAt(event->pos());
     if (!at) return;
-    const Notebook n = shown_[*at];
+    const NotebookHead n = shown_[*at];
     QMenu menu(this);
     QAction* open = menu.addAction("Open");
     QAction* window = menu.addAction("Open in New Window");
@@ -298,7 +298,7 @@ std::pair<QRectF, QRectF> Shelf::footerLinks() const {
     return {privacyRect, helpRect};
 }
 
-const QImage& Shelf::labelFor(const Notebook& n) {
+const QImage& Shelf::labelFor(const NotebookHead& n) {
     const std::string text = CoverTile::label(n);
     auto& entry = labels_[n.id];
     if (entry.second.isNull() || entry.first != text) {
@@ -326,7 +326,7 @@ void Shelf::paintTiles(QPainter& p, double now) {
     flattener_.beginFrame();
     const Date today = today_();
     for (size_t i = first; i < last; ++i) {
-        const Notebook& n = shown_[i];
+        const NotebookHead& n = shown_[i];
         CoverTile* t = tile(n.id);
         if (!t) continue;
         t->advance(now);

@@ -5,7 +5,7 @@
 // background and drawn as one image, and only covers that move are drawn through a
 // projective transform.
 
-#include "model/Notebook.h"
+#include "model/NotebookHead.h"
 #include "model/Press.h"
 #include "platform/Scheduler.h"
 #include "ui/library/AskBand.h"
@@ -46,14 +46,14 @@ public:
 
     Shelf(std::shared_ptr<Press> press, std::shared_ptr<Scheduler> scheduler, QWidget* parent = nullptr);
 
-    void setIssues(std::vector<Notebook> shown, Texts texts);
+    void setIssues(std::vector<NotebookHead> shown, Texts texts);
     void setDark(bool dark);
     // Today, for the covers' lines of facts.
     void setToday(std::function<Date()> today);
     bool dark() const { return dark_; }
 
     AskBand* band() const { return band_; }
-    const std::vector<Notebook>& shown() const { return shown_; }
+    const std::vector<NotebookHead>& shown() const { return shown_; }
     const Texts& texts() const { return texts_; }
     // The grid as laid out at the current width.
     ShelfGrid grid() const;
@@ -71,9 +71,9 @@ public:
     bool animating() const;
 
 signals:
-    void open(const Notebook& notebook);
-    void openInWindow(const Notebook& notebook);
-    void remove(const Notebook& notebook);
+    void open(const NotebookHead& notebook);
+    void openInWindow(const NotebookHead& notebook);
+    void remove(const NotebookHead& notebook);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -101,7 +101,7 @@ private:
     void syncTiles();
     void hoverAt(QPointF point);
     void paintTiles(QPainter& p, double now);
-    const QImage& labelFor(const Notebook& n);
+    const QImage& labelFor(const NotebookHead& n);
     void ensureFrames();
     std::pair<QRectF, QRectF> footerLinks() const;
 
@@ -109,7 +109,7 @@ private:
     std::shared_ptr<Scheduler> scheduler_;
     AskBand* band_;
     CoverFlattener flattener_;
-    std::vector<Notebook> shown_;
+    std::vector<NotebookHead> shown_;
     std::map<Uuid, size_t> index_;
     Texts texts_;
     bool dark_ = false;
