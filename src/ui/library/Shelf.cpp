@@ -72,6 +72,25 @@ Shelf::Shelf(std::shared_ptr<Press> press, std::shared_ptr<Scheduler> scheduler,
 }
 
 void Shelf::setIssues(std::vector<NotebookHead> shown, Texts texts) {
+    const bool sameOrder = shown.size() == shown_.size() &&
+                           std::equal(shown.begin(), shown.end(), shown_.begin(),
+                                      [](const NotebookHead& a, const NotebookHead& b) { return a.id == b.id; });
+    if (sameOrder && texts == texts_) {
+        // The same covers in the same order under the same texts (a notebook saved again):
+        // the page keeps its layout and its drawn texts, and only covers that changed in
+        // view are drawn again.
+        std::vector<size_t> changed;
+        for (size_t i = 0; i < shown.size(); ++i)
+            if (!(shown[i] == shown_[i]) || shown[i].body != shown_[i].body) changed.push_back(i);
+        shown_ = std::move(shown);
+        syncTiles();
+        const double below = grid().tileHeight() - grid().coverHeight();  // the label under the cover
+        for (size_t i : changed)
+            if (tile(shown_[i].id))
+                viewport()->update(
+                    coverInView(i).adjusted(-kRedrawMargin, -kRedrawMargin, kRedrawMargin, below + kRedrawMargin).toAlignedRect());
+        return;
+    }
     shown_ = std::move(shown);
     index_.clear();
     for (size_t i = 0; i < shown_.size(); ++i) index_[shown_[i].id] = i;

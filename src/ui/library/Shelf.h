@@ -35,6 +35,9 @@ public:
     static constexpr double kBandGap = 26;
     // Flattened covers kept: a few screens' worth.
     static constexpr size_t kKept = 160;
+    // Room around a cover (and its label) that drawing it again covers: its lean and its
+    // shadows, which reach at most 42 points out (CoverFlattener's margins).
+    static constexpr double kRedrawMargin = 48;
 
     // What the page shows besides the covers.
     struct Texts {
@@ -42,6 +45,7 @@ public:
         std::string count;       // "12", or "7 OF 12" while searching
         std::string replies;     // "12 REPLIES THIS MONTH" or "NOLBY PRESS"
         bool any = false;        // there are issues: the header and the grid show
+        bool operator==(const Texts&) const = default;
     };
 
     Shelf(std::shared_ptr<Press> press, std::shared_ptr<Scheduler> scheduler, QWidget* parent = nullptr);
