@@ -138,8 +138,10 @@ std::string Newsstand::replyLine() const {
     return std::to_string(n) + (n == 1 ? " REPLY THIS MONTH" : " REPLIES THIS MONTH");
 }
 
-std::string Newsstand::dateline() const {
-    return "NO. " + chrome::zeroPadded(std::max<int64_t>(nextIssue(), 1), 3) + "  \u2022  " +
+std::string Newsstand::dateline() const { return datelineFor(nextIssue()); }
+
+std::string Newsstand::datelineFor(int64_t next) const {
+    return "NO. " + chrome::zeroPadded(std::max<int64_t>(next, 1), 3) + "  \u2022  " +
            Mag::quarter(ReferenceClock::toSys(services_.today()));
 }
 
@@ -171,13 +173,41 @@ void Newsstand::libraryChanged() {
 
 void Newsstand::refresh() {
     stale_ = false;
+    // One pass over the store for the numbers the texts show.
+    size_t issues = 0;
+    int64_t highest = 0;
+    if (services_.library)
+        for (const NotebookHead& n : services_.library->notebooks.get())
+            if (!n.parent) {
+                ++issues;
+                if (n.issue) highest = std::max(highest, *n.issue);
+            }
+    const bool searching = !search_->text().isEmpty();
     Shelf::Texts texts;
-    texts.dateline = dateline();
-    texts.count = countText();
+    texts.dateline = datelineFor(highest + 1);
+    texts.count = searching ? countText() : std::to_string(issues);
     texts.replies = replyLine();
-    texts.any = services_.library && services_.library->issueCount() > 0;
-    shelf_->band()->setIssue(nextIssue());
+    texts.any = issues > 0;
+    shelf_->band()->setIssue(highest + 1);
+    if (!searching && texts == shelf_->texts() && mendShelf()) return;
     shelf_->setIssues(shown(), std::move(texts));
+}
+
+bool Newsstand::mendShelf() {
+    // The shelf shows every issue in the store's order: when that order is the same, only
+    // the heads saved again since are handed over, not a copy of every head.
+    const std::vector<NotebookHead>& shown = shelf_->shown();
+    std::vector<std::pair<size_t, NotebookHead>> changed;
+    size_t k = 0;
+    for (const NotebookHead& n : services_.library->notebooks.get()) {
+        if (n.parent) continue;
+        if (k >= shown.size() || shown[k].id != n.id) return false;
+        if (!(shown[k] == n) || shown[k].body != n.body) changed.emplace_back(k, n);
+        ++k;
+    }
+    if (k != shown.size()) return false;
+    shelf_->mendIssues(std::move(changed));
+    return true;
 }
 
 void Newsstand::confirmDelete(const NotebookHead& notebook) {

@@ -109,6 +109,10 @@ private:
     // The library changed: the shelf reads it again once, on the next turn of the main loop,
     // however many changes came in this one; while hidden, not until it is shown.
     void libraryChanged();
+    // Hands the shelf only the heads saved again; false when the store's issues are no longer
+    // the ones the shelf shows, in its order (or the search picks them).
+    bool mendShelf();
+    std::string datelineFor(int64_t next) const;
 
     Services services_;
     Actions actions_;

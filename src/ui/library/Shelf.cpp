@@ -77,18 +77,13 @@ void Shelf::setIssues(std::vector<NotebookHead> shown, Texts texts) {
                                       [](const NotebookHead& a, const NotebookHead& b) { return a.id == b.id; });
     if (sameOrder && texts == texts_) {
         // The same covers in the same order under the same texts (a notebook saved again):
-        // the page keeps its layout and its drawn texts, and only covers that changed in
-        // view are drawn again.
+        // the page keeps its layout and its drawn texts.
         std::vector<size_t> changed;
         for (size_t i = 0; i < shown.size(); ++i)
             if (!(shown[i] == shown_[i]) || shown[i].body != shown_[i].body) changed.push_back(i);
         shown_ = std::move(shown);
         syncTiles();
-        const double below = grid().tileHeight() - grid().coverHeight();  // the label under the cover
-        for (size_t i : changed)
-            if (tile(shown_[i].id))
-                viewport()->update(
-                    coverInView(i).adjusted(-kRedrawMargin, -kRedrawMargin, kRedrawMargin, below + kRedrawMargin).toAlignedRect());
+        redrawCovers(changed);
         return;
     }
     shown_ = std::move(shown);
@@ -97,6 +92,27 @@ void Shelf::setIssues(std::vector<NotebookHead> shown, Texts texts) {
     texts_ = std::move(texts);
     section_ = footer_ = nameplate_ = QImage();
     relayout();
+}
+
+void Shelf::mendIssues(std::vector<std::pair<size_t, NotebookHead>> changed) {
+    std::vector<size_t> at;
+    for (auto& [i, head] : changed) {
+        if (i >= shown_.size() || shown_[i].id != head.id) continue;
+        shown_[i] = std::move(head);
+        at.push_back(i);
+    }
+    if (at.empty()) return;
+    syncTiles();
+    redrawCovers(at);
+}
+
+void Shelf::redrawCovers(const std::vector<size_t>& changed) {
+    // Only covers in view are drawn; each with its label under it, its lean and its shadows.
+    const double below = grid().tileHeight() - grid().coverHeight();
+    for (size_t i : changed)
+        if (i < shown_.size() && tile(shown_[i].id))
+            viewport()->update(
+                coverInView(i).adjusted(-kRedrawMargin, -kRedrawMargin, kRedrawMargin, below + kRedrawMargin).toAlignedRect());
 }
 
 void Shelf::setDark(bool dark) {

@@ -51,6 +51,9 @@ public:
     Shelf(std::shared_ptr<Press> press, std::shared_ptr<Scheduler> scheduler, QWidget* parent = nullptr);
 
     void setIssues(std::vector<NotebookHead> shown, Texts texts);
+    // Heads of notebooks saved again, each with its place in shown() (the same notebook
+    // there): the page and the order stay, and only those covers in view are drawn again.
+    void mendIssues(std::vector<std::pair<size_t, NotebookHead>> changed);
     void setDark(bool dark);
     // Today, for the covers' lines of facts.
     void setToday(std::function<Date()> today);
@@ -103,6 +106,7 @@ private:
     };
     void relayout();
     void syncTiles();
+    void redrawCovers(const std::vector<size_t>& changed);
     void hoverAt(QPointF point);
     void paintTiles(QPainter& p, double now);
     const QImage& labelFor(const NotebookHead& n);
