@@ -194,6 +194,7 @@ void Newsstand::refresh() {
 }
 
 bool Newsstand::mendShelf() {
+    if (!services_.library) return false;
     // The shelf shows every issue in the store's order: when that order is the same, only
     // the heads saved again since are handed over, not a copy of every head.
     const std::vector<NotebookHead>& shown = shelf_->shown();
