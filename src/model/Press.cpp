@@ -94,7 +94,7 @@ void Press::touched(const Uuid& id) {
 
 std::string Press::thumbKey(const Uuid& id, int px) { return id.string() + "@" + std::to_string(px); }
 
-void Press::ensure(const Notebook& notebook) {
+void Press::ensure(const NotebookHead& notebook) {
     if (notebook.parent) return;
     const Uuid& id = notebook.id;
     if (printed_.count(id) || printing_->count(id) || failed_.count(id)) return;

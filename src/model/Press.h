@@ -17,6 +17,7 @@
 // cover until the next run (the cover file alone says what is printed at start-up).
 
 #include "model/Notebook.h"
+#include "model/NotebookHead.h"
 #include "model/PressSource.h"
 #include "platform/Image.h"
 #include "platform/Observed.h"
@@ -98,7 +99,7 @@ public:
 
     // Asks for the notebook's cover when it is an issue that has none, is not being painted,
     // did not fail this run and has something to paint from. Cheap to call often.
-    void ensure(const Notebook& notebook);
+    void ensure(const NotebookHead& notebook);
 
     // The printed cover at 700 pixels when `px` is at most 700, else at 1600, from the
     // cache, where it becomes the one asked for most lately. A miss starts one background
@@ -112,7 +113,7 @@ public:
     // The painting prompt of a notebook: its plan's "art", else a sentence about its title
     // (with its first four plan steps), else one about the first words typed on its first
     // page; nothing when there is none of these.
-    static std::optional<std::string> subject(const Notebook& notebook);
+    static std::optional<std::string> subject(const NotebookHead& notebook);
 
     // Where a painting's plain mat is cut: the rectangle kept, in pixels from the top left.
     struct Crop {

@@ -85,7 +85,7 @@ TEST(LibraryCrash, EveryStepOfASaveLeavesTheOldOrTheNewNotebookWhole) {
 
             Library& lib = s.open();
             ASSERT_EQ(lib.notebooks.get().size(), 1u);
-            const Notebook& loaded = lib.notebooks.get().front();
+            const Notebook loaded = *lib.notebook(lib.notebooks.get().front().id);
             const auto file = *Files::read(s.fileOf(old.id));
             const auto orig = Files::read(NotebookWrites::originalFile(s.fileOf(old.id)));
             if (loaded.title == "new") {

@@ -67,7 +67,7 @@ TEST(Library, SavingAnUnknownNotebookPutsItFirstAndAKnownOneKeepsItsPlace) {
     s.put(notebook("old", 1, 10, 1));
     s.put(notebook("older", 1, 5, 2));
     Library& lib = s.open();
-    Notebook older = lib.notebooks.get()[1];
+    Notebook older = *lib.notebook(lib.notebooks.get()[1].id);
     older.title = "older, edited";
     lib.save(older, true);
     Notebook fresh = notebook("fresh", 1, 1, 3);

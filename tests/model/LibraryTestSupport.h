@@ -68,7 +68,8 @@ struct Store {
     }
 };
 
-inline std::vector<std::string> titles(const std::vector<Notebook>& list) {
+template <class List>
+std::vector<std::string> titles(const List& list) {
     std::vector<std::string> out;
     for (const auto& n : list) out.push_back(n.title);
     return out;

@@ -226,7 +226,7 @@ SheetHead::Inputs SheetHead::inputs() const {
         in.nb.from = nb.from;
     }
     if (in.nb.parent && sources_.library) {
-        if (std::optional<Notebook> parent = sources_.library->notebook(*in.nb.parent)) {
+        if (std::optional<NotebookHead> parent = sources_.library->head(*in.nb.parent)) {
             in.parentFound = true;
             in.parentTitle = parent->title;
         }

@@ -254,7 +254,41 @@ TEST(Newsstand, DeleteAsksFirst) {
     QTest::mouseClick(remove, Qt::LeftButton);
     ASSERT_EQ(d.library->issues().size(), 1u);
     EXPECT_EQ(d.library->issues()[0].id, kept.id);
+    d.scheduler->runPosted();  // the shelf reads the store on the next turn of the main loop
     EXPECT_EQ(s.shelf()->shown().size(), 1u);  // the grid follows the store
+}
+
+TEST(Newsstand, ReadsTheStoreOnceATurnAndNotWhileHidden) {
+    Desk d;
+    d.add({issue("Tides", 1)});
+    Newsstand& s = d.open();
+    s.show();
+    ASSERT_EQ(s.shelf()->shown().size(), 1u);
+
+    // Saves in one turn (an edit, a line begun, a block placed) are read once, on the next.
+    Notebook bread = issue("Bread", 2, 800000100);
+    d.library->save(bread, false);
+    bread.title = "Bread and butter";
+    d.library->save(bread, false);
+    EXPECT_TRUE(s.stale());
+    EXPECT_EQ(s.shelf()->shown().size(), 1u);
+    d.scheduler->runPosted();
+    EXPECT_FALSE(s.stale());
+    ASSERT_EQ(s.shelf()->shown().size(), 2u);
+    EXPECT_EQ(s.shelf()->shown()[0].title, "Bread and butter");
+    EXPECT_EQ(s.countText(), "2");
+
+    // Hidden under an open notebook: nothing is read until the shelf shows again.
+    s.hide();
+    d.library->save(issue("Salt", 3, 800000200), false);
+    d.scheduler->runPosted();
+    EXPECT_TRUE(s.stale());
+    EXPECT_EQ(s.shelf()->shown().size(), 2u);
+    s.show();
+    EXPECT_FALSE(s.stale());
+    ASSERT_EQ(s.shelf()->shown().size(), 3u);
+    EXPECT_EQ(s.shelf()->shown()[0].title, "Salt");
+    EXPECT_EQ(s.shelf()->texts().dateline.substr(0, 7), "NO. 004");
 }
 
 TEST(ShelfGrid, AdaptiveColumns) {
