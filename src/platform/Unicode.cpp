@@ -178,6 +178,12 @@ bool isNumber(char32_t c) {
     return type == U_DECIMAL_DIGIT_NUMBER || type == U_LETTER_NUMBER || type == U_OTHER_NUMBER;
 }
 bool isWhitespace(char32_t c) { return u_isUWhiteSpace(static_cast<UChar32>(c)); }
+
+bool isBlank(std::string_view s) {
+    for (char32_t c : toUtf32(s))
+        if (!isWhitespace(c)) return false;
+    return true;
+}
 bool isPunctuation(char32_t c) { return u_ispunct(static_cast<UChar32>(c)); }
 bool isIgnorable(char32_t c) { return u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_DEFAULT_IGNORABLE_CODE_POINT); }
 

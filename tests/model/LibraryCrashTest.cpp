@@ -39,18 +39,6 @@ bool saveDyingAt(const fs::path& dataFolder, const Notebook& newer, int step) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-size_t temporaries(const fs::path& folder) {
-    size_t n = 0;
-    for (const auto& name : Files::names(folder)) n += AtomicFile::isTemporary(name);
-    return n;
-}
-
-std::string damaged(const Notebook& n) {
-    auto doc = nlohmann::json::parse(NotebookFile::encode(n));
-    doc["pages"][0]["items"][0]["text"]["_0"].erase("spoken");
-    return doc.dump();
-}
-
 }  // namespace
 
 TEST(LibraryCrash, EveryStepOfASaveLeavesTheOldOrTheNewNotebookWhole) {

@@ -164,14 +164,6 @@ TEST(Library, TwoFilesWithOneIdBothLoadAndDeleteRemovesOnlyTheNamedFile) {
 
 namespace {
 
-// The notebook's file with the "spoken" flag of its one note taken out: the reader
-// repairs it.
-std::string damaged(const Notebook& n) {
-    auto doc = nlohmann::json::parse(NotebookFile::encode(n));
-    doc["pages"][0]["items"][0]["text"]["_0"].erase("spoken");
-    return doc.dump();
-}
-
 Notebook withNote(const std::string& title, int64_t issue) {
     Notebook n = notebook(title, 1, 10, issue);
     TextItem t;

@@ -23,8 +23,6 @@ namespace nolby {
 
 namespace {
 
-double length(Point d) { return std::sqrt(d.x * d.x + d.y * d.y); }
-
 // Every call here writes with the default line height, no indent and the usual wobble.
 Hand::Result write(Hand& hand, const std::string& text, double x, double top, double width, double size, Color color,
                    Faces::Face face, Hand::Align align, bool marks, std::optional<Color> halo) {
