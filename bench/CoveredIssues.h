@@ -1,6 +1,6 @@
 #pragma once
-// A data folder of issues with printed covers, as the shelf benchmarks read it: `count`
-// notebooks (titled, numbered, coloured, an hour apart) in its "Notebooks" folder and a
+// A data folder of issues, as the shelf benchmarks read it: `count` notebooks (titled,
+// numbered, coloured, an hour apart) in its "Notebooks" folder and, for printed covers, a
 // 600 × 800 JPEG cover for each in "Covers", written synchronously.
 #include "model/Library.h"
 #include "model/Press.h"
@@ -26,9 +26,10 @@ inline std::string coverJpeg() {
     return std::string(jpeg.begin(), jpeg.end());
 }
 
-inline void writeCoveredIssues(const std::filesystem::path& data, int count) {
+// `count` titled issues as above; with `covered`, each with its printed cover.
+inline void writeIssues(const std::filesystem::path& data, int count, bool covered) {
     std::filesystem::create_directories(data / "Covers");
-    const std::string jpeg = coverJpeg();
+    const std::string jpeg = covered ? coverJpeg() : std::string();
     auto writer = std::make_shared<ManualScheduler>();
     std::ostringstream log;
     auto store = Library::make(data, writer, Press::make(data, writer, nullptr), &log);
@@ -40,9 +41,11 @@ inline void writeCoveredIssues(const std::filesystem::path& data, int count) {
         n.color = colors[i % 4];
         n.updated = dateFromReference(800000000 - i * 3600.0);
         store->save(n, true);
-        AtomicFile::write(data / "Covers" / Press::fileName(n.id), jpeg);
+        if (covered) AtomicFile::write(data / "Covers" / Press::fileName(n.id), jpeg);
     }
     writer->drain();
 }
+
+inline void writeCoveredIssues(const std::filesystem::path& data, int count) { writeIssues(data, count, true); }
 
 }  // namespace nolby::bench

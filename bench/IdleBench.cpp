@@ -5,6 +5,8 @@
 // At rest (the caret has stopped blinking, 14 s on, for 20 s) the goal is well under 1 % of
 // a core; while the caret blinks (2 s to 10 s) it is shown for comparison. It runs on the window system the environment names (under xvfb-run,
 // the X server; else the offscreen platform).
+#include "ProcCpu.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -37,24 +39,7 @@ struct Home {
 
 std::filesystem::path app() { return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "nolby"; }
 
-// The process's CPU time so far, in seconds (utime + stime of /proc/<pid>/stat); negative
-// when it cannot be read (the process has ended).
-double cpuSeconds(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(in, line)) return -1;
-    // The command name, in parentheses, may hold spaces: fields are counted after it.
-    const size_t close = line.rfind(')');
-    if (close == std::string::npos) return -1;
-    std::istringstream rest(line.substr(close + 2));
-    std::string field;
-    unsigned long long utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && rest >> field; ++i) {
-        if (i == 14) utime = std::stoull(field);
-        if (i == 15) stime = std::stoull(field);
-    }
-    return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
-}
+using nolby::bench::cpuSeconds;
 
 void FocusedSheet(benchmark::State& state) {
     Home home;

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QScrollBar>
+#include <QThread>
 
 #include <benchmark/benchmark.h>
 
@@ -22,6 +23,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 using namespace nolby;
@@ -117,5 +119,54 @@ void ScrollThousandCovers(benchmark::State& state) {
     state.counters["over_8_3ms"] = double(over);
 }
 BENCHMARK(ScrollThousandCovers)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The process's resident memory, in MB (VmRSS of /proc/self/status).
+double residentMb() {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::stod(line.substr(6)) / 1024;
+    return 0;
+}
+
+// Lets the event loop run for `seconds` of wall time, as the app would while nobody touches it.
+void runFor(double seconds) {
+    QElapsedTimer t;
+    t.start();
+    while (t.nsecsElapsed() < seconds * 1e9) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+}
+
+// Memory with 1,000 printed covers: the shelf shown and left alone for 5 s (rss_rest_mb,
+// thumbs_rest_mb: the press's decoded thumbnails), then scrolled from top to bottom a screen
+// at a time, each screen given 0.2 s (rss_scrolled_mb, thumbs_scrolled_mb), then back at the
+// top for 1 s (thumbs_back_mb). Before a budget, every printed cover's thumbnail stayed.
+void CoveredIssuesMemory(benchmark::State& state) {
+    for (auto _ : state) {
+        Shelf1000 shelf;
+        auto thumbsMb = [&] {
+            double bytes = 0;
+            for (const auto& [key, image] : shelf.press->thumbs())
+                if (image) bytes += double(image->width()) * image->height() * 4;
+            return bytes / (1 << 20);
+        };
+        runFor(5);
+        state.counters["rss_rest_mb"] = residentMb();
+        state.counters["thumbs_rest_mb"] = thumbsMb();
+        QScrollBar* bar = shelf.stand->shelf()->verticalScrollBar();
+        for (int y = 0; y <= bar->maximum(); y += bar->pageStep()) {
+            bar->setValue(y);
+            runFor(0.2);
+        }
+        state.counters["rss_scrolled_mb"] = residentMb();
+        state.counters["thumbs_scrolled_mb"] = thumbsMb();
+        bar->setValue(0);
+        runFor(1);
+        state.counters["thumbs_back_mb"] = thumbsMb();
+    }
+}
+BENCHMARK(CoveredIssuesMemory)->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace

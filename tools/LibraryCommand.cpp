@@ -10,7 +10,7 @@ namespace nolby::tools {
 
 namespace {
 
-void printNotebook(const Notebook& n, int depth) {
+void printNotebook(const NotebookHead& n, int depth) {
     std::printf("%*s", depth * 2, "");
     if (n.parent)
         std::printf("dive");
@@ -18,16 +18,16 @@ void printNotebook(const Notebook& n, int depth) {
         std::printf("issue %lld", static_cast<long long>(*n.issue));
     else
         std::printf("issue -");
-    std::printf("  %s  %s  %zu page%s\n", quoted(n.title).c_str(), n.id.string().c_str(), n.pages.size(),
-                n.pages.size() == 1 ? "" : "s");
+    std::printf("  %s  %s  %zu page%s\n", quoted(n.title).c_str(), n.id.string().c_str(), n.pageCount,
+                n.pageCount == 1 ? "" : "s");
 }
 
 // The notebook, then its dives under it, each notebook once (a damaged file may make a
 // notebook its own ancestor).
-void printTree(const Library& lib, const Notebook& n, int depth, std::set<Uuid>& shown) {
+void printTree(const Library& lib, const NotebookHead& n, int depth, std::set<Uuid>& shown) {
     if (!shown.insert(n.id).second) return;
     printNotebook(n, depth);
-    for (const Notebook& dive : lib.dives(n.id)) printTree(lib, dive, depth + 1, shown);
+    for (const NotebookHead& dive : lib.dives(n.id)) printTree(lib, dive, depth + 1, shown);
 }
 
 }  // namespace
@@ -46,8 +46,8 @@ int libraryCommand(const Args& args) {
         std::printf("not saved: %s: %s\n", id.string().c_str(), reason.c_str());
 
     std::set<Uuid> shown;
-    for (const Notebook& n : lib->issues()) printTree(*lib, n, 0, shown);
-    for (const Notebook& n : lib->notebooks.get()) {
+    for (const NotebookHead& n : lib->issues()) printTree(*lib, n, 0, shown);
+    for (const NotebookHead& n : lib->notebooks.get()) {
         if (shown.count(n.id)) continue;
         std::printf("dive of %s, which is not in the store:\n", n.parent ? n.parent->string().c_str() : "?");
         printTree(*lib, n, 1, shown);

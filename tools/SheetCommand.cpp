@@ -22,7 +22,7 @@ namespace nolby::tools {
 
 namespace {
 
-std::string num(double v) { return NumberText::trimmed(v, 2); }
+std::string hundredths(double v) { return NumberText::trimmed(v, 2); }
 
 class BlankHead final : public SheetHeadSource {
 public:
@@ -44,18 +44,19 @@ std::string kindName(SheetState::Entry::Kind kind) {
 }
 
 void printSheet(const SheetLayout& l, double scrollY, const std::vector<SheetState::Entry>& outline) {
-    std::string out = "{\"layout\":{\"width\":" + num(l.width) + ",\"scale\":" + num(l.scale) + ",\"x\":" + num(l.x) +
-                      ",\"pageW\":" + num(l.pageW) + ",\"head\":" + num(l.head) + ",\"slices\":[";
+    std::string out = "{\"layout\":{\"width\":" + hundredths(l.width) + ",\"scale\":" + hundredths(l.scale) +
+                      ",\"x\":" + hundredths(l.x) + ",\"pageW\":" + hundredths(l.pageW) +
+                      ",\"head\":" + hundredths(l.head) + ",\"slices\":[";
     for (size_t i = 0; i < l.slices.size(); ++i) {
         const SheetLayout::Slice& s = l.slices[i];
-        out += std::string(i ? "," : "") + "{\"page\":" + std::to_string(s.page) + ",\"top\":" + num(s.top) +
-               ",\"height\":" + num(s.height) + ",\"y\":" + num(s.y) + "}";
+        out += std::string(i ? "," : "") + "{\"page\":" + std::to_string(s.page) + ",\"top\":" + hundredths(s.top) +
+               ",\"height\":" + hundredths(s.height) + ",\"y\":" + hundredths(s.y) + "}";
     }
-    out += "],\"height\":" + num(l.height) + "},\"scrollY\":" + num(scrollY) + ",\"outline\":[";
+    out += "],\"height\":" + hundredths(l.height) + "},\"scrollY\":" + hundredths(scrollY) + ",\"outline\":[";
     for (size_t i = 0; i < outline.size(); ++i) {
         const SheetState::Entry& e = outline[i];
         out += std::string(i ? "," : "") + "{\"id\":" + quoted(e.id.string()) + ",\"kind\":" +
-               quoted(kindName(e.kind)) + ",\"text\":" + quoted(e.text) + ",\"y\":" + num(e.y) + "}";
+               quoted(kindName(e.kind)) + ",\"text\":" + quoted(e.text) + ",\"y\":" + hundredths(e.y) + "}";
     }
     out += "]}\n";
     std::fputs(out.c_str(), stdout);
@@ -101,7 +102,7 @@ int sheetCommand(const Args& args) {
     }
     scheduler->runPosted();
     if (!sheet->layout()) {
-        std::fprintf(stderr, "nolby-ink: a sheet %s points wide shows nothing\n", num(*width).c_str());
+        std::fprintf(stderr, "nolby-ink: a sheet %s points wide shows nothing\n", hundredths(*width).c_str());
         return 1;
     }
     printSheet(*sheet->layout(), host.scrollPosition(), state->outline.get());

@@ -35,13 +35,14 @@ constexpr int kColumns = 4;
 constexpr double kCell = 0.5;     // a page on the sheet, to its own size
 constexpr double kGap = 16, kLabel = 26;
 
-std::string num(double v) { return std::isfinite(v) ? NumberText::trimmed(v, 4) : "null"; }
+std::string jsonNumber(double v) { return std::isfinite(v) ? NumberText::trimmed(v, 4) : "null"; }
 
 std::string strokeLine(const WriteDesk::Scheduled& s) {
     std::string line = opJson(*s.stroke.op);
     line.pop_back();  // the closing brace
     line += ",\"job\":" + std::to_string(s.stroke.job) + ",\"index\":" + std::to_string(s.stroke.index);
-    line += ",\"at\":" + num(s.at) + ",\"start\":" + num(s.stroke.start) + ",\"dur\":" + num(s.stroke.dur);
+    line += ",\"at\":" + jsonNumber(s.at) + ",\"start\":" + jsonNumber(s.stroke.start) +
+            ",\"dur\":" + jsonNumber(s.stroke.dur);
     line += std::string(",\"beside\":") + (s.stroke.beside ? "true" : "false") + "}";
     return line;
 }

@@ -165,15 +165,15 @@ std::optional<Notebook> autoOpenForTesting(Library& library) {
 std::optional<Notebook> named(Library& library, const std::string& open) {
     if (open == "new") return library.create(1600, 600);
     if (open == "newest") {
-        auto issues = library.issues();
-        if (!issues.empty()) return issues.front();
+        for (const NotebookHead& n : library.notebooks.get())
+            if (!n.parent) return Library::whole(n);
         return std::nullopt;
     }
     if (open.starts_with("title:")) {
         const std::string query = unicode::lowercased(std::string_view(open).substr(6));
         if (query.empty()) return std::nullopt;  // an empty query is contained in nothing
-        for (const Notebook& n : library.issues())
-            if (unicode::lowercased(n.title).find(query) != std::string::npos) return n;
+        for (const NotebookHead& n : library.notebooks.get())
+            if (!n.parent && unicode::lowercased(n.title).find(query) != std::string::npos) return Library::whole(n);
         return std::nullopt;
     }
     if (auto id = Uuid::parse(open)) return library.notebook(*id);

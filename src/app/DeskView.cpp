@@ -18,8 +18,10 @@ DeskView::DeskView(std::shared_ptr<AppContext> context, std::function<void(const
     services.repliesThisMonth = [context = context_] { return context->repliesThisMonth(); };
     if (context_->now) services.today = context_->now;
     Newsstand::Actions actions;
-    actions.open = [this](const Notebook& n) { show(n); };
-    actions.openInWindow = [this](const Notebook& n) {
+    actions.open = [this](const NotebookHead& n) {
+        if (std::optional<Notebook> whole = Library::whole(n)) show(*whole);
+    };
+    actions.openInWindow = [this](const NotebookHead& n) {
         if (!OpenIssues::shared().raise(n.id) && openInWindow_) openInWindow_(n.id);
     };
     actions.begin = [this](const std::string& question) { begin(question); };

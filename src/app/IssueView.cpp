@@ -233,10 +233,7 @@ void IssueView::dive(int level, const std::string& words, const std::string& pas
     n.passage = passage;
     // A dive is no issue of its own: no title, no number; the shelf lists only notebooks
     // without a parent.
-    if (services_.library) {
-        services_.library->notebooks.modify([&](std::vector<Notebook>& all) { all.insert(all.begin(), n); });
-        services_.library->save(n, true);
-    }
+    if (services_.library) services_.library->save(n, true);  // put first in the list, and written
     source->markDive(page, rects, n.id, words);
     open(n, level);
 }

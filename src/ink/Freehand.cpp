@@ -16,9 +16,8 @@ constexpr double kMaxSize = 1000;
 constexpr int kMaxSegmentSteps = 4096;
 constexpr size_t kResampleBudget = 65536;
 
-// √(dx² + dy²) rather than hypot: IEEE fixes sqrt to the last bit on every machine, and
-// the coordinates are clamped (kReach) far below where the squares could overflow.
-double length(Point d) { return std::sqrt(d.x * d.x + d.y * d.y); }
+// length (√(dx² + dy²)) rather than hypot: the coordinates are clamped (kReach) far below
+// where the squares could overflow.
 double distanceOf(Point a, Point b) { return length(b - a); }
 
 // Whether the distance from a to b is over `limit`, as distance(a, b) > limit decides it:

@@ -64,8 +64,8 @@ public:
         bool operator==(const Tok&) const = default;
     };
 
-    // Single-star italics: "(?<![*\w])\*(?!\*)([^*\n]+?)\*(?![*\w])". Compiled once, on
-    // first use, from any thread; shared read-only (make a matcher per use).
+    // Single-star italics: "(?<![*\w])\*(?!\*)([^*\n]+?)\*(?![*\w])" (prepare reads them by
+    // hand, to the letter of this). Compiled once, on first use; shared read-only.
     static const icu::RegexPattern& italic();
 
     // The text as the markup reader wants it: trimmed of white space and line breaks at

@@ -9,7 +9,6 @@
 
 #include <unicode/regex.h>
 #include <unicode/uchar.h>
-#include <unicode/unistr.h>
 
 #include <algorithm>
 #include <array>
@@ -51,20 +50,44 @@ std::u32string_view trimmed(std::u32string_view s, bool (*drop)(char32_t)) {
 
 bool isAnyWhitespace(char32_t c) { return unicode::isWhitespace(c); }
 
+// A word character as regular expressions mean \w: alphabetic, a mark, a decimal digit,
+// connector punctuation, or a zero-width (non-)joiner.
+bool isWordScalar(char32_t c) {
+    if (c == 0x200C || c == 0x200D) return true;
+    const auto ch = static_cast<UChar32>(c);
+    if (u_hasBinaryProperty(ch, UCHAR_ALPHABETIC)) return true;
+    const uint32_t category = U_MASK(u_charType(ch));
+    return (category & (U_GC_M_MASK | U_GC_ND_MASK | U_GC_PC_MASK)) != 0;
+}
+
+// Single-star italics unwrapped: a star with neither a star nor a word character before it
+// and no star after it, one or more characters that are neither stars nor line feeds, and a
+// star with neither a star nor a word character after it become the characters between.
+// Matches are found left to right, each search going on after the last match, and the
+// characters around a star are read from the text as given. (Read by hand rather than by a
+// regular expression: the first expression compiled in a process builds large character
+// tables, a good part of starting up.)
 std::string unwrapItalics(std::u32string_view text) {
-    std::string plain = unicode::toUtf8(text);
-    if (text.find(U'*') == std::u32string_view::npos || text.size() > INT32_MAX / 2) return plain;
-    icu::UnicodeString src =
-        icu::UnicodeString::fromUTF32(reinterpret_cast<const UChar32*>(text.data()), static_cast<int32_t>(text.size()));
-    UErrorCode err = U_ZERO_ERROR;
-    std::unique_ptr<icu::RegexMatcher> matcher(Hand::italic().matcher(src, err));
-    if (U_FAILURE(err) || !matcher) return plain;
-    icu::UnicodeString out = matcher->replaceAll(icu::UnicodeString(u"$1"), err);
-    // The pattern cannot backtrack far, but a failing engine must not lose the text.
-    if (U_FAILURE(err)) return plain;
-    std::string utf8;
-    out.toUTF8String(utf8);
-    return utf8;
+    if (text.find(U'*') == std::u32string_view::npos || text.size() > INT32_MAX / 2) return unicode::toUtf8(text);
+    const size_t n = text.size();
+    auto fence = [&](size_t j) { return j < n && (text[j] == U'*' || isWordScalar(text[j])); };
+    std::u32string out;
+    out.reserve(n);
+    size_t copied = 0;  // text before this has been written out
+    for (size_t i = 0; i < n; ++i) {
+        if (text[i] != U'*' || (i > 0 && fence(i - 1)) || i + 1 >= n || text[i + 1] == U'*') continue;
+        size_t close = i + 1;
+        while (close < n && text[close] != U'*' && text[close] != U'\n') ++close;
+        // The inner text cannot hold a star, so the first star after the opening one is the
+        // only possible close.
+        if (close == i + 1 || close >= n || text[close] != U'*' || fence(close + 1)) continue;
+        out.append(text.substr(copied, i - copied));
+        out.append(text.substr(i + 1, close - i - 1));
+        copied = close + 1;
+        i = close;
+    }
+    out.append(text.substr(copied));
+    return unicode::toUtf8(out);
 }
 
 // One left-to-right pass over the characters; each rule is a method that either consumes

@@ -95,29 +95,53 @@ std::ostream* Library::defaultLog() { return &std::cerr; }
 std::filesystem::path Library::fileOf(const Uuid& id) const { return dir / NotebookFile::fileName(id); }
 
 std::optional<Notebook> Library::notebook(const Uuid& id) const {
-    for (const Notebook& n : notebooks.get())
+    for (const NotebookHead& n : notebooks.get())
+        if (n.id == id) return whole(n);
+    return std::nullopt;
+}
+
+std::optional<Notebook> Library::whole(const NotebookHead& head) {
+    if (!head.body) return std::nullopt;
+    if (head.body->whole) return *head.body->whole;
+    if (!head.body->file) return std::nullopt;
+    // A clean file (kept only when it decoded without repairs) decodes to the same notebook
+    // every time.
+    return NotebookFile::decode(*head.body->file).notebook;
+}
+
+std::optional<NotebookHead> Library::head(const Uuid& id) const {
+    for (const NotebookHead& n : notebooks.get())
         if (n.id == id) return n;
     return std::nullopt;
 }
 
-std::vector<Notebook> Library::issues() const {
-    std::vector<Notebook> out;
-    for (const Notebook& n : notebooks.get())
+std::vector<NotebookHead> Library::issues() const {
+    std::vector<NotebookHead> out;
+    for (const NotebookHead& n : notebooks.get())
         if (!n.parent) out.push_back(n);
     return out;
 }
 
-std::vector<Notebook> Library::dives(const Uuid& from) const {
-    std::vector<Notebook> out;
-    for (const Notebook& n : notebooks.get())
+size_t Library::issueCount() const {
+    return size_t(std::count_if(notebooks->begin(), notebooks->end(), [](const NotebookHead& n) { return !n.parent; }));
+}
+
+std::vector<NotebookHead> Library::dives(const Uuid& from) const {
+    std::vector<NotebookHead> out;
+    for (const NotebookHead& n : notebooks.get())
         if (n.parent == from) out.push_back(n);
     return out;
 }
 
-int64_t Library::nextIssue() const {
+int64_t Library::highestIssue() const {
     int64_t highest = 0;
-    for (const Notebook& n : notebooks.get())
+    for (const NotebookHead& n : notebooks.get())
         if (n.issue) highest = std::max(highest, *n.issue);
+    return highest;
+}
+
+int64_t Library::nextIssue() const {
+    const int64_t highest = highestIssue();
     // A file claiming the largest number must not make the next one overflow.
     return highest == std::numeric_limits<int64_t>::max() ? highest : highest + 1;
 }
@@ -134,14 +158,18 @@ Notebook Library::create(double pageH, double pageW) {
     return n;
 }
 
-void Library::put(const Notebook& notebook) {
-    notebooks.modify([&](std::vector<Notebook>& list) {
-        auto it = std::find_if(list.begin(), list.end(), [&](const Notebook& n) { return n.id == notebook.id; });
+std::shared_ptr<const Notebook> Library::put(const Notebook& notebook) {
+    auto whole = std::make_shared<const Notebook>(notebook);
+    NotebookHead head(*whole);
+    head.body = std::make_shared<const NotebookBody>(NotebookBody{whole, nullptr});
+    notebooks.modify([&](std::vector<NotebookHead>& list) {
+        auto it = std::find_if(list.begin(), list.end(), [&](const NotebookHead& n) { return n.id == notebook.id; });
         if (it != list.end())
-            *it = notebook;
+            *it = std::move(head);
         else
-            list.insert(list.begin(), notebook);
+            list.insert(list.begin(), std::move(head));
     });
+    return whole;
 }
 
 void Library::cancelPending(const Uuid& id) {
@@ -154,9 +182,9 @@ void Library::cancelPending(const Uuid& id) {
 void Library::save(const Notebook& notebook, bool now) {
     const Uuid id = notebook.id;
     if (deleted_.count(id)) return;  // a late save must not bring a deleted notebook back
-    put(notebook);
+    // The list and the write share one copy: it never changes once made.
+    std::shared_ptr<const Notebook> copy = put(notebook);
     cancelPending(id);
-    auto copy = std::make_shared<const Notebook>(notebook);
     if (now) {
         write(std::move(copy));
         return;
@@ -188,14 +216,14 @@ void Library::removeChain(const Uuid& id, std::set<Uuid>& visiting) {
     // A damaged file can make a notebook its own ancestor; each id is deleted once.
     if (!visiting.insert(id).second) return;
     std::vector<Uuid> children;
-    for (const Notebook& n : notebooks.get())
+    for (const NotebookHead& n : notebooks.get())
         if (n.parent == id) children.push_back(n.id);
     for (const Uuid& child : children) removeChain(child, visiting);
 
     deleted_.insert(id);
     cancelPending(id);
-    notebooks.modify([&](std::vector<Notebook>& list) {
-        std::erase_if(list, [&](const Notebook& n) { return n.id == id; });
+    notebooks.modify([&](std::vector<NotebookHead>& list) {
+        std::erase_if(list, [&](const NotebookHead& n) { return n.id == id; });
     });
     if (!owner()) return;
     writes_.remove(fileOf(id));
@@ -203,9 +231,9 @@ void Library::removeChain(const Uuid& id, std::set<Uuid>& visiting) {
 }
 
 void Library::sortByRecent() {
-    notebooks.modify([](std::vector<Notebook>& list) {
+    notebooks.modify([](std::vector<NotebookHead>& list) {
         std::stable_sort(list.begin(), list.end(),
-                         [](const Notebook& a, const Notebook& b) { return a.updated > b.updated; });
+                         [](const NotebookHead& a, const NotebookHead& b) { return a.updated > b.updated; });
     });
 }
 

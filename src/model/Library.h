@@ -17,8 +17,15 @@
 // A save that cannot be written is never dropped: the notebook is listed in `unsaved` with
 // why, its newest copy waits and is tried again (see NotebookWrites), and its old file stays
 // whole.
+//
+// Memory and the main thread: the list holds heads (NotebookHead), never pages, so reading
+// it, or handing it to the shelf, copies no page. A notebook loaded from a clean file is kept
+// as the file's bytes and decoded when asked for by id (the same notebook each time: a clean
+// file decodes alike); one this run saved, or whose file needed repairs, is kept whole. So
+// the store takes about the size of its files, and a save costs one copy of the notebook.
 
 #include "model/Notebook.h"
+#include "model/NotebookHead.h"
 #include "model/NotebookWrites.h"
 #include "model/Press.h"
 #include "platform/FolderLock.h"
@@ -71,9 +78,9 @@ public:
     Library(const Library&) = delete;
     Library& operator=(const Library&) = delete;
 
-    // Every notebook, issues and deep dives together; after load() the most recently
+    // Every notebook's head, issues and deep dives together; after load() the most recently
     // updated first. set() tells the observers only when the (id, updated) pairs differ.
-    Observed<std::vector<Notebook>> notebooks;
+    Observed<std::vector<NotebookHead>> notebooks;
     const std::filesystem::path dir;       // "Notebooks" in the data folder
     const std::filesystem::path sketches;  // "Sketches" in the data folder
 
@@ -93,12 +100,21 @@ public:
     // notebooks are tried again at once when the change may let them be written.
     void folderChanged();
 
-    // The first notebook with this id.
+    // The first notebook with this id, whole (decoded from its file's bytes when the store
+    // keeps only those).
     std::optional<Notebook> notebook(const Uuid& id) const;
+    // The whole notebook of a head from the list; none for a head without a body.
+    static std::optional<Notebook> whole(const NotebookHead& head);
+    // The head of the first notebook with this id.
+    std::optional<NotebookHead> head(const Uuid& id) const;
     // The notebooks without a parent, in list order.
-    std::vector<Notebook> issues() const;
+    std::vector<NotebookHead> issues() const;
+    // How many notebooks have no parent.
+    size_t issueCount() const;
     // The notebooks whose parent is `from`, in list order.
-    std::vector<Notebook> dives(const Uuid& from) const;
+    std::vector<NotebookHead> dives(const Uuid& from) const;
+    // The highest issue number in the list (0 without one).
+    int64_t highestIssue() const;
 
     // A new notebook of this page size with a random colour and the next issue number, put
     // first in the list and written at once.
@@ -141,7 +157,9 @@ private:
 
     std::filesystem::path fileOf(const Uuid& id) const;
     int64_t nextIssue() const;
-    void put(const Notebook& notebook);
+    // Puts a copy of `notebook` in the list (replacing the first with its id, or first) and
+    // returns that copy, the one its write encodes.
+    std::shared_ptr<const Notebook> put(const Notebook& notebook);
     void removeChain(const Uuid& id, std::set<Uuid>& visiting);
     void cancelPending(const Uuid& id);
     void debounced(const Uuid& id, uint64_t ticket);

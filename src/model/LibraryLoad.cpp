@@ -2,6 +2,7 @@
 // decoded, damaged files reported, unnumbered issues numbered.
 #include "model/Library.h"
 
+#include "model/LibraryLoadFiles.h"
 #include "model/NotebookFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/Files.h"
@@ -16,30 +17,48 @@ namespace nolby {
 
 void Library::load() {
     loadNotes_.clear();
-    std::vector<Notebook> list;
-    for (const std::string& name : Files::names(dir)) {
-        const std::filesystem::path file = dir / name;
+    std::vector<std::string> names;
+    std::vector<std::filesystem::path> files;
+    for (std::string& name : Files::names(dir)) {
+        std::filesystem::path file = dir / name;
         if (file.extension() != ".json") continue;
-        std::optional<std::string> bytes = Files::read(file);
-        if (!bytes) {
+        files.push_back(std::move(file));
+        names.push_back(std::move(name));
+    }
+    std::vector<LoadedFile> loaded = loadFiles(files, *scheduler_);
+    std::vector<NotebookHead> list;
+    list.reserve(loaded.size());
+    for (size_t i = 0; i < loaded.size(); ++i) {
+        LoadedFile& one = loaded[i];
+        const std::string& name = names[i];
+        if (!one.bytes) {
             loadNotes_.push_back({name, true, {"cannot be read"}});
             continue;
         }
-        NotebookFile::Decoded decoded = NotebookFile::decode(*bytes);
-        if (!decoded.notebook) {
-            loadNotes_.push_back({name, true, std::move(decoded.issues)});
+        if (!one.head) {
+            loadNotes_.push_back({name, true, std::move(one.decoded.issues)});
             continue;
         }
-        if (!decoded.issues.empty()) {
+        auto body = std::make_shared<NotebookBody>();
+        if (one.decoded.issues.empty()) {
+            // Clean: the bytes are all the store keeps, and decode back to this notebook.
+            body->file = std::make_shared<const std::string>(std::move(*one.bytes));
+        } else {
+            // Repaired: kept whole, as repaired (repairs may draw fresh ids, so decoding the
+            // file again would not give this notebook back).
+            body->whole = std::make_shared<const Notebook>(std::move(*one.decoded.notebook));
             // Keep what the reader did not understand until it is safely beside the file.
-            if (owner()) writes_.keepOriginal(file, std::make_shared<const std::string>(std::move(*bytes)));
-            loadNotes_.push_back({name, false, std::move(decoded.issues)});
+            if (owner()) writes_.keepOriginal(files[i], std::make_shared<const std::string>(std::move(*one.bytes)));
+            loadNotes_.push_back({name, false, std::move(one.decoded.issues)});
         }
-        list.push_back(std::move(*decoded.notebook));
+        NotebookHead head = std::move(*one.head);
+        head.body = std::move(body);
+        list.push_back(std::move(head));
     }
     for (const LoadNote& note : loadNotes_) report(note);
 
-    std::stable_sort(list.begin(), list.end(), [](const Notebook& a, const Notebook& b) { return a.updated > b.updated; });
+    std::stable_sort(list.begin(), list.end(),
+                     [](const NotebookHead& a, const NotebookHead& b) { return a.updated > b.updated; });
     notebooks.set(std::move(list));
     // A store that only reads hands out no numbers: the folder's owner does, once.
     if (owner()) numberIssues();
@@ -57,7 +76,7 @@ void Library::clearTemporaries(const std::filesystem::path& dataFolder) const {
 
 void Library::numberIssues() {
     int64_t next = nextIssue();
-    const std::vector<Notebook>& list = notebooks.get();
+    const std::vector<NotebookHead>& list = notebooks.get();
     // Oldest first by creation; indices, so the notebooks themselves are not copied.
     std::vector<size_t> order(list.size());
     std::iota(order.begin(), order.end(), size_t(0));
@@ -65,7 +84,9 @@ void Library::numberIssues() {
     std::vector<Notebook> numbered;
     for (size_t i : order) {
         if (list[i].issue || list[i].parent) continue;
-        Notebook n = list[i];
+        std::optional<Notebook> whole = Library::whole(list[i]);
+        if (!whole) continue;  // its file could not be decoded again (out of memory): numbered next start
+        Notebook n = std::move(*whole);
         n.issue = next;
         if (next < std::numeric_limits<int64_t>::max()) ++next;
         numbered.push_back(std::move(n));

@@ -35,6 +35,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -506,6 +507,8 @@ public:
     std::vector<std::string> fieldPrompts();
 
 private:
+    static constexpr double kInf = std::numeric_limits<double>::infinity();
+
     NotebookModel(Notebook notebook, Services services);
     void wire();
 

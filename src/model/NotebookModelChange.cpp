@@ -35,7 +35,6 @@ void NotebookModel::pushUndo(Snapshot snapshot) {
 
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kBetween = 12;  // room the tutor leaves below a block
 
 template <class T>

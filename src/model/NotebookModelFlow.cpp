@@ -15,8 +15,6 @@ namespace nolby {
 
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
-
 bool validPage(const Notebook& n, int page) { return page >= 0 && page < static_cast<int>(n.pages.size()); }
 
 bool isCarryPage(const Page& p) { return p.carry.value_or(false); }

@@ -18,8 +18,6 @@ namespace nolby {
 
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
-
 // Whether two copies of an item stand in exactly the same place.
 bool samePlace(const PageItem& a, const PageItem& b) {
     if (a.value.index() != b.value.index()) return false;

@@ -8,6 +8,7 @@
 #include "platform/Files.h"
 #include "platform/Pict.h"
 
+#include <algorithm>
 #include <atomic>
 #include <stdexcept>
 #include <system_error>
@@ -70,9 +71,30 @@ Subscription Press::observe(std::function<void()> onChange) {
     return Subscription(both);
 }
 
+Subscription Press::observe(const Uuid& id, std::function<void()> onChange) {
+    auto entry = std::make_shared<std::function<void()>>(std::move(onChange));
+    perNotebook_.emplace(id, entry);
+    return Subscription(entry);
+}
+
+void Press::touched(const Uuid& id) {
+    std::vector<std::shared_ptr<std::function<void()>>> live;
+    auto [from, to] = perNotebook_.equal_range(id);
+    for (auto it = from; it != to;) {
+        if (auto f = it->second.lock()) {
+            live.push_back(std::move(f));
+            ++it;
+        } else {
+            it = perNotebook_.erase(it);
+        }
+    }
+    // Called from copies: an observer may subscribe or unsubscribe while called.
+    for (auto& f : live) (*f)();
+}
+
 std::string Press::thumbKey(const Uuid& id, int px) { return id.string() + "@" + std::to_string(px); }
 
-void Press::ensure(const Notebook& notebook) {
+void Press::ensure(const NotebookHead& notebook) {
     if (notebook.parent) return;
     const Uuid& id = notebook.id;
     if (printed_.count(id) || printing_->count(id) || failed_.count(id)) return;
@@ -80,6 +102,7 @@ void Press::ensure(const Notebook& notebook) {
     if (!words) return;
     printing_.modify([&](std::set<Uuid>& s) { s.insert(id); });
     queue_.push_back({id, std::move(*words), Mag::inks(notebook.color).names});
+    touched(id);
     pump();
 }
 
@@ -136,13 +159,13 @@ void Press::done(const Uuid& id, bool ok) {
     if (ok) {
         printed_.insert(id);
         fresh_.insert(id);
-        const std::string prefix = id.string();
-        std::erase_if(thumbs_, [&](const auto& entry) { return entry.first.starts_with(prefix); });
+        dropThumbs(id);
     } else {
         failed_.insert(id);
     }
     printing_.modify([&](std::set<Uuid>& s) { s.erase(id); });
     if (ok) bump();
+    touched(id);
     pump();
 }
 
@@ -150,6 +173,7 @@ std::shared_ptr<const Image> Press::image(const Uuid& id, int px) {
     if (!printed_.count(id)) return nullptr;
     const int size = px <= kSmall ? kSmall : kLarge;
     const std::string key = thumbKey(id, size);
+    asked_[key] = ++asks_;
     if (auto found = thumbs_.find(key); found != thumbs_.end()) return found->second;
     if (!loading_.count(key)) {
         loading_.insert(key);
@@ -164,15 +188,74 @@ std::shared_ptr<const Image> Press::image(const Uuid& id, int px) {
                 });
         });
     }
-    if (auto small = thumbs_.find(thumbKey(id, kSmall)); small != thumbs_.end()) return small->second;
+    if (auto small = thumbs_.find(thumbKey(id, kSmall)); small != thumbs_.end()) {
+        asked_[small->first] = asks_;  // it stands in: as recent as what it stands in for
+        return small->second;
+    }
     return nullptr;
 }
+
+namespace {
+
+size_t bytesOf(const Image& image) { return size_t(std::max(image.width(), 0)) * size_t(std::max(image.height(), 0)) * 4; }
+
+}  // namespace
 
 void Press::loaded(const std::string& key, std::shared_ptr<const Image> image) {
     loading_.erase(key);
     if (!image) return;  // nothing cached: the next image() call loads again
-    thumbs_[key] = std::move(image);
+    auto& slot = thumbs_[key];
+    if (slot) bytes_ -= bytesOf(*slot);
+    bytes_ += bytesOf(*image);
+    slot = std::move(image);
+    keepWithinBudget(key);
     bump();
+    if (auto id = Uuid::parse(key.substr(0, key.find('@')))) touched(*id);
+}
+
+void Press::keepWithinBudget(const std::string& spare) {
+    // The ones asked for longest ago go first; one that something still holds (a cover on
+    // screen) frees nothing and would only be loaded again, so it stays.
+    while (bytes_ > budget_) {
+        auto oldest = thumbs_.end();
+        uint64_t oldestAsk = 0;
+        for (auto it = thumbs_.begin(); it != thumbs_.end(); ++it) {
+            if (it->first == spare || it->second.use_count() > 1) continue;
+            const uint64_t ask = asked_.count(it->first) ? asked_[it->first] : 0;
+            if (oldest == thumbs_.end() || ask < oldestAsk) {
+                oldest = it;
+                oldestAsk = ask;
+            }
+        }
+        if (oldest == thumbs_.end()) return;
+        bytes_ -= bytesOf(*oldest->second);
+        asked_.erase(oldest->first);
+        thumbs_.erase(oldest);
+    }
+}
+
+void Press::setThumbBudget(size_t bytes) {
+    budget_ = bytes;
+    keepWithinBudget({});
+}
+
+size_t Press::thumbsThatFit(int px) const {
+    // A thumbnail is at most px × px (its long side px): counted so, it surely fits.
+    const size_t most = size_t(std::max(px, 1)) * size_t(std::max(px, 1)) * 4;
+    return budget_ / most;
+}
+
+void Press::dropThumbs(const Uuid& id) {
+    const std::string prefix = id.string();
+    for (auto it = thumbs_.begin(); it != thumbs_.end();) {
+        if (!it->first.starts_with(prefix)) {
+            ++it;
+            continue;
+        }
+        bytes_ -= bytesOf(*it->second);
+        asked_.erase(it->first);
+        it = thumbs_.erase(it);
+    }
 }
 
 std::shared_ptr<const Image> Press::thumbnail(const std::filesystem::path& file, int px) {
@@ -185,6 +268,8 @@ void Press::forget(const Uuid& id) {
     std::error_code ignored;
     std::filesystem::remove(dir / fileName(id), ignored);
     printed_.erase(id);
+    dropThumbs(id);
+    touched(id);
 }
 
 }  // namespace nolby

@@ -6,12 +6,18 @@
 // "<UPPER-CASE-UUID>.jpg" in the data folder's "Covers" folder and serves decoded
 // thumbnails of it (700 or 1600 pixels on the long side) to whatever shows covers.
 //
+// Thumbnails are kept under a memory budget: past it, the ones asked for longest ago go
+// first (never one that something still holds, as a cover on screen does), and a later ask
+// loads them again. Whatever shows covers asks for the ones in view first, then the ones
+// near it, so those are warm before they scroll in.
+//
 // Main thread only, except the work it hands to the scheduler's background: at most two
 // paintings are trimmed, encoded and written at once, and thumbnails are decoded there; the
 // results come back through post(). A painting that fails leaves the notebook without a
 // cover until the next run (the cover file alone says what is printed at start-up).
 
 #include "model/Notebook.h"
+#include "model/NotebookHead.h"
 #include "model/PressSource.h"
 #include "platform/Image.h"
 #include "platform/Observed.h"
@@ -70,6 +76,10 @@ public:
     const std::set<Uuid>& printing() const { return printing_.get(); }
     // Calls `onChange` after every change of `version` or `printing`.
     [[nodiscard]] Subscription observe(std::function<void()> onChange);
+    // Calls `onChange` after every change to one notebook's cover: queued, painted, failed,
+    // forgotten, a thumbnail of it loaded. What happens to other notebooks' covers is silent,
+    // so a view of one notebook stays still while the press works through the others.
+    [[nodiscard]] Subscription observe(const Uuid& id, std::function<void()> onChange);
 
     // Notebooks that have a cover file.
     const std::set<Uuid>& printed() const { return printed_; }
@@ -79,14 +89,22 @@ public:
     const std::set<Uuid>& failed() const { return failed_; }
     // Decoded thumbnails by key ("<UUID>@700", "<UUID>@1600").
     const std::map<std::string, std::shared_ptr<const Image>>& thumbs() const { return thumbs_; }
+    // The thumbnails' memory budget, in bytes, and what they take now.
+    static constexpr size_t kThumbBudget = size_t(128) << 20;
+    size_t thumbBudget() const { return budget_; }
+    void setThumbBudget(size_t bytes);
+    size_t thumbBytes() const { return bytes_; }
+    // How many thumbnails of `px` pixels (on the long side) surely fit the budget.
+    size_t thumbsThatFit(int px) const;
 
     // Asks for the notebook's cover when it is an issue that has none, is not being painted,
     // did not fail this run and has something to paint from. Cheap to call often.
-    void ensure(const Notebook& notebook);
+    void ensure(const NotebookHead& notebook);
 
     // The printed cover at 700 pixels when `px` is at most 700, else at 1600, from the
-    // cache. A miss starts one background load of that size and meanwhile gives the cached
-    // 700 one, if any. Nothing for a notebook without a printed cover.
+    // cache, where it becomes the one asked for most lately. A miss starts one background
+    // load of that size (loads run in the order asked) and meanwhile gives the cached 700
+    // one, if any. Nothing for a notebook without a printed cover.
     std::shared_ptr<const Image> image(const Uuid& id, int px) override;
 
     // Removes the notebook's cover file (any failure ignored) and forgets that it has one.
@@ -95,7 +113,7 @@ public:
     // The painting prompt of a notebook: its plan's "art", else a sentence about its title
     // (with its first four plan steps), else one about the first words typed on its first
     // page; nothing when there is none of these.
-    static std::optional<std::string> subject(const Notebook& notebook);
+    static std::optional<std::string> subject(const NotebookHead& notebook);
 
     // Where a painting's plain mat is cut: the rectangle kept, in pixels from the top left.
     struct Crop {
@@ -129,6 +147,9 @@ private:
     void loaded(const std::string& key, std::shared_ptr<const Image> image);
     static std::shared_ptr<const Image> thumbnail(const std::filesystem::path& file, int px);
     void bump() { version_.set(version_.get() + 1); }
+    void touched(const Uuid& id);
+    void dropThumbs(const Uuid& id);
+    void keepWithinBudget(const std::string& spare);
 
     std::shared_ptr<Scheduler> scheduler_;
     Paint paint_;
@@ -140,7 +161,12 @@ private:
     std::set<Uuid> printed_;
     std::set<Uuid> fresh_;
     std::map<std::string, std::shared_ptr<const Image>> thumbs_;
+    std::map<std::string, uint64_t> asked_;  // by thumbnail key: when it was last asked for
+    uint64_t asks_ = 0;
+    size_t bytes_ = 0;
+    size_t budget_ = kThumbBudget;
     std::set<std::string> loading_;
+    std::multimap<Uuid, std::weak_ptr<std::function<void()>>> perNotebook_;
 };
 
 }  // namespace nolby

@@ -15,7 +15,7 @@ constexpr size_t kSteps = 4;         // plan steps a title's subject names
 
 }  // namespace
 
-std::optional<std::string> Press::subject(const Notebook& notebook) {
+std::optional<std::string> Press::subject(const NotebookHead& notebook) {
     std::optional<J> plan = notebook.plan ? J::parse(*notebook.plan) : std::nullopt;
     if (plan) {
         std::string art = plan->str("art", "");
@@ -35,16 +35,11 @@ std::optional<std::string> Press::subject(const Notebook& notebook) {
         return s + ": a real place, creature, machine, person at work or moment from its history, shown as it "
                    "really looks, not a metaphor";
     }
-    if (notebook.pages.empty()) return std::nullopt;
-    for (const PageItem& item : notebook.pages.front().items) {
-        const TextItem* note = item.text();
-        if (!note || note->text.empty()) continue;
-        return "An evocative, concrete scene for a notebook that begins with the words \u201C" +
-               unicode::prefix(note->text, kFirstWords) +
-               "\u201D: a real place, creature, machine, person at work or moment from history, shown as it really "
-               "looks, not a metaphor";
-    }
-    return std::nullopt;
+    if (!notebook.opening) return std::nullopt;
+    return "An evocative, concrete scene for a notebook that begins with the words \u201C" +
+           unicode::prefix(*notebook.opening, kFirstWords) +
+           "\u201D: a real place, creature, machine, person at work or moment from history, shown as it really "
+           "looks, not a metaphor";
 }
 
 }  // namespace nolby

@@ -10,22 +10,22 @@ namespace nolby::Platform {
 
 namespace {
 
-// Relative values are not trustworthy: they would move with the working folder.
-bool usable(const std::optional<std::string>& dir) { return dir && !dir->empty() && (*dir)[0] == '/'; }
-
 std::optional<std::string> variable(const char* name) {
     if (const char* v = std::getenv(name)) return std::string(v);
     return std::nullopt;
 }
 
 std::filesystem::path applicationSupport(const Environment& env) {
-    if (usable(env.xdgDataHome)) return std::filesystem::path(*env.xdgDataHome);
+    if (isUsableFolder(env.xdgDataHome)) return std::filesystem::path(*env.xdgDataHome);
     // With no home at all, the temporary folder beats writing beside the working folder.
-    std::filesystem::path home = usable(env.home) ? std::filesystem::path(*env.home) : std::filesystem::path("/tmp");
+    std::filesystem::path home =
+        isUsableFolder(env.home) ? std::filesystem::path(*env.home) : std::filesystem::path("/tmp");
     return home / ".local" / "share";
 }
 
 }  // namespace
+
+bool isUsableFolder(const std::optional<std::string>& dir) { return dir && !dir->empty() && (*dir)[0] == '/'; }
 
 DataFolder dataFolder(const Environment& env) {
     std::filesystem::path base = applicationSupport(env);
@@ -35,7 +35,7 @@ DataFolder dataFolder(const Environment& env) {
 
 Environment processEnvironment() {
     Environment env{variable("XDG_DATA_HOME"), variable("HOME"), variable("APP_SANDBOX_CONTAINER_ID")};
-    if (!usable(env.home)) {
+    if (!isUsableFolder(env.home)) {
         // getpwuid_r keeps this safe when another thread reads the user database too.
         struct passwd pw{}, *found = nullptr;
         char buffer[4096];

@@ -29,6 +29,10 @@ struct DataFolder {
     bool operator==(const DataFolder&) const = default;
 };
 
+// Whether a folder taken from the environment can be used: set, and absolute (a relative one
+// would move with the working folder).
+bool isUsableFolder(const std::optional<std::string>& dir);
+
 // Where the data folder is for these environment values; touches nothing.
 DataFolder dataFolder(const Environment& env);
 

@@ -20,8 +20,10 @@ std::optional<std::string> read(const std::filesystem::path& file) {
         ::close(fd);
         return std::nullopt;
     }
+    // One byte more than fstat's size, so the read that finds the end needs no larger buffer:
+    // a file that kept its size costs one allocation, never a doubled and copied one.
     std::string bytes;
-    bytes.resize(size_t(st.st_size));
+    bytes.resize(size_t(st.st_size) + 1);
     size_t done = 0;
     for (;;) {
         // The file may have grown since fstat: read until the end, whatever its size.

@@ -50,6 +50,10 @@ inline double hypotenuse(double x, double y) {
 
 inline double distance(Point a, Point b) { return hypotenuse(b.x - a.x, b.y - a.y); }
 
+// √(dx² + dy²) by sqrt alone: IEEE fixes sqrt to the last bit on every machine. Not always
+// hypotenuse's last bit, so the strokes measured with it keep to it.
+inline double length(Point d) { return std::sqrt(d.x * d.x + d.y * d.y); }
+
 struct Size {
     double width = 0, height = 0;
     bool operator==(const Size&) const = default;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <iterator>
 #include <limits>
 
 namespace nolby::NumberText {
@@ -75,6 +77,37 @@ std::optional<T> parse(std::string_view text) {
     return v;
 }
 
+// The exact float of a plain decimal ("-403.17") whose digits, read as one integer, fit a
+// float's significand (at most 2^24) with at most ten of them after the point: both that
+// integer and the power of ten are then floats exactly, so one float division rounds the true
+// value once, as from_chars does. Stroke samples are written this way, and a notebook holds
+// thousands. Anything else (an exponent, a sign '+', more digits) is left to from_chars.
+std::optional<float> plainFloat(std::string_view t) {
+    static constexpr float kTens[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+    static constexpr uint32_t kLargest = uint32_t(1) << 24;
+    size_t i = 0;
+    const bool negative = !t.empty() && t[0] == '-';
+    if (negative) ++i;
+    uint32_t m = 0;
+    size_t digits = 0, fraction = 0;
+    bool point = false;
+    for (; i < t.size(); ++i) {
+        const char c = t[i];
+        if (c == '.') {
+            if (point || digits == 0) return std::nullopt;
+            point = true;
+            continue;
+        }
+        if (!isDigit(c)) return std::nullopt;
+        m = m * 10 + uint32_t(c - '0');
+        if (m > kLargest || ++digits > 9) return std::nullopt;
+        if (point) ++fraction;
+    }
+    if (digits == 0 || (point && fraction == 0) || fraction >= std::size(kTens)) return std::nullopt;
+    const float v = float(m) / kTens[fraction];
+    return negative ? -v : v;
+}
+
 }  // namespace
 
 std::string shortest(double v) { return toChars(v); }
@@ -98,6 +131,9 @@ std::string trimmed(double v, int decimals) {
 }
 
 std::optional<double> parseDouble(std::string_view text) { return parse<double>(text); }
-std::optional<float> parseFloat(std::string_view text) { return parse<float>(text); }
+std::optional<float> parseFloat(std::string_view text) {
+    if (std::optional<float> plain = plainFloat(text)) return plain;
+    return parse<float>(text);
+}
 
 }  // namespace nolby::NumberText

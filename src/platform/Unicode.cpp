@@ -95,11 +95,13 @@ std::vector<size_t> graphemeBounds(std::string_view s) {
         for (size_t i = 0; i <= s.size(); ++i) bounds.push_back(i);
         return bounds;
     }
-    // Decode by hand (malformed bytes become U+FFFD one byte at a time) while keeping, for
-    // every UTF-16 unit handed to ICU, the byte offset it came from; ICU's break offsets then
-    // map straight back to bytes of the original text.
-    icu::UnicodeString u;
-    std::vector<size_t> byteAt;
+    // Decode by hand, malformed bytes becoming U+FFFD one byte at a time.
+    std::vector<std::pair<size_t, char32_t>> scalars;  // byte offset, scalar
+    scalars.reserve(s.size());
+    // Characters that never join a neighbour: a text of only these breaks at every scalar
+    // (no rule of the grapheme cluster algorithm binds them), which saves making a break
+    // iterator, a large part of the first layout in a process.
+    bool loose = true;
     size_t i = 0;
     while (i < s.size()) {
         size_t len = 1;
@@ -113,10 +115,26 @@ std::vector<size_t> graphemeBounds(std::string_view s) {
                 len = want;
             }
         }
+        if (loose) {
+            const auto kind = u_getIntPropertyValue(static_cast<UChar32>(c), UCHAR_GRAPHEME_CLUSTER_BREAK);
+            loose = kind == U_GCB_OTHER || kind == U_GCB_CONTROL || kind == U_GCB_LF;
+        }
+        scalars.emplace_back(i, c);
+        i += len;
+    }
+    if (loose) {
+        for (const auto& [offset, c] : scalars) bounds.push_back(offset);
+        bounds.push_back(s.size());
+        return bounds;
+    }
+    // Keep, for every UTF-16 unit handed to ICU, the byte offset it came from; ICU's break
+    // offsets then map straight back to bytes of the original text.
+    icu::UnicodeString u;
+    std::vector<size_t> byteAt;
+    for (const auto& [offset, c] : scalars) {
         int32_t before = u.length();
         u.append(static_cast<UChar32>(c));
-        for (int32_t k = before; k < u.length(); ++k) byteAt.push_back(i);
-        i += len;
+        for (int32_t k = before; k < u.length(); ++k) byteAt.push_back(offset);
     }
     byteAt.push_back(s.size());
     icu::BreakIterator* it = characterIterator();
@@ -160,6 +178,12 @@ bool isNumber(char32_t c) {
     return type == U_DECIMAL_DIGIT_NUMBER || type == U_LETTER_NUMBER || type == U_OTHER_NUMBER;
 }
 bool isWhitespace(char32_t c) { return u_isUWhiteSpace(static_cast<UChar32>(c)); }
+
+bool isBlank(std::string_view s) {
+    for (char32_t c : toUtf32(s))
+        if (!isWhitespace(c)) return false;
+    return true;
+}
 bool isPunctuation(char32_t c) { return u_ispunct(static_cast<UChar32>(c)); }
 bool isIgnorable(char32_t c) { return u_hasBinaryProperty(static_cast<UChar32>(c), UCHAR_DEFAULT_IGNORABLE_CODE_POINT); }
 

@@ -29,6 +29,8 @@ bool isWhitespace(char32_t c);  // spaces, tabs and line breaks
 bool isPunctuation(char32_t c);
 // Default-ignorable characters (joiners, variation selectors) that no font needs to draw.
 bool isIgnorable(char32_t c);
+// Whether the text holds nothing but whitespace (or nothing at all).
+bool isBlank(std::string_view s);
 
 // Full Unicode lower-casing, independent of the locale.
 std::string lowercased(std::string_view s);

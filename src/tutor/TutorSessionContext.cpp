@@ -134,7 +134,7 @@ std::string TutorSession::contextText(const std::vector<Notebook::Unread>& fresh
         if (n.parent && n.from) {
             std::string parent = "their lesson";
             if (services_.library)
-                if (std::optional<Notebook> p = services_.library->notebook(*n.parent))
+                if (std::optional<NotebookHead> p = services_.library->head(*n.parent))
                     parent = p->title.empty() ? "Untitled" : p->title;
             text += "It is a DEEP DIVE: in their notebook " + inQuotes(parent) + " they chose " + inQuotes(*n.from);
             if (n.passage && !n.passage->empty())

@@ -62,7 +62,7 @@ namespace {
 
 // Whether the store still keeps the notebook (a deleted one must not come back).
 bool kept(const std::shared_ptr<Library>& library, const Uuid& notebook) {
-    return library && library->notebook(notebook).has_value();
+    return library && library->head(notebook).has_value();
 }
 
 }  // namespace

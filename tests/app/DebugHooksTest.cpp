@@ -201,7 +201,7 @@ TEST_F(DebugHooksTest, WriteFindsItsPoint) {
         if (c.inkOnPage) test::primeInk(*rig.model, block, 200, lowest);
         apply();
         const auto written = notes();
-        ASSERT_EQ(written.size(), 1u) << testing::PrintToString(c.args);
+        ASSERT_EQ(written.size(), 1u) << ::testing::PrintToString(c.args);
         expectOpenedAt(c.at);
         EXPECT_EQ(written[0].text, c.text);
         EXPECT_FALSE(rig.model->editing.get());
@@ -331,9 +331,9 @@ TEST_F(DebugHooksTest, AppearanceIsLightOnlyForExactlyLight) {
                           Case{{"-appearance", "Light"}, A::dark}, Case{{}, std::nullopt}}) {
         QApplication::setPalette(before);
         launch(c.args);
-        EXPECT_EQ(DebugHooks::applyAppearance(), c.applied) << testing::PrintToString(c.args);
+        EXPECT_EQ(DebugHooks::applyAppearance(), c.applied) << ::testing::PrintToString(c.args);
         const bool dark = QApplication::palette().color(QPalette::Window).lightness() < 128;
-        EXPECT_EQ(dark, c.applied == A::dark) << testing::PrintToString(c.args);
+        EXPECT_EQ(dark, c.applied == A::dark) << ::testing::PrintToString(c.args);
     }
     QApplication::setPalette(before);
 }

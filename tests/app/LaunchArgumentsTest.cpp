@@ -42,7 +42,7 @@ TEST(LaunchArguments, ValueIsTheArgumentAfterTheFirstExactKey) {
     for (const auto& c : cases) {
         Args args = c.args;
         args.insert(args.begin(), "nolby");
-        EXPECT_EQ(LaunchArguments::value(args, "-page"), c.value) << testing::PrintToString(c.args);
+        EXPECT_EQ(LaunchArguments::value(args, "-page"), c.value) << ::testing::PrintToString(c.args);
     }
 }
 
@@ -57,7 +57,7 @@ TEST(LaunchArguments, Appearance) {
         {{"-appearance", "Light"}, A::dark},  {{"-appearance", ""}, A::dark},
         {{"-appearance"}, std::nullopt},      {{}, std::nullopt},
     };
-    for (const auto& c : cases) EXPECT_EQ(parsed(c.args).appearance, c.appearance) << testing::PrintToString(c.args);
+    for (const auto& c : cases) EXPECT_EQ(parsed(c.args).appearance, c.appearance) << ::testing::PrintToString(c.args);
 }
 
 TEST(LaunchArguments, OpenKeepsItsValueAsGiven) {
@@ -160,9 +160,9 @@ TEST(LaunchArguments, FlagsCountWhereverTheyStand) {
     };
     for (const auto& c : cases) {
         const auto a = parsed(c.args);
-        EXPECT_EQ(a.replay, c.replay) << testing::PrintToString(c.args);
-        EXPECT_EQ(a.ask, c.ask) << testing::PrintToString(c.args);
-        EXPECT_EQ(a.quitAfterShelf, c.quit) << testing::PrintToString(c.args);
+        EXPECT_EQ(a.replay, c.replay) << ::testing::PrintToString(c.args);
+        EXPECT_EQ(a.ask, c.ask) << ::testing::PrintToString(c.args);
+        EXPECT_EQ(a.quitAfterShelf, c.quit) << ::testing::PrintToString(c.args);
     }
 }
 
@@ -187,7 +187,7 @@ TEST(LaunchArguments, GatewayAtTakesAnHttpAddressOnly) {
         {{"-gateway-at", "ftp://127.0.0.1/"}, std::nullopt},
         {{"-gateway-at"}, std::nullopt},
     };
-    for (const Case& c : cases) EXPECT_EQ(parsed(c.args).gatewayAt, c.gatewayAt) << testing::PrintToString(c.args);
+    for (const Case& c : cases) EXPECT_EQ(parsed(c.args).gatewayAt, c.gatewayAt) << ::testing::PrintToString(c.args);
     EXPECT_EQ(parsed({"--learn", "-gateway-at", "http://127.0.0.1:9100/"}).learn, LaunchArguments::Learn{});
 }
 
@@ -223,7 +223,7 @@ TEST(LaunchArguments, LearnTakesTheNextArgumentTrimmed) {
         {{"-learn", "x"}, std::nullopt},
         {{}, std::nullopt},
     };
-    for (const auto& c : cases) EXPECT_EQ(parsed(c.args).learn, c.learn) << testing::PrintToString(c.args);
+    for (const auto& c : cases) EXPECT_EQ(parsed(c.args).learn, c.learn) << ::testing::PrintToString(c.args);
 }
 
 }  // namespace

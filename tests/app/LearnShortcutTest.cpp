@@ -99,7 +99,8 @@ TEST(LearnLine, GarbageIsRecognisedAndPartialLinesWait) {
         {"show me\n", State::garbage},
         {"learn\n", State::line},
     };
-    for (const auto& c : cases) EXPECT_EQ(LearnLine::decode(c.bytes).state, c.state) << testing::PrintToString(c.bytes);
+    for (const auto& c : cases)
+        EXPECT_EQ(LearnLine::decode(c.bytes).state, c.state) << ::testing::PrintToString(c.bytes);
 }
 
 TEST(LearnLine, SocketLivesInTheRuntimeFolder) {

@@ -128,7 +128,7 @@ TEST(NolbyProcess, SigtermMidLessonLeavesTheNotebookWholeWithItsNote) {
     auto library = Library::make(nolby.data(), nolby.app.scheduler, nullptr, nullptr);
     EXPECT_TRUE(library->loadNotes().empty());
     ASSERT_EQ(library->notebooks->size(), 1u);
-    const Notebook& notebook = library->notebooks->front();
+    const Notebook notebook = *library->notebook(library->notebooks->front().id);
     bool found = false;
     for (const auto& item : notebook.pages.front().items)
         found = found || (item.text() && item.text()->text == "What is a fraction?");
@@ -164,7 +164,7 @@ TEST(NolbyProcess, ALaterStartHandsItsRequestToTheRunningOneAndNothingIsLost) {
     // The lesson's note is whole; the new notebook, left empty, went as empty ones do.
     auto library = Library::make(nolby.data(), nolby.app.scheduler, nullptr, nullptr);
     ASSERT_EQ(library->notebooks->size(), 1u);
-    const Notebook& lesson = library->notebooks->front();
+    const Notebook lesson = *library->notebook(library->notebooks->front().id);
     EXPECT_EQ(lesson.issue, 1);
     bool noteKept = false;
     for (const auto& item : lesson.pages.front().items)

@@ -61,13 +61,13 @@ std::vector<Hand::Tok> markup(const std::string& text) {
     return Hand::tokens(Hand::spans(Hand::prepare(text)));
 }
 
-struct Case {
+struct MarkupCase {
     std::string text;
     std::string expected;
 };
 
 TEST(HandMarkupTest, SpansTable) {
-    const std::vector<Case> cases{
+    const std::vector<MarkupCase> cases{
         {"a **b** c", R"("a " | "b" hl | " c")"},
         {"__u__ ~~w~~", R"("u" ul | " " | "w" wavy)"},
         {"**open", R"("open" hl)"},
@@ -109,11 +109,11 @@ TEST(HandMarkupTest, SpansTable) {
         {"*\u0301*x", "\"*\u0301*x\""},
         {"", ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(describe(Hand::spans(c.text)), c.expected) << "markup: " << c.text;
+    for (const MarkupCase& c : cases) EXPECT_EQ(describe(Hand::spans(c.text)), c.expected) << "markup: " << c.text;
 }
 
 TEST(HandMarkupTest, TokensTable) {
-    const std::vector<Case> cases{
+    const std::vector<MarkupCase> cases{
         {"a **b** c", R"("a" | "b" sp hl | "c" sp)"},
         {"a ** b**c", R"("a" | "b" sp hl | "c")"},
         {"x $y$ z", R"("x" | "y" sp math | "z" sp)"},
@@ -151,11 +151,11 @@ TEST(HandMarkupTest, TokensTable) {
         {"  \n\t ", ""},
         {"", ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(describe(markup(c.text)), c.expected) << "markup: " << c.text;
+    for (const MarkupCase& c : cases) EXPECT_EQ(describe(markup(c.text)), c.expected) << "markup: " << c.text;
 }
 
 TEST(HandMarkupTest, PrepareTrimsAndUnwrapsSingleStars) {
-    const std::vector<Case> cases{
+    const std::vector<MarkupCase> cases{
         {" \n\t a b \u3000\u2028\r\n", "a b"},
         {"*a*", "a"},
         {"*a* and *b c*!", "a and b c!"},
@@ -170,7 +170,7 @@ TEST(HandMarkupTest, PrepareTrimsAndUnwrapsSingleStars) {
         {"*", "*"},
         {"a\xff" "b", "a\uFFFDb"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Hand::prepare(c.text), c.expected) << "text: " << c.text;
+    for (const MarkupCase& c : cases) EXPECT_EQ(Hand::prepare(c.text), c.expected) << "text: " << c.text;
 }
 
 TEST(HandMarkupTest, EveryStrokeNameOpensItsColour) {

@@ -8,9 +8,9 @@ using namespace nolby;
 
 namespace {
 
-StrokeItem stroke(std::vector<float> pts) { return StrokeItem{std::move(pts), "ink", 2, "pen"}; }
+StrokeItem strokeOf(std::vector<float> pts) { return StrokeItem{std::move(pts), "ink", 2, "pen"}; }
 
-TextItem note(double y, std::optional<Rect> anchor = std::nullopt) {
+TextItem noteAt(double y, std::optional<Rect> anchor = std::nullopt) {
     TextItem t;
     t.x = 10;
     t.y = y;
@@ -22,7 +22,7 @@ TextItem note(double y, std::optional<Rect> anchor = std::nullopt) {
     return t;
 }
 
-BlockItem block(double y, std::optional<Rect> box = std::nullopt) {
+BlockItem blockAt(double y, std::optional<Rect> box = std::nullopt) {
     BlockItem b;
     b.json = R"({"t":"text"})";
     b.y = y;
@@ -82,7 +82,7 @@ TEST(Document, StrokeSamplesTakeWholeTriples) {
         {{1, 7, 0.5f, 4, 3, 0.25f}, 2, 3},
     };
     for (const Case& c : cases) {
-        StrokeItem s = stroke(c.pts);
+        StrokeItem s = strokeOf(c.pts);
         EXPECT_EQ(s.points().size(), c.points);
         EXPECT_EQ(s.pressures().size(), c.points);
         EXPECT_EQ(PageItem(s).top(), c.top);
@@ -90,25 +90,25 @@ TEST(Document, StrokeSamplesTakeWholeTriples) {
 }
 
 TEST(Document, ShiftingAStrokeMovesEveryYIncludingATrailingOne) {
-    PageItem moved = PageItem(stroke({1, 7, 0.5f, 4, 3})).shifted(10, 0);
+    PageItem moved = PageItem(strokeOf({1, 7, 0.5f, 4, 3})).shifted(10, 0);
     EXPECT_EQ(moved.stroke()->pts, (std::vector<float>{1, 17, 0.5f, 4, 13}));
     // Fewer than two numbers: nothing to move.
-    EXPECT_EQ(PageItem(stroke({5})).shifted(10, 0).stroke()->pts, std::vector<float>{5});
+    EXPECT_EQ(PageItem(strokeOf({5})).shifted(10, 0).stroke()->pts, std::vector<float>{5});
     // y values are rounded to float after adding in double.
     float y = 0.1f;
-    PageItem fine = PageItem(stroke({0, y, 1})).shifted(0.2, 0);
+    PageItem fine = PageItem(strokeOf({0, y, 1})).shifted(0.2, 0);
     EXPECT_EQ(fine.stroke()->pts[1], static_cast<float>(double(y) + 0.2));
     // Beyond the float range a sample becomes infinite rather than undefined.
-    PageItem far = PageItem(stroke({0, 3e38f, 1})).shifted(1e300, 0);
+    PageItem far = PageItem(strokeOf({0, 3e38f, 1})).shifted(1e300, 0);
     EXPECT_TRUE(std::isinf(far.stroke()->pts[1]));
 }
 
 TEST(Document, ShiftingBlocksAndNotes) {
-    PageItem boxed = PageItem(block(50, Rect{0, 300, 40, -20})).shifted(10, 0);
+    PageItem boxed = PageItem(blockAt(50, Rect{0, 300, 40, -20})).shifted(10, 0);
     EXPECT_EQ(boxed.block()->y, 50);
     EXPECT_EQ(boxed.block()->box, (Rect{0, 310, 40, -20}));
     EXPECT_EQ(boxed.top(), 290);  // the standardized box's top
-    PageItem plain = PageItem(block(50)).shifted(10, 0);
+    PageItem plain = PageItem(blockAt(50)).shifted(10, 0);
     EXPECT_EQ(plain.block()->y, 60);
     EXPECT_EQ(plain.top(), 60);
 
@@ -119,14 +119,14 @@ TEST(Document, ShiftingBlocksAndNotes) {
     };
     const Case cases[] = {{150, 100}, {100, 110}, {40, 110}};  // a cut below the anchor leaves it
     for (const Case& c : cases) {
-        PageItem moved = PageItem(note(120, anchor)).shifted(10, c.cut);
+        PageItem moved = PageItem(noteAt(120, anchor)).shifted(10, c.cut);
         EXPECT_EQ(moved.text()->y, 130);
         EXPECT_EQ(moved.text()->anchor->y, c.anchorY) << c.cut;
     }
 }
 
 TEST(Document, ContentHashFollowsEveryField) {
-    TextItem t = note(100, Rect{1, 2, 3, 4});
+    TextItem t = noteAt(100, Rect{1, 2, 3, 4});
     t.about = "words";
     PageItem base(t);
     EXPECT_EQ(base.contentHash(), PageItem(t).contentHash());
@@ -158,8 +158,8 @@ TEST(Document, ContentHashFollowsEveryField) {
 }
 
 TEST(Document, ShapeHashIgnoresVerticalMoves) {
-    const PageItem items[] = {PageItem(note(100)), PageItem(stroke({1, 40, 1, 5, 60, 1})), PageItem(block(30)),
-                              PageItem(block(30, Rect{0, 80, 10, 10}))};
+    const PageItem items[] = {PageItem(noteAt(100)), PageItem(strokeOf({1, 40, 1, 5, 60, 1})), PageItem(blockAt(30)),
+                              PageItem(blockAt(30, Rect{0, 80, 10, 10}))};
     for (const PageItem& item : items) {
         PageItem moved = item.shifted(25, 0);
         EXPECT_NE(moved.contentHash(), item.contentHash());
@@ -169,14 +169,14 @@ TEST(Document, ShapeHashIgnoresVerticalMoves) {
 
 TEST(Document, NewItemsAreUnreadNotesAndStrokes) {
     Notebook n;
-    TextItem read = note(10);
+    TextItem read = noteAt(10);
     read.turn = 1;
-    BlockItem tutor = block(0);  // a block without a turn is still never new
+    BlockItem tutor = blockAt(0);  // a block without a turn is still never new
     n.pages[0].items = {PageItem(read), PageItem(tutor)};
     EXPECT_TRUE(n.newItems().empty());
 
-    TextItem fresh = note(40);
-    StrokeItem scribble = stroke({1, 2, 1});
+    TextItem fresh = noteAt(40);
+    StrokeItem scribble = strokeOf({1, 2, 1});
     n.pages.push_back(Page{});
     n.pages[1].items = {PageItem(tutor), PageItem(scribble), PageItem(fresh)};
     n.pages[0].items.push_back(PageItem(fresh));

@@ -27,7 +27,7 @@ std::vector<uint32_t> pixels(const Image& img) {
     return std::vector<uint32_t>(row, row + img.width());
 }
 
-uint32_t opaque(uint32_t r, uint32_t g, uint32_t b) { return 0xFF000000u | r << 16 | g << 8 | b; }
+uint32_t solid(uint32_t r, uint32_t g, uint32_t b) { return 0xFF000000u | r << 16 | g << 8 | b; }
 uint32_t ink(uint32_t r, uint32_t g, uint32_t b, uint32_t a) { return a << 24 | r << 16 | g << 8 | b; }
 
 }  // namespace
@@ -38,16 +38,16 @@ TEST(Inkify, PaperVanishesAndInkKeepsItsColour) {
         uint32_t in, out;
     };
     const Case cases[] = {
-        {"white paper", opaque(255, 255, 255), 0},
-        {"near white", opaque(250, 251, 252), 0},
-        {"least channel 249", opaque(249, 249, 249), ink(0, 0, 0, 6)},
-        {"pale cyan", opaque(249, 255, 255), ink(0, 6, 6, 6)},
-        {"black", opaque(0, 0, 0), ink(0, 0, 0, 255)},
-        {"orange", opaque(255, 128, 0), ink(255, 128, 0, 255)},
-        {"tan", opaque(250, 200, 150), ink(100, 50, 0, 105)},
-        {"grey", opaque(128, 128, 128), ink(0, 0, 0, 127)},
+        {"white paper", solid(255, 255, 255), 0},
+        {"near white", solid(250, 251, 252), 0},
+        {"least channel 249", solid(249, 249, 249), ink(0, 0, 0, 6)},
+        {"pale cyan", solid(249, 255, 255), ink(0, 6, 6, 6)},
+        {"black", solid(0, 0, 0), ink(0, 0, 0, 255)},
+        {"orange", solid(255, 128, 0), ink(255, 128, 0, 255)},
+        {"tan", solid(250, 200, 150), ink(100, 50, 0, 105)},
+        {"grey", solid(128, 128, 128), ink(0, 0, 0, 127)},
         // Alpha truncates to 254 - m here while the colour keeps 255 - m.
-        {"yellow, least 43", opaque(255, 255, 43), ink(212, 212, 0, 211)},
+        {"yellow, least 43", solid(255, 255, 43), ink(212, 212, 0, 211)},
         // A painting's transparent parts are bare paper, not black.
         {"transparent", 0x00000000u, 0},
         {"half-covered black", 0x80000000u, ink(0, 0, 0, 128)},
@@ -64,7 +64,7 @@ TEST(Inkify, PaperVanishesAndInkKeepsItsColour) {
 
 TEST(Inkify, GreysLoseOnlyTheirWhite) {
     std::vector<uint32_t> greys;
-    for (uint32_t m = 0; m < 256; ++m) greys.push_back(opaque(m, m, m));
+    for (uint32_t m = 0; m < 256; ++m) greys.push_back(solid(m, m, m));
     const auto got = pixels(*inkify(*painting(greys)));
     for (uint32_t m = 0; m < 256; ++m) {
         const uint32_t alpha = got[m] >> 24;

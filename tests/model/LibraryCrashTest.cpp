@@ -39,18 +39,6 @@ bool saveDyingAt(const fs::path& dataFolder, const Notebook& newer, int step) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-size_t temporaries(const fs::path& folder) {
-    size_t n = 0;
-    for (const auto& name : Files::names(folder)) n += AtomicFile::isTemporary(name);
-    return n;
-}
-
-std::string damaged(const Notebook& n) {
-    auto doc = nlohmann::json::parse(NotebookFile::encode(n));
-    doc["pages"][0]["items"][0]["text"]["_0"].erase("spoken");
-    return doc.dump();
-}
-
 }  // namespace
 
 TEST(LibraryCrash, EveryStepOfASaveLeavesTheOldOrTheNewNotebookWhole) {
@@ -85,7 +73,7 @@ TEST(LibraryCrash, EveryStepOfASaveLeavesTheOldOrTheNewNotebookWhole) {
 
             Library& lib = s.open();
             ASSERT_EQ(lib.notebooks.get().size(), 1u);
-            const Notebook& loaded = lib.notebooks.get().front();
+            const Notebook loaded = *lib.notebook(lib.notebooks.get().front().id);
             const auto file = *Files::read(s.fileOf(old.id));
             const auto orig = Files::read(NotebookWrites::originalFile(s.fileOf(old.id)));
             if (loaded.title == "new") {

@@ -67,7 +67,7 @@ TEST(Library, SavingAnUnknownNotebookPutsItFirstAndAKnownOneKeepsItsPlace) {
     s.put(notebook("old", 1, 10, 1));
     s.put(notebook("older", 1, 5, 2));
     Library& lib = s.open();
-    Notebook older = lib.notebooks.get()[1];
+    Notebook older = *lib.notebook(lib.notebooks.get()[1].id);
     older.title = "older, edited";
     lib.save(older, true);
     Notebook fresh = notebook("fresh", 1, 1, 3);
@@ -163,14 +163,6 @@ TEST(Library, TwoFilesWithOneIdBothLoadAndDeleteRemovesOnlyTheNamedFile) {
 }
 
 namespace {
-
-// The notebook's file with the "spoken" flag of its one note taken out: the reader
-// repairs it.
-std::string damaged(const Notebook& n) {
-    auto doc = nlohmann::json::parse(NotebookFile::encode(n));
-    doc["pages"][0]["items"][0]["text"]["_0"].erase("spoken");
-    return doc.dump();
-}
 
 Notebook withNote(const std::string& title, int64_t issue) {
     Notebook n = notebook(title, 1, 10, issue);

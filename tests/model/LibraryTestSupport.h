@@ -4,11 +4,13 @@
 
 #include "model/Library.h"
 #include "model/NotebookFile.h"
+#include "platform/AtomicFile.h"
 #include "platform/Files.h"
 
 #include "../TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <filesystem>
 #include <fstream>
@@ -68,7 +70,23 @@ struct Store {
     }
 };
 
-inline std::vector<std::string> titles(const std::vector<Notebook>& list) {
+// Atomic writes' temporary files left in the folder.
+inline size_t temporaries(const fs::path& folder) {
+    size_t n = 0;
+    for (const auto& name : Files::names(folder)) n += AtomicFile::isTemporary(name);
+    return n;
+}
+
+// The notebook's file with the "spoken" flag of its one note taken out: the reader
+// repairs it.
+inline std::string damaged(const Notebook& n) {
+    auto doc = nlohmann::json::parse(NotebookFile::encode(n));
+    doc["pages"][0]["items"][0]["text"]["_0"].erase("spoken");
+    return doc.dump();
+}
+
+template <class List>
+std::vector<std::string> titles(const List& list) {
     std::vector<std::string> out;
     for (const auto& n : list) out.push_back(n.title);
     return out;

@@ -15,12 +15,6 @@ namespace {
 
 using Step = AtomicFile::Step;
 
-size_t temporaries(const fs::path& folder) {
-    size_t n = 0;
-    for (const auto& name : Files::names(folder)) n += AtomicFile::isTemporary(name);
-    return n;
-}
-
 // Moves the clock on and runs the writes that fell due.
 void after(Store& s, double seconds) {
     s.scheduler->advance(seconds);

@@ -10,8 +10,6 @@ using namespace nolby::test;
 
 namespace {
 
-constexpr double kInf = std::numeric_limits<double>::infinity();
-
 // A block whose ink runs from `top` to `bottom`.
 struct Inked {
     BlockItem block;
@@ -66,7 +64,7 @@ TEST(PageFlow, OverflowLineAndMargins) {
         FlowRig f;
         NotebookModel& m = f.open({{inked(300, 400), inked(450, c.bottom)}}, c.pageH);
         m.carry(0);
-        SCOPED_TRACE(testing::Message() << c.pageH << " " << c.bottom);
+        SCOPED_TRACE(::testing::Message() << c.pageH << " " << c.bottom);
         EXPECT_EQ(f.pages(), c.carried ? 2u : 1u);
         if (!c.carried) continue;
         EXPECT_EQ(f.items(0).size(), 1u);
@@ -237,7 +235,7 @@ TEST(PageFlow, PushFromMinusInfinityMovesAnchorsToo) {
     TextItem t = note(400, "why?");
     t.anchor = Rect{50, 210, 40, 16};
     m.mutate(0, false, [&](std::vector<PageItem>& items) { items.push_back(t); });
-    m.push(0, -kInf, 30);
+    m.push(0, -std::numeric_limits<double>::infinity(), 30);
     EXPECT_EQ(f.items(0)[1].text()->anchor->minY(), 240);
     EXPECT_EQ(f.ink(0, 0).minY(), 230);
 }

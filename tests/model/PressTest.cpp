@@ -318,3 +318,96 @@ TEST(Press, APressGoneBeforeItsPaintingReturnsDropsIt) {
 
 }  // namespace
 }  // namespace nolby
+
+namespace nolby {
+namespace {
+
+// Thumbnails under a budget of three: what goes when a fourth loads, what comes back when
+// asked for again, and what is never let go while something still holds it.
+TEST(PressThumbs, TheOnesAskedForLongestAgoGoFirstAndLoadAgainWhenAsked) {
+    Bench b;
+    std::vector<Uuid> ids(5);
+    const Press::Bytes jpeg = *Press::finish(painting(60, 80));
+    for (Uuid& id : ids) {
+        id = Uuid::random();
+        std::ofstream(b.cover(id), std::ios::binary).write(reinterpret_cast<const char*>(jpeg.data()), jpeg.size());
+    }
+    b.open();  // the press takes the files as printed covers
+    auto load = [&](const Uuid& id) {
+        b.press->image(id, 700);
+        b.scheduler->drain();
+    };
+    auto cached = [&] {
+        std::vector<int> which;
+        for (size_t i = 0; i < ids.size(); ++i)
+            if (b.press->thumbs().count(Press::thumbKey(ids[i], 700))) which.push_back(int(i));
+        return which;
+    };
+    load(ids[0]);
+    const size_t one = b.press->thumbBytes();
+    ASSERT_EQ(one, size_t(60) * 80 * 4);
+    b.press->setThumbBudget(3 * one);
+    EXPECT_EQ(b.press->thumbsThatFit(60), 3u * 80 * 60 * 4 / (60 * 60 * 4));
+    load(ids[1]);
+    load(ids[2]);
+    EXPECT_EQ(cached(), (std::vector<int>{0, 1, 2}));
+
+    // 0 is asked for again (cached: no load), so 1 is the one asked for longest ago.
+    b.press->image(ids[0], 700);
+    EXPECT_EQ(b.scheduler->backgroundCount(), 0u);
+    load(ids[3]);
+    EXPECT_EQ(cached(), (std::vector<int>{0, 2, 3}));
+    EXPECT_EQ(b.press->thumbBytes(), 3 * one);
+
+    // Asked for again, 1 loads again; 2 is now the oldest and goes.
+    EXPECT_EQ(b.press->image(ids[1], 700), nullptr);
+    EXPECT_EQ(b.scheduler->backgroundCount(), 1u);
+    b.scheduler->drain();
+    EXPECT_EQ(cached(), (std::vector<int>{0, 1, 3}));
+    ASSERT_TRUE(b.press->image(ids[1], 700));
+
+    // A thumbnail held elsewhere (a cover on screen) stays, though asked for longest ago:
+    // freeing it would free nothing.
+    std::shared_ptr<const Image> held = b.press->image(ids[3], 700);
+    b.press->image(ids[0], 700);
+    b.press->image(ids[1], 700);
+    load(ids[4]);
+    EXPECT_EQ(cached(), (std::vector<int>{1, 3, 4}));
+
+    // No budget: everything nobody holds goes at once; what is held stays.
+    b.press->setThumbBudget(0);
+    EXPECT_EQ(cached(), (std::vector<int>{3}));
+    EXPECT_EQ(b.press->thumbBytes(), one);
+    held.reset();
+    b.press->forget(ids[3]);
+    EXPECT_EQ(b.press->thumbBytes(), 0u);
+}
+
+// A view of one notebook hears about that notebook's cover only: the press failing every
+// other notebook while offline is silent to it.
+TEST(PressThumbs, ANotebooksWatcherHearsOnlyItsOwnCover) {
+    Bench b;
+    Notebook mine = titled("Tides");
+    int heard = 0;
+    Subscription watch = b.press->observe(mine.id, [&] { ++heard; });
+    for (int i = 0; i < 6; ++i) {
+        b.press->ensure(titled("Other " + std::to_string(i)));
+        b.answer(b.calls.size() - 1, std::nullopt);
+    }
+    EXPECT_EQ(b.press->failed().size(), 6u);
+    EXPECT_EQ(heard, 0);
+
+    b.press->ensure(mine);  // queued
+    EXPECT_EQ(heard, 1);
+    b.answer(b.calls.size() - 1, painting(300, 400));  // printed
+    EXPECT_EQ(heard, 2);
+    EXPECT_EQ(b.press->image(mine.id, 700), nullptr);
+    b.scheduler->drain();  // its thumbnail landed
+    EXPECT_EQ(heard, 3);
+    watch.reset();
+    b.press->forget(mine.id);
+    EXPECT_EQ(heard, 3);
+}
+
+}  // namespace
+}  // namespace nolby

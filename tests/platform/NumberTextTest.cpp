@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <random>
 #include <sstream>
 
 using namespace nolby;
@@ -102,6 +104,40 @@ TEST(NumberText, EveryFloatWrittenReadsBackToItself) {
     EXPECT_NE(static_cast<float>(*NumberText::parseDouble("7.038531e-26")), 0x1.5c87fap-84f);
     EXPECT_FALSE(NumberText::parseFloat("3.4028236e38"));  // beyond the largest float
     EXPECT_EQ(*NumberText::parseFloat("1e-50"), 0.0f);
+}
+
+// Plain decimals take a shorter way than from_chars; it must give the very same float.
+TEST(NumberText, PlainDecimalsReadAsFromCharsReadsThem) {
+    const char* cases[] = {"0", "-0", "0.0", "-0.0", "1", "16777216", "16777217", "16777215.5", "0.1", "-0.1",
+                           "403.17", "1.5e2", "007.25", "5.", ".5", "1..2", "-", "", "0.0000000001",
+                           "0.00000000001", "123456789", "1234567.89", "3.4028235", "-99999.99", "0.30000001"};
+    auto reference = [](std::string_view t) -> std::optional<float> {
+        float v{};
+        auto res = std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::general);
+        if (t.empty() || res.ec != std::errc() || res.ptr != t.data() + t.size()) return std::nullopt;
+        return v;
+    };
+    for (const char* text : cases) {
+        const std::optional<float> got = NumberText::parseFloat(text), want = reference(text);
+        ASSERT_EQ(got.has_value(), want.has_value()) << text;
+        if (!got) continue;
+        EXPECT_EQ(*got, *want) << text;
+        EXPECT_EQ(std::signbit(*got), std::signbit(*want)) << text;
+    }
+    // Every float of up to seven digits with up to four after the point, as strokes hold them.
+    std::mt19937 random(7);
+    for (int i = 0; i < 200000; ++i) {
+        const uint32_t m = random() % 10000000;
+        const int point = int(random() % 5);
+        std::string digits = std::to_string(m);
+        if (point > 0) {
+            digits.insert(0, std::string(size_t(std::max(0, point + 1 - int(digits.size()))), '0'));
+            digits.insert(digits.size() - size_t(point), ".");
+        }
+        const std::string text = (random() % 2 ? "-" : "") + digits;
+        const std::optional<float> got = NumberText::parseFloat(text), want = reference(text);
+        ASSERT_TRUE(got && want && *got == *want) << text;
+    }
 }
 
 TEST(NumberText, SameTextUnderADecimalCommaLocale) {

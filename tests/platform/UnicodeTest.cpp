@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unicode/brkiter.h>
+#include <unicode/unistr.h>
+
+#include <memory>
+
 using namespace nolby;
 
 TEST(Unicode, GraphemeClusters) {
@@ -49,4 +54,44 @@ TEST(Unicode, ClassesAndLowercase) {
     EXPECT_EQ(unicode::lowercased("\xCE\xA3"), "\xCF\x83");                     // Σ
     EXPECT_EQ(unicode::uppercased("No. 007 fractions"), "NO. 007 FRACTIONS");
     EXPECT_EQ(unicode::uppercased("stra\xC3\x9F" "e \xC3\xA9t\xC3\xA9"), "STRASSE \xC3\x89T\xC3\x89");  // ß, é
+}
+
+// Texts of characters that never join their neighbours skip the break iterator; the bounds
+// must be the iterator's all the same. Checked against ICU's own character iterator on texts
+// drawn from all of Unicode (mostly such characters) and from characters that do join.
+TEST(Unicode, GraphemeBoundsAgreeWithTheBreakIterator) {
+    UErrorCode err = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> it(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), err));
+    ASSERT_FALSE(U_FAILURE(err));
+    const char32_t joining[] = {U'\r', U'\n', 0x200D, 0x0301, 0x094D, 0x0915, 0x1100, 0x1161, 0x11A8, 0xAC00,
+                                0x1F1E6, 0x1F1E8, 0x1F44D, 0x1F3FD, 0x0903, 0x0600, 0xFE0F, U'a', U'\t', 0x2212};
+    uint64_t state = 33;
+    auto next = [&] {  // SplitMix64
+        uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    };
+    for (int n = 0; n < 40000; ++n) {
+        std::u32string text;
+        const int length = 1 + int(next() % 6);
+        for (int k = 0; k < length; ++k) {
+            char32_t c = 0;
+            if (next() % 4 == 0) c = joining[next() % std::size(joining)];
+            else if (next() % 2 == 0) c = char32_t(0x80 + next() % 0x3000);  // the busy start of the planes
+            else c = char32_t(next() % 0x110000);
+            if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;
+            text += c;
+        }
+        const std::string utf8 = unicode::toUtf8(text);
+        icu::UnicodeString u = icu::UnicodeString::fromUTF8(utf8);
+        it->setText(u);
+        std::vector<size_t> expected;
+        for (int32_t p = it->first(); p != icu::BreakIterator::DONE; p = it->next()) {
+            std::string prefix;
+            u.tempSubString(0, p).toUTF8String(prefix);
+            expected.push_back(prefix.size());
+        }
+        ASSERT_EQ(unicode::graphemeBounds(utf8), expected) << "text: " << utf8;
+    }
 }

@@ -1,4 +1,5 @@
 #include "../model/page/PageTestSupport.h"
+#include "../support/Grabbed.h"
 
 #include "model/page/PageBack.h"
 #include "model/page/PaperView.h"
@@ -12,6 +13,7 @@
 
 using namespace nolby;
 using namespace nolby::testing;
+using nolby::test::grabbed;
 
 namespace {
 
@@ -53,8 +55,6 @@ private:
     PressSource& press_;
     CoverBand band_;
 };
-
-QImage grabbed(QWidget& w) { return w.grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied); }
 
 // The number of pixels that differ.
 int differing(const QImage& a, const QImage& b) {

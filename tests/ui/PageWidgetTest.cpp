@@ -3,6 +3,7 @@
 // after; it hears of the model's changes on the next turn; and a screenshot mid-writing for a
 // person to look at (scripts/screenshot-page takes it under a real X display).
 #include "../model/page/PageViewSupport.h"
+#include "../support/Grabbed.h"
 
 #include "ink/J.h"
 #include "ink/blocks/Blocks.h"
@@ -16,10 +17,9 @@
 
 using namespace nolby;
 using namespace nolby::testing;
+using nolby::test::grabbed;
 
 namespace {
-
-QImage grabbed(QWidget& w) { return w.grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied); }
 
 QImage imageOf(const Canvas& c) {
     cairo_surface_flush(c.surface());

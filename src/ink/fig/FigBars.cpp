@@ -16,12 +16,6 @@ namespace nolby {
 
 namespace {
 
-bool blankText(const std::string& text) {
-    for (char32_t c : unicode::toUtf32(text))
-        if (!unicode::isWhitespace(c)) return false;
-    return true;
-}
-
 // The values, left to right; anything that is not a number counts 0.
 std::vector<double> barValues(const J& o) {
     std::vector<double> vals;
@@ -64,9 +58,9 @@ void Fig::bars(const J& o, Color color, double w) {
         const double height = room * fraction;
         const double barLeft = left + slot * i + (slot - barW) / 2, barTop = bottom - height;
         // Its own colour first, then the highlight colour, then the chart's.
-        const std::string& name = i < cs.size() && !blankText(cs[i])   ? cs[i]
-                                  : hl.count(static_cast<int>(i)) != 0 ? hc
-                                                                       : plain;
+        const std::string& name = i < cs.size() && !unicode::isBlank(cs[i]) ? cs[i]
+                                  : hl.count(static_cast<int>(i)) != 0      ? hc
+                                                                            : plain;
         if (height > 2 * u) bar(Rect{barLeft, barTop, barW, height}, name, w);
 
         // The value is written even over a bar too short to draw.
@@ -77,7 +71,7 @@ void Fig::bars(const J& o, Color color, double w) {
                               Ink::color(name, Ink::ink), Faces::Face::hand, std::nullopt, Hand::Align::left, true,
                               std::nullopt, 0, 0, 1));
         }
-        if (i < labels.size() && !blankText(labels[i]))
+        if (i < labels.size() && !unicode::isBlank(labels[i]))
             fit(labels[i], Rect{left + slot * i, bottom + 4 * u, slot, 1.5 * textSize - 4 * u}, Ink::ink,
                 0.85 * textSize, Faces::Face::hand);
     }

@@ -13,8 +13,6 @@ namespace nolby {
 
 namespace {
 
-double length(Point d) { return std::sqrt(d.x * d.x + d.y * d.y); }
-
 // Samples along a segment of length len: one per 1.5 points, at least 2, at most 600.
 int sampleCount(double len) {
     double s = len / 1.5;

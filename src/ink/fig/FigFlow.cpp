@@ -10,18 +10,13 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <numbers>
 
 namespace nolby {
 
-namespace {
-
-constexpr double kPi = 3.141592653589793;
-
-}  // namespace
-
 double Fig::FlowChart::angle(size_t i) const {
     // Step 0 at the top, the others following clockwise.
-    return -kPi / 2 + 2 * kPi * static_cast<double>(i) / static_cast<double>(n());
+    return -std::numbers::pi / 2 + 2 * std::numbers::pi * static_cast<double>(i) / static_cast<double>(n());
 }
 
 void Fig::flowRow(FlowChart& c) const {

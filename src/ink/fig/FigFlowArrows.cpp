@@ -9,13 +9,12 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <numbers>
 #include <optional>
 
 namespace nolby {
 
 namespace {
-
-constexpr double kPi = 3.141592653589793;
 
 Point centre(const Rect& r) { return {r.midX(), r.midY()}; }
 
@@ -32,7 +31,7 @@ double reach(Point d, double hw, double hh) {
 
 std::vector<Point> Fig::flowArc(const FlowChart& c, size_t i, size_t j) const {
     const Rect gi = c.boxes[i].insetBy(-6 * u, -6 * u), gj = c.boxes[j].insetBy(-8 * u, -8 * u);
-    const double a0 = c.angle(i), sweep = 2 * kPi / static_cast<double>(c.n());
+    const double a0 = c.angle(i), sweep = 2 * std::numbers::pi / static_cast<double>(c.n());
     // The longest stretch of the ring outside both boxes; the earliest of equal stretches.
     std::vector<Point> best, run;
     for (int m = 0; m <= 60; ++m) {

@@ -7,15 +7,12 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <numbers>
 
 namespace nolby {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-
-// √(dx² + dy²) rather than hypot: IEEE fixes sqrt to the last bit on every machine.
-double length(Point d) { return std::sqrt(d.x * d.x + d.y * d.y); }
 
 }  // namespace
 
@@ -99,12 +96,15 @@ std::vector<Point> Fig::roundedPoly(Rect rect, double r) {
         Point centre;
         double from;
     };
-    const Arc arcs[] = {{{x1 - r, y0 + r}, -kPi / 2}, {{x1 - r, y1 - r}, 0}, {{x0 + r, y1 - r}, kPi / 2}, {{x0 + r, y0 + r}, kPi}};
+    const Arc arcs[] = {{{x1 - r, y0 + r}, -std::numbers::pi / 2},
+                        {{x1 - r, y1 - r}, 0},
+                        {{x0 + r, y1 - r}, std::numbers::pi / 2},
+                        {{x0 + r, y0 + r}, std::numbers::pi}};
     std::vector<Point> out;
     out.reserve(20);
     for (const Arc& arc : arcs)
         for (int j = 0; j <= 4; ++j) {
-            const double a = arc.from + j * kPi / 8;
+            const double a = arc.from + j * std::numbers::pi / 8;
             out.push_back({arc.centre.x + r * std::cos(a), arc.centre.y + r * std::sin(a)});
         }
     return out;

@@ -8,15 +8,10 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <numbers>
 #include <optional>
 
 namespace nolby {
-
-namespace {
-
-constexpr double kPi = 3.141592653589793;
-
-}  // namespace
 
 Pen Fig::pen(Color color, double width) { return Pen::usual(color, width); }
 
@@ -67,7 +62,7 @@ void Fig::ellipse(const J& o, Color color, double w) {
     std::vector<Point> outline;
     outline.reserve(36);
     for (int i = 0; i < 36; ++i) {
-        const double a = i * 2 * kPi / 36;
+        const double a = i * 2 * std::numbers::pi / 36;
         outline.push_back({c.x + 0.97 * rx * std::cos(a), c.y + 0.97 * ry * std::sin(a)});
     }
     Path washPath;

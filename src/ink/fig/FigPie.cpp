@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <numbers>
 #include <optional>
 #include <set>
 
@@ -17,15 +18,8 @@ namespace nolby {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
 // A single slice may not outweigh the others by more than this: keeps the sum finite.
 constexpr double kMaxPart = 1e9;
-
-bool blankText(const std::string& text) {
-    for (char32_t c : unicode::toUtf32(text))
-        if (!unicode::isWhitespace(c)) return false;
-    return true;
-}
 
 // The slice sizes: "parts" when it is a list (empty: no pie), else "n" equal slices.
 std::vector<double> sliceSizes(const J& o) {
@@ -68,11 +62,11 @@ void Fig::pie(const J& o, Color color, double w) {
 
     // Each slice draws its own starting edge, the first at 12 o'clock; one slice has none.
     Path dividers;
-    double a = -kPi / 2;
+    double a = -std::numbers::pi / 2;
     for (size_t i = 0; i < sizes.size(); ++i) {
-        const double sweep = sizes[i] / total * 2 * kPi;
+        const double sweep = sizes[i] / total * 2 * std::numbers::pi;
         // A colour given for the slice itself shades it whether or not "fill" names it.
-        if (i < cs.size() && !blankText(cs[i])) pieSlice(centre, R, a, sweep, cs[i]);
+        if (i < cs.size() && !unicode::isBlank(cs[i])) pieSlice(centre, R, a, sweep, cs[i]);
         else if (filled.count(static_cast<int>(i))) pieSlice(centre, R, a, sweep, fc);
         if (sizes.size() >= 2)
             rough.lineOnce(dividers, centre.x, centre.y, centre.x + R * std::cos(a), centre.y + R * std::sin(a), false);
@@ -85,7 +79,7 @@ void Fig::pie(const J& o, Color color, double w) {
     if (!dividers.isEmpty()) ops.push_back(std::make_shared<StrokeOp>(dividers, pen(color, 0.8 * w), 1, 1));
 
     const std::string caption = o.str("text", "");
-    if (blankText(caption)) return;
+    if (unicode::isBlank(caption)) return;
     const double baseline = centre.y + R + 6 * k;
     const Setting st = setting(caption, centre.x, "c", 0.95);
     append(hand.write(caption, st.left, baseline - st.size, st.tw + st.size, st.size, color, Faces::Face::hand,

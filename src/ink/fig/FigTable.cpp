@@ -19,12 +19,6 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-bool blankText(const std::string& text) {
-    for (char32_t c : unicode::toUtf32(text))
-        if (!unicode::isWhitespace(c)) return false;
-    return true;
-}
-
 // The list entries among the first entries of "rows", each cut short and turned into text.
 Rows tableRows(const J& o) {
     Rows rows;
@@ -130,7 +124,7 @@ void Fig::table(const J& o, Color color, double w) {
     for (size_t r = 0; r < rows.size(); ++r)
         for (size_t c = 0; c < n; ++c) {
             const std::string text = c < rows[r].size() ? rows[r][c] : std::string();
-            if (blankText(text)) continue;
+            if (unicode::isBlank(text)) continue;
             const Color ink = r == 0 && head ? headColor
                                              : Ink::color(c < colc.size() ? std::optional(colc[c]) : std::nullopt,
                                                           Ink::ink);

@@ -23,8 +23,6 @@ namespace nolby {
 
 namespace {
 
-double length(Point d) { return std::sqrt(d.x * d.x + d.y * d.y); }
-
 // Every call here writes with the default line height, no indent and the usual wobble.
 Hand::Result write(Hand& hand, const std::string& text, double x, double top, double width, double size, Color color,
                    Faces::Face face, Hand::Align align, bool marks, std::optional<Color> halo) {
@@ -46,13 +44,36 @@ const icu::RegexPattern& Fig::markup() {
     return *pattern;
 }
 
+// Every match of markup() left out, scanned by hand: the first expression compiled in a
+// process builds ICU's large character tables, a good part of the first figure's labels.
+// The marks are all ASCII, so the UTF-16 units are scanned as they are (a surrogate never
+// matches), leftmost first: a colour opening, then a doubled mark, then a single one.
 std::string Fig::unmarked(const std::string& text) {
-    icu::UnicodeString src = icu::UnicodeString::fromUTF8(text);
-    UErrorCode err = U_ZERO_ERROR;
-    std::unique_ptr<icu::RegexMatcher> matcher(markup().matcher(src, err));
-    if (U_FAILURE(err) || !matcher) return text;
-    icu::UnicodeString out = matcher->replaceAll(icu::UnicodeString(), err);
-    if (U_FAILURE(err)) return text;
+    const icu::UnicodeString src = icu::UnicodeString::fromUTF8(text);
+    const int32_t n = src.length();
+    auto letter = [](char16_t c) { return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z'); };
+    icu::UnicodeString out;
+    for (int32_t i = 0; i < n;) {
+        const char16_t c = src.charAt(i);
+        if (c == u'{') {
+            int32_t j = i + 1;
+            while (j < n && letter(src.charAt(j))) ++j;
+            if (j > i + 1 && j < n && src.charAt(j) == u':') {
+                i = j + 1;
+                continue;
+            }
+        }
+        if ((c == u'(' || c == u')' || c == u'~' || c == u'*' || c == u'_') && i + 1 < n && src.charAt(i + 1) == c) {
+            i += 2;
+            continue;
+        }
+        if (c == u'*' || c == u'{' || c == u'}' || c == u'$' || c == u'`') {
+            ++i;
+            continue;
+        }
+        out.append(c);
+        ++i;
+    }
     std::string utf8;
     out.toUTF8String(utf8);
     return utf8;

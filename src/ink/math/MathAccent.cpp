@@ -8,7 +8,6 @@ namespace nolby {
 
 namespace {
 
-constexpr double kStrokeWidth = 0.085;  // of the size
 constexpr double kDotWidth = 0.11;      // a tiny segment this wide reads as a dot
 
 // A short exact segment, so a round-capped stroke of it looks like a dot.

@@ -11,8 +11,6 @@ namespace nolby {
 
 namespace {
 
-constexpr double kStrokeWidth = 0.085;  // of the size
-
 double widthOf(const MathInk::BoxRef& b) { return b ? b->w : 0; }
 
 }  // namespace

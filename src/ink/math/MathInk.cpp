@@ -137,7 +137,7 @@ MathInk::Extent MathInk::measure(const std::string& text, double size, bool disp
 MathInk::Extent MathInk::draw(const std::string& text, double size, Color color, bool display, double x, double y,
                               std::vector<InkOpRef>& ops, std::vector<Note>& notes) {
     BoxRef box = laidOut(text, size, color, display);
-    emit(*box, x, y, ops, notes);
+    emitOps(*box, x, y, ops, notes);
     return {box->w, box->a, box->d};
 }
 
@@ -190,7 +190,7 @@ MathInk::BoxRef MathInk::layout(const MRef& node, double size, Color color, bool
         node->v);
 }
 
-void MathInk::emit(const Box& box, double x, double y, std::vector<InkOpRef>& ops, std::vector<Note>& notes) {
+void MathInk::emitOps(const Box& box, double x, double y, std::vector<InkOpRef>& ops, std::vector<Note>& notes) {
     // Writing order: explicit keys, else a glyph's x, a stroke's left edge, or a kid's
     // x + 0.01 so that a kid level with a glyph or stroke comes after it.
     std::vector<std::pair<double, const Piece*>> order;
@@ -215,7 +215,7 @@ void MathInk::emit(const Box& box, double x, double y, std::vector<InkOpRef>& op
                                                      Pen::usual(s->color, s->width), 1, 1));
         } else {
             const Kid& kid = std::get<Kid>(*piece);
-            emit(*kid.box, x + kid.x, y + kid.y, ops, notes);
+            emitOps(*kid.box, x + kid.x, y + kid.y, ops, notes);
         }
     }
     if (box.note) notes.push_back({box.note->first, box.note->second, {x, y - box.a, box.w, box.a + box.d}});

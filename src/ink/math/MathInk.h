@@ -70,7 +70,7 @@ public:
                 std::vector<InkOpRef>& ops, std::vector<Note>& notes);
 
     BoxRef layout(const MRef& node, double size, Color color, bool display);
-    void emit(const Box& box, double x, double y, std::vector<InkOpRef>& ops, std::vector<Note>& notes);
+    void emitOps(const Box& box, double x, double y, std::vector<InkOpRef>& ops, std::vector<Note>& notes);
 
     // The maths font: the hand face with the round face as its cascade. One per hundredth of a point.
     static std::shared_ptr<const Font> font(double size);
@@ -105,6 +105,9 @@ public:
     static constexpr size_t kMaxCachedTrees = 512;
     static constexpr size_t kMaxCachedLayouts = 64;
     static constexpr size_t kMaxCachedBytes = 256 * 1024;  // formula text behind trees or layouts
+
+    // The pen width of drawn marks (rules, slashes, radicals, big operators, accents), of the size.
+    static constexpr double kStrokeWidth = 0.085;
 
 private:
     void reseed(const std::string& text, double size);

@@ -12,8 +12,6 @@ using math::Kind;
 
 namespace {
 
-constexpr double kStrokeWidth = 0.085;  // of the size
-
 MathInk::BoxRef newBox() { return std::make_shared<MathInk::Box>(); }
 
 }  // namespace

@@ -13,7 +13,6 @@ namespace nolby {
 
 namespace {
 
-constexpr double kStrokeWidth = 0.085;  // of the size
 constexpr std::string_view kPrime = "′";
 
 void lineAt(Rough& rough, Path& path, Point a, Point b, double s) {
@@ -74,7 +73,7 @@ MathInk::BoxRef symbolBox(double width, std::vector<MathInk::G> glyphs, Path pat
     box->a = 0.39 * s;
     double key = 0;
     for (auto& g : glyphs) box->add(std::move(g), key++);
-    if (!path.isEmpty()) box->add(MathInk::S{std::move(path), color, kStrokeWidth * s}, key);
+    if (!path.isEmpty()) box->add(MathInk::S{std::move(path), color, MathInk::kStrokeWidth * s}, key);
     box->inkR = box->w;
     box->fit();
     return box;

@@ -48,9 +48,7 @@ std::string IssueCover::slug() const {
 }
 
 std::string IssueCover::meta() const {
-    size_t n = 0;
-    for (const Page& p : notebook.pages)
-        if (!p.items.empty()) ++n;
+    const size_t n = notebook.writtenPages;
     if (n == 0) return "a new notebook";
     const auto updated = DayText::localDay(notebook.updated), today = DayText::localDay(now);
     std::string day;

@@ -5,7 +5,7 @@
 // follows the issue number, so neighbouring issues on the shelf differ. Every measure is a
 // fraction of the cover's width (a few of its height), so it draws at any size.
 
-#include "model/Notebook.h"
+#include "model/NotebookHead.h"
 #include "model/page/CoverBand.h"
 #include "platform/Color.h"
 #include "platform/Date.h"
@@ -24,7 +24,7 @@ namespace nolby {
 struct IssueCover {
     enum class Design { bleed, grid, editorial };
 
-    Notebook notebook;
+    NotebookHead notebook;
     // A big cover: nameplate, issue line, the grid's first rule and the editorial contents
     // sit 46 points lower, the foot 30 points higher, and a few measures grow.
     bool large = false;

@@ -86,9 +86,11 @@ void PagePainter::watch() {
             if (p->redraw_) p->redraw_();
         });
     };
-    if (auto press = std::dynamic_pointer_cast<Press>(env_.press)) watches_.push_back(press->observe(changed));
     NotebookModel* m = view_.model.get();
     if (!m) return;
+    // Only this notebook's cover: the press working through other notebooks (failing them
+    // one by one while offline) changes nothing a page shows.
+    if (auto press = std::dynamic_pointer_cast<Press>(env_.press)) watches_.push_back(press->observe(m->nb->id, changed));
     watches_.push_back(m->nb.observe(changed));
     watches_.push_back(m->viewSize.observe(changed));
     watches_.push_back(m->editing.observe(changed));

@@ -56,8 +56,9 @@ SheetHead::SheetHead(std::shared_ptr<NotebookModel> model, double width, double 
       sources_(std::move(sources)) {
     if (model_) watchNotebook_ = model_->nb.observe([this] { refresh(); });
     if (sources_.library) watchLibrary_ = sources_.library->notebooks.observe([this] { refresh(); });
-    if (auto press = std::dynamic_pointer_cast<Press>(sources_.press))
-        watchPress_ = press->observe([this] { refresh(); });
+    // Only this notebook's cover: other notebooks' covers change nothing the head shows.
+    if (auto press = std::dynamic_pointer_cast<Press>(sources_.press); press && model_)
+        watchPress_ = press->observe(model_->nb->id, [this] { refresh(); });
     refresh();
 }
 
@@ -225,7 +226,7 @@ SheetHead::Inputs SheetHead::inputs() const {
         in.nb.from = nb.from;
     }
     if (in.nb.parent && sources_.library) {
-        if (std::optional<Notebook> parent = sources_.library->notebook(*in.nb.parent)) {
+        if (std::optional<NotebookHead> parent = sources_.library->head(*in.nb.parent)) {
             in.parentFound = true;
             in.parentTitle = parent->title;
         }

@@ -50,8 +50,13 @@ std::string CoverFlattener::key(const Request& r) {
 std::shared_ptr<const FlatCover> CoverFlattener::get(const Request& request, const std::function<void()>& ready) {
     const std::string k = key(request);
     if (auto found = entries_.find(k); found != entries_.end()) {
-        order_.splice(order_.begin(), order_, found->second.second);
-        return found->second.first.flat;
+        const Entry& entry = found->second.first;
+        if (!request.art || entry.art.lock() == request.art) {
+            order_.splice(order_.begin(), order_, found->second.second);
+            return entry.flat;
+        }
+        order_.erase(found->second.second);  // made from a picture since freed
+        entries_.erase(found);
     }
     if (ready) waitingFor_[k].push_back(ready);
     if (running_.count(k)) return nullptr;
@@ -101,8 +106,12 @@ void CoverFlattener::pump() {
 void CoverFlattener::store(const std::string& k, std::shared_ptr<const FlatCover> flat,
                            std::shared_ptr<const Image> art) {
     running_.erase(k);
+    if (auto old = entries_.find(k); old != entries_.end()) {
+        order_.erase(old->second.second);
+        entries_.erase(old);
+    }
     order_.push_front(k);
-    entries_[k] = {Entry{std::move(flat), std::move(art)}, order_.begin()};
+    entries_[k] = {Entry{std::move(flat), art}, order_.begin()};
     while (order_.size() > capacity_) {
         entries_.erase(order_.back());
         order_.pop_back();

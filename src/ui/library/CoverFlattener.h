@@ -4,7 +4,7 @@
 // rests on the shelf (turned by its lean, over its two shadows), so a resting tile costs a
 // single blit per frame. Kept in a bounded cache, the ones used longest ago going first.
 
-#include "model/Notebook.h"
+#include "model/NotebookHead.h"
 #include "platform/Date.h"
 #include "platform/Image.h"
 #include "platform/Scheduler.h"
@@ -38,7 +38,7 @@ public:
     static constexpr double kMargin = 44;
 
     struct Request {
-        Notebook notebook;
+        NotebookHead notebook;
         std::shared_ptr<const Image> art;  // the painting, or none for the placeholder
         QSizeF size;
         double ratio = 1;
@@ -88,7 +88,9 @@ private:
 
     struct Entry {
         std::shared_ptr<const FlatCover> flat;
-        std::shared_ptr<const Image> art;  // kept, so its address cannot be reused by another picture
+        // Watched, not kept (the press frees pictures past its budget): once it is gone its
+        // address may come back as another picture's, so the entry no longer answers.
+        std::weak_ptr<const Image> art;
     };
     std::shared_ptr<Scheduler> scheduler_;
     size_t capacity_;

@@ -46,14 +46,14 @@ void CoverPress::apply(QTransform& t, double pressed, QSizeF size) {
     turn(t, -kDegrees * pressed * 0.4 / norm, Qt::YAxis, distance);
 }
 
-CoverTile::CoverTile(Notebook notebook) : notebook_(std::move(notebook)), lean_(lean(notebook_.id)) {}
+CoverTile::CoverTile(NotebookHead notebook) : notebook_(std::move(notebook)), lean_(lean(notebook_.id)) {}
 
 double CoverTile::lean(const Uuid& id) {
     const uint64_t r = stableHash(id.string()) % 7;
     return (static_cast<double>(r) - 3) * 0.45;
 }
 
-std::string CoverTile::label(const Notebook& n) {
+std::string CoverTile::label(const NotebookHead& n) {
     const int64_t number = n.issue && *n.issue >= 1 ? *n.issue : 1;
     return "NO. " + chrome::zeroPadded(number, 3) + "  \u00B7  " + unicode::uppercased(DayText::monthDay(n.updated));
 }

@@ -4,7 +4,7 @@
 // (the cover press), with its label (issue number and date) below. Not a widget: the shelf
 // makes tiles only for the rows in view and draws them itself.
 
-#include "model/Notebook.h"
+#include "model/NotebookHead.h"
 #include "model/page/CoverBand.h"
 #include "platform/Color.h"
 #include "ui/library/CoverFlattener.h"
@@ -44,15 +44,15 @@ public:
     // A cover's change of art: 1.6 s for one printed in this run, 0.25 s for one from disk.
     static constexpr double kFreshArrival = 1.6, kPlainArrival = 0.25;
 
-    explicit CoverTile(Notebook notebook);
+    explicit CoverTile(NotebookHead notebook);
 
-    const Notebook& notebook() const { return notebook_; }
-    void setNotebook(Notebook notebook) { notebook_ = std::move(notebook); }
+    const NotebookHead& notebook() const { return notebook_; }
+    void setNotebook(NotebookHead notebook) { notebook_ = std::move(notebook); }
 
     // The lean at rest, in degrees: one of −1.35 ... 1.35 in steps of 0.45, from the id.
     static double lean(const Uuid& id);
     // "NO. 007 · DEC 8": the issue number (at least 1) and the day last updated.
-    static std::string label(const Notebook& notebook);
+    static std::string label(const NotebookHead& notebook);
 
     // The pointer at `at` in the cover's own points (origin at its top left, unturned).
     void hover(QPointF at);
@@ -100,7 +100,7 @@ private:
     void paintMoving(QPainter& p, const QRectF& rect, const Look& look, const QImage& cover);
     QImage arriving(const Look& look);
 
-    Notebook notebook_;
+    NotebookHead notebook_;
     double lean_;
     bool over_ = false, pressed_ = false;
     Spring lift_, tiltX_, tiltY_, push_;

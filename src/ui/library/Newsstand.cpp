@@ -29,19 +29,14 @@ Newsstand::Newsstand(Services services, Actions actions, QWidget* parent)
     search_->setClearButtonEnabled(true);
     search_->setFixedWidth(kSearchWidth);
 
-    // The covers already printed start loading before the grid asks for them.
-    if (services_.press && services_.library)
-        for (const Notebook& n : services_.library->notebooks.get())
-            if (services_.press->printed().count(n.id)) services_.press->image(n.id, Press::kSmall);
-
     connect(search_, &QLineEdit::textChanged, this, [this] { refresh(); });
-    connect(shelf_, &Shelf::open, this, [this](const Notebook& n) {
+    connect(shelf_, &Shelf::open, this, [this](const NotebookHead& n) {
         if (actions_.open) actions_.open(n);
     });
-    connect(shelf_, &Shelf::openInWindow, this, [this](const Notebook& n) {
+    connect(shelf_, &Shelf::openInWindow, this, [this](const NotebookHead& n) {
         if (actions_.openInWindow) actions_.openInWindow(n);
     });
-    connect(shelf_, &Shelf::remove, this, [this](const Notebook& n) { confirmDelete(n); });
+    connect(shelf_, &Shelf::remove, this, [this](const NotebookHead& n) { confirmDelete(n); });
     connect(shelf_->band(), &AskBand::begin, this, [this] { start(); });
     connect(shelf_->band(), &AskBand::chose, this, [this](const QString& question) {
         questionField()->setPlainText(question);
@@ -51,7 +46,7 @@ Newsstand::Newsstand(Services services, Actions actions, QWidget* parent)
     if (services_.library) {
         QPointer<Newsstand> self(this);
         libraryWatch_ = services_.library->notebooks.observe([self] {
-            if (self) self->refresh();
+            if (self) self->libraryChanged();
         });
     }
     shelf_->band()->setToday(services_.today);
@@ -80,7 +75,7 @@ std::optional<std::string> Newsstand::unsavedText() const {
     if (!services_.library || services_.library->unsaved->empty()) return std::nullopt;
     const auto& unsaved = services_.library->unsaved.get();
     std::optional<std::string> text;
-    for (const Notebook& n : services_.library->notebooks.get()) {
+    for (const NotebookHead& n : services_.library->notebooks.get()) {
         auto it = unsaved.find(n.id);
         if (it == unsaved.end()) continue;
         text = Library::unsavedText(displayTitle(n), it->second, unsaved.size() - 1);
@@ -106,28 +101,28 @@ void Newsstand::showUnsaved() {
 int64_t Newsstand::nextIssue() const {
     int64_t highest = 0;
     if (services_.library)
-        for (const Notebook& n : services_.library->issues())
-            if (n.issue) highest = std::max(highest, *n.issue);
+        for (const NotebookHead& n : services_.library->notebooks.get())
+            if (!n.parent && n.issue) highest = std::max(highest, *n.issue);
     return highest + 1;
 }
 
-std::string Newsstand::displayTitle(const Notebook& n) { return n.title.empty() ? "Untitled" : n.title; }
+std::string Newsstand::displayTitle(const NotebookHead& n) { return n.title.empty() ? "Untitled" : n.title; }
 
-std::vector<Notebook> Newsstand::shown() const {
-    std::vector<Notebook> all = services_.library ? services_.library->issues() : std::vector<Notebook>{};
+std::vector<NotebookHead> Newsstand::shown() const {
+    if (!services_.library) return {};
     QString text = search_->text();
     // Spaces and tabs around the text do not count; line breaks would.
     while (!text.isEmpty() && (text.front() == ' ' || text.front() == '\t')) text.remove(0, 1);
     while (!text.isEmpty() && (text.back() == ' ' || text.back() == '\t')) text.chop(1);
-    if (text.isEmpty()) return all;
-    std::vector<Notebook> out;
-    for (const Notebook& n : all)
-        if (QString::fromStdString(displayTitle(n)).contains(text, Qt::CaseInsensitive)) out.push_back(n);
+    if (text.isEmpty()) return services_.library->issues();
+    std::vector<NotebookHead> out;
+    for (const NotebookHead& n : services_.library->notebooks.get())
+        if (!n.parent && QString::fromStdString(displayTitle(n)).contains(text, Qt::CaseInsensitive)) out.push_back(n);
     return out;
 }
 
 std::string Newsstand::countText() const {
-    const size_t all = services_.library ? services_.library->issues().size() : 0;
+    const size_t all = services_.library ? services_.library->issueCount() : 0;
     if (search_->text().isEmpty()) return std::to_string(all);
     return std::to_string(shown().size()) + " OF " + std::to_string(all);
 }
@@ -138,8 +133,10 @@ std::string Newsstand::replyLine() const {
     return std::to_string(n) + (n == 1 ? " REPLY THIS MONTH" : " REPLIES THIS MONTH");
 }
 
-std::string Newsstand::dateline() const {
-    return "NO. " + chrome::zeroPadded(std::max<int64_t>(nextIssue(), 1), 3) + "  \u2022  " +
+std::string Newsstand::dateline() const { return datelineFor(nextIssue()); }
+
+std::string Newsstand::datelineFor(int64_t next) const {
+    return "NO. " + chrome::zeroPadded(std::max<int64_t>(next, 1), 3) + "  \u2022  " +
            Mag::quarter(ReferenceClock::toSys(services_.today()));
 }
 
@@ -153,17 +150,63 @@ void Newsstand::ask() {
     questionField()->setFocus(Qt::OtherFocusReason);
 }
 
+void Newsstand::libraryChanged() {
+    stale_ = true;
+    if (!isVisible() || refreshPosted_) return;  // showEvent, or the refresh already waiting, reads it
+    if (!services_.scheduler) {
+        refresh();
+        return;
+    }
+    refreshPosted_ = true;
+    QPointer<Newsstand> self(this);
+    services_.scheduler->post([self] {
+        if (!self) return;
+        self->refreshPosted_ = false;
+        if (self->stale_ && self->isVisible()) self->refresh();
+    });
+}
+
 void Newsstand::refresh() {
+    stale_ = false;
+    // One pass over the store for the numbers the texts show.
+    size_t issues = 0;
+    int64_t highest = 0;
+    if (services_.library)
+        for (const NotebookHead& n : services_.library->notebooks.get())
+            if (!n.parent) {
+                ++issues;
+                if (n.issue) highest = std::max(highest, *n.issue);
+            }
+    const bool searching = !search_->text().isEmpty();
     Shelf::Texts texts;
-    texts.dateline = dateline();
-    texts.count = countText();
+    texts.dateline = datelineFor(highest + 1);
+    texts.count = searching ? countText() : std::to_string(issues);
     texts.replies = replyLine();
-    texts.any = services_.library && !services_.library->issues().empty();
-    shelf_->band()->setIssue(nextIssue());
+    texts.any = issues > 0;
+    shelf_->band()->setIssue(highest + 1);
+    if (!searching && texts == shelf_->texts() && mendShelf()) return;
     shelf_->setIssues(shown(), std::move(texts));
 }
 
-void Newsstand::confirmDelete(const Notebook& notebook) {
+bool Newsstand::mendShelf() {
+    if (!services_.library) return false;
+    // The shelf shows every issue in the store's order: when that order is the same, only
+    // the heads saved again since are handed over, not a copy of every head.
+    const std::vector<NotebookHead>& shown = shelf_->shown();
+    std::vector<std::pair<size_t, NotebookHead>> changed;
+    size_t k = 0;
+    for (const NotebookHead& n : services_.library->notebooks.get()) {
+        if (n.parent) continue;
+        if (k >= shown.size() || shown[k].id != n.id) return false;
+        if (!(shown[k] == n) || shown[k].body != n.body) changed.emplace_back(k, n);
+        ++k;
+    }
+    if (k != shown.size()) return false;
+    shelf_->mendIssues(std::move(changed));
+    return true;
+}
+
+void Newsstand::confirmDelete(const NotebookHead& notebook) {
     if (alert_) alert_->close();
     auto* box = new QMessageBox(this);
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -206,6 +249,8 @@ void Newsstand::resizeEvent(QResizeEvent*) {
 }
 
 void Newsstand::showEvent(QShowEvent*) {
+    // What changed while hidden is read once, before the first frame shows it.
+    if (stale_) refresh();
     ask();
     if (ensured_ || !services_.press || !services_.library) return;
     ensured_ = true;
@@ -214,7 +259,8 @@ void Newsstand::showEvent(QShowEvent*) {
     if (services_.scheduler)
         services_.scheduler->post([self] {
             if (!self) return;
-            for (const Notebook& n : self->services_.library->issues()) self->services_.press->ensure(n);
+            for (const NotebookHead& n : self->services_.library->notebooks.get())
+                if (!n.parent) self->services_.press->ensure(n);
         });
 }
 

@@ -35,8 +35,8 @@ class Newsstand : public QWidget {
 public:
     // What the shelf asks of the application.
     struct Actions {
-        std::function<void(const Notebook&)> open;          // open the issue in the desk
-        std::function<void(const Notebook&)> openInWindow;  // open it in a window of its own
+        std::function<void(const NotebookHead&)> open;          // open the issue in the desk
+        std::function<void(const NotebookHead&)> openInWindow;  // open it in a window of its own
         std::function<void(const std::string&)> begin;      // a new issue with this question (maybe "")
     };
     // What it reads.
@@ -58,7 +58,7 @@ public:
     int64_t nextIssue() const;
     // The issues the grid shows: all of them, or those whose title (or "Untitled") holds the
     // search text, ignoring case; spaces and tabs around the search text do not count.
-    std::vector<Notebook> shown() const;
+    std::vector<NotebookHead> shown() const;
     // Begins a new issue with the question trimmed of white space and line breaks, and
     // empties the field. An empty question begins one too.
     void start();
@@ -72,10 +72,10 @@ public:
     // "NO. 008  •  Q4 2026"
     std::string dateline() const;
     // The title, or "Untitled".
-    static std::string displayTitle(const Notebook& notebook);
+    static std::string displayTitle(const NotebookHead& notebook);
 
     // Asks whether to delete the issue ("Delete “X”?"); Delete removes it from the library.
-    void confirmDelete(const Notebook& notebook);
+    void confirmDelete(const NotebookHead& notebook);
     QMessageBox* deleteAlert() const { return alert_; }
 
     // Forces light or dark (screenshots, tests); none follows the desktop again.
@@ -89,6 +89,9 @@ public:
 
     // Reads the library, the search and the counters again.
     void refresh();
+    // Whether the library changed since the shelf last read it (it reads it again on the next
+    // turn of the main loop, or when shown).
+    bool stale() const { return stale_; }
 
     // The error pill that tells of saves that fail.
     PillColumn* pills() const { return pills_; }
@@ -103,9 +106,18 @@ protected:
 private:
     void applyScheme();
     void showUnsaved();
+    // The library changed: the shelf reads it again once, on the next turn of the main loop,
+    // however many changes came in this one; while hidden, not until it is shown.
+    void libraryChanged();
+    // Hands the shelf only the heads saved again; false when the store's issues are no longer
+    // the ones the shelf shows, in its order (or the search picks them).
+    bool mendShelf();
+    std::string datelineFor(int64_t next) const;
 
     Services services_;
     Actions actions_;
+    bool stale_ = false;         // the library changed since refresh()
+    bool refreshPosted_ = false;  // a refresh waits for the next turn of the main loop
     ColorScheme* scheme_;
     std::optional<ColorScheme::Scheme> forced_;
     QLineEdit* search_;

@@ -71,13 +71,48 @@ Shelf::Shelf(std::shared_ptr<Press> press, std::shared_ptr<Scheduler> scheduler,
     if (press_) pressWatch_ = press_->observe([this] { viewport()->update(); });
 }
 
-void Shelf::setIssues(std::vector<Notebook> shown, Texts texts) {
+void Shelf::setIssues(std::vector<NotebookHead> shown, Texts texts) {
+    const bool sameOrder = shown.size() == shown_.size() &&
+                           std::equal(shown.begin(), shown.end(), shown_.begin(),
+                                      [](const NotebookHead& a, const NotebookHead& b) { return a.id == b.id; });
+    if (sameOrder && texts == texts_) {
+        // The same covers in the same order under the same texts (a notebook saved again):
+        // the page keeps its layout and its drawn texts.
+        std::vector<size_t> changed;
+        for (size_t i = 0; i < shown.size(); ++i)
+            if (!(shown[i] == shown_[i]) || shown[i].body != shown_[i].body) changed.push_back(i);
+        shown_ = std::move(shown);
+        syncTiles();
+        redrawCovers(changed);
+        return;
+    }
     shown_ = std::move(shown);
     index_.clear();
     for (size_t i = 0; i < shown_.size(); ++i) index_[shown_[i].id] = i;
     texts_ = std::move(texts);
     section_ = footer_ = nameplate_ = QImage();
     relayout();
+}
+
+void Shelf::mendIssues(std::vector<std::pair<size_t, NotebookHead>> changed) {
+    std::vector<size_t> at;
+    for (auto& [i, head] : changed) {
+        if (i >= shown_.size() || shown_[i].id != head.id) continue;
+        shown_[i] = std::move(head);
+        at.push_back(i);
+    }
+    if (at.empty()) return;
+    syncTiles();
+    redrawCovers(at);
+}
+
+void Shelf::redrawCovers(const std::vector<size_t>& changed) {
+    // Only covers in view are drawn; each with its label under it, its lean and its shadows.
+    const double below = grid().tileHeight() - grid().coverHeight();
+    for (size_t i : changed)
+        if (i < shown_.size() && tile(shown_[i].id))
+            viewport()->update(
+                coverInView(i).adjusted(-kRedrawMargin, -kRedrawMargin, kRedrawMargin, below + kRedrawMargin).toAlignedRect());
 }
 
 void Shelf::setDark(bool dark) {
@@ -153,7 +188,7 @@ void Shelf::syncTiles() {
                                           : std::pair<size_t, size_t>{0, 0};
     std::map<Uuid, std::unique_ptr<CoverTile>> kept;
     for (size_t i = first; i < last; ++i) {
-        const Notebook& n = shown_[i];
+        const NotebookHead& n = shown_[i];
         auto found = tiles_.find(n.id);
         if (found != tiles_.end()) {
             found->second->setNotebook(n);
@@ -258,7 +293,7 @@ void Shelf::mouseReleaseEvent(QMouseEvent* event) {
 void Shelf::contextMenuEvent(QContextMenuEvent* event) {
     const auto at = tileAt(event->pos());
     if (!at) return;
-    const Notebook n = shown_[*at];
+    const NotebookHead n = shown_[*at];
     QMenu menu(this);
     QAction* open = menu.addAction("Open");
     QAction* window = menu.addAction("Open in New Window");
@@ -298,7 +333,7 @@ std::pair<QRectF, QRectF> Shelf::footerLinks() const {
     return {privacyRect, helpRect};
 }
 
-const QImage& Shelf::labelFor(const Notebook& n) {
+const QImage& Shelf::labelFor(const NotebookHead& n) {
     const std::string text = CoverTile::label(n);
     auto& entry = labels_[n.id];
     if (entry.second.isNull() || entry.first != text) {
@@ -326,7 +361,7 @@ void Shelf::paintTiles(QPainter& p, double now) {
     flattener_.beginFrame();
     const Date today = today_();
     for (size_t i = first; i < last; ++i) {
-        const Notebook& n = shown_[i];
+        const NotebookHead& n = shown_[i];
         CoverTile* t = tile(n.id);
         if (!t) continue;
         t->advance(now);
@@ -360,6 +395,32 @@ void Shelf::paintTiles(QPainter& p, double now) {
             look.mark = PressMark{PressMark::pulse(now)}.opacity() / PressMark{1}.opacity();
         }
         t->paint(p, coverOnPage(i), look);
+    }
+    warmNear(first, last);
+}
+
+void Shelf::warmNear(size_t first, size_t last) {
+    if (!press_ || shown_.empty()) return;
+    // The covers a screen above and below the view, nearest first, so they are loaded
+    // before they scroll in; no more than leaves the press room for the ones in view (the
+    // thumbnails it must free are then never the ones asked for here).
+    const size_t room = press_->thumbsThatFit(Press::kSmall) * 3 / 4;
+    const size_t inView = last - first;
+    if (room <= inView) return;
+    size_t budget = room - inView;
+    const ShelfGrid g = grid();
+    const size_t screen = static_cast<size_t>(g.columns) *
+                          (static_cast<size_t>(viewport()->height() / (g.tileHeight() + ShelfGrid::kRowGap)) + 1);
+    size_t below = last, above = first;
+    for (size_t step = 0; step < screen && budget > 0; ++step) {
+        if (below < shown_.size()) {
+            press_->image(shown_[below++].id, Press::kSmall);
+            --budget;
+        }
+        if (above > 0 && budget > 0) {
+            press_->image(shown_[--above].id, Press::kSmall);
+            --budget;
+        }
     }
 }
 

@@ -5,7 +5,7 @@
 // background and drawn as one image, and only covers that move are drawn through a
 // projective transform.
 
-#include "model/Notebook.h"
+#include "model/NotebookHead.h"
 #include "model/Press.h"
 #include "platform/Scheduler.h"
 #include "ui/library/AskBand.h"
@@ -35,6 +35,9 @@ public:
     static constexpr double kBandGap = 26;
     // Flattened covers kept: a few screens' worth.
     static constexpr size_t kKept = 160;
+    // Room around a cover (and its label) that drawing it again covers: its lean and its
+    // shadows, which reach at most 42 points out (CoverFlattener's margins).
+    static constexpr double kRedrawMargin = 48;
 
     // What the page shows besides the covers.
     struct Texts {
@@ -42,18 +45,22 @@ public:
         std::string count;       // "12", or "7 OF 12" while searching
         std::string replies;     // "12 REPLIES THIS MONTH" or "NOLBY PRESS"
         bool any = false;        // there are issues: the header and the grid show
+        bool operator==(const Texts&) const = default;
     };
 
     Shelf(std::shared_ptr<Press> press, std::shared_ptr<Scheduler> scheduler, QWidget* parent = nullptr);
 
-    void setIssues(std::vector<Notebook> shown, Texts texts);
+    void setIssues(std::vector<NotebookHead> shown, Texts texts);
+    // Heads of notebooks saved again, each with its place in shown() (the same notebook
+    // there): the page and the order stay, and only those covers in view are drawn again.
+    void mendIssues(std::vector<std::pair<size_t, NotebookHead>> changed);
     void setDark(bool dark);
     // Today, for the covers' lines of facts.
     void setToday(std::function<Date()> today);
     bool dark() const { return dark_; }
 
     AskBand* band() const { return band_; }
-    const std::vector<Notebook>& shown() const { return shown_; }
+    const std::vector<NotebookHead>& shown() const { return shown_; }
     const Texts& texts() const { return texts_; }
     // The grid as laid out at the current width.
     ShelfGrid grid() const;
@@ -71,9 +78,9 @@ public:
     bool animating() const;
 
 signals:
-    void open(const Notebook& notebook);
-    void openInWindow(const Notebook& notebook);
-    void remove(const Notebook& notebook);
+    void open(const NotebookHead& notebook);
+    void openInWindow(const NotebookHead& notebook);
+    void remove(const NotebookHead& notebook);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -99,9 +106,12 @@ private:
     };
     void relayout();
     void syncTiles();
+    void redrawCovers(const std::vector<size_t>& changed);
     void hoverAt(QPointF point);
     void paintTiles(QPainter& p, double now);
-    const QImage& labelFor(const Notebook& n);
+    // Asks the press for the covers just out of view, so they are warm when they scroll in.
+    void warmNear(size_t first, size_t last);
+    const QImage& labelFor(const NotebookHead& n);
     void ensureFrames();
     std::pair<QRectF, QRectF> footerLinks() const;
 
@@ -109,7 +119,7 @@ private:
     std::shared_ptr<Scheduler> scheduler_;
     AskBand* band_;
     CoverFlattener flattener_;
-    std::vector<Notebook> shown_;
+    std::vector<NotebookHead> shown_;
     std::map<Uuid, size_t> index_;
     Texts texts_;
     bool dark_ = false;

@@ -65,8 +65,17 @@ SheetPane::Chrome::Chrome(std::shared_ptr<const Clock> clock, QWidget* parent)
 }
 
 void SheetPane::Chrome::setContent(Size content) {
-    layer_->bounds = {0, 0, content.width, content.height};
-    layer_->position = {kMargin + content.width / 2, kMargin + content.height / 2};
+    const Rect bounds{0, 0, content.width, content.height};
+    const Point position{kMargin + content.width / 2, kMargin + content.height / 2};
+    if (layer_->bounds == bounds && layer_->position == position) return;
+    layer_->bounds = bounds;
+    layer_->position = position;
+    drawn_ = false;
+}
+
+void SheetPane::Chrome::redraw() {
+    drawn_ = false;
+    update();
 }
 
 void SheetPane::Chrome::place(const QRect& frame, double duration) {
@@ -86,14 +95,14 @@ void SheetPane::Chrome::place(const QRect& frame, double duration) {
 
 void SheetPane::Chrome::animate() {
     if (ChromeMotion::visible(*layer_, clock_->now())) show();
-    update();
+    redraw();
     if (!frames_.isActive()) frames_.start();
     step();
 }
 
 void SheetPane::Chrome::step() {
     const double t = clock_->now();
-    update();
+    redraw();
     if (glideDuration_ > 0) {
         const double u = TimingFunction::easeOut()(std::clamp((t - glideStart_) / glideDuration_, 0.0, 1.0));
         move(QPoint(static_cast<int>(std::lround(from_.x() + (to_.x() - from_.x()) * u)),
@@ -109,7 +118,17 @@ void SheetPane::Chrome::step() {
 
 void SheetPane::Chrome::paintEvent(QPaintEvent*) {
     const double t = clock_->now();
-    paintFrame(*this, image_, [&](cairo_t* cr) { layers::render(cr, *layer_, t); });
+    const double ratio = devicePixelRatioF();
+    const QSize pixels(static_cast<int>(std::ceil(width() * ratio)), static_cast<int>(std::ceil(height() * ratio)));
+    // The element floats over the sheet, so every repaint of the sheet beneath repaints it
+    // too: unless its layer changed (or is moving), the kept frame is all it takes.
+    if (drawn_ && image_.size() == pixels && image_.devicePixelRatio() == ratio) {
+        QPainter(this).drawImage(QPointF(0, 0), image_);
+        return;
+    }
+    if (!paintFrame(*this, image_, [&](cairo_t* cr) { layers::render(cr, *layer_, t); })) return;
+    ++draws_;
+    drawn_ = !layers::animating(*layer_, t);
 }
 
 void SheetPane::Chrome::mousePressEvent(QMouseEvent* e) {
@@ -172,7 +191,7 @@ SheetPane::SheetPane(std::shared_ptr<NotebookModel> model, bool outline, QWidget
 
     bar_->layer().paint = [this](cairo_t* cr) { barPainter_.draw(cr); };
     bar_->moved = [this](std::optional<Point> p) {
-        if (barPainter_.hover(p)) bar_->update();
+        if (barPainter_.hover(p)) bar_->redraw();
     };
     bar_->clicked = [this](Point down, Point up) {
         if (barPainter_.help(down) == barPainter_.help(up)) barPainter_.click(up);
@@ -258,10 +277,22 @@ void SheetPane::paintEvent(QPaintEvent*) {
 
 void SheetPane::placeChrome() {
     fade_->setGeometry(0, 0, width(), static_cast<int>(SheetChrome::kFadeHeight));
-    fade_->raise();
+    stack();
     placeOutline();
     placeBar();
     placeWriting();
+}
+
+void SheetPane::stack() {
+    // Over the sheet, from the bottom: the fade, the outline, the selection bar and "Writing
+    // below". Raised only when out of that order: each raise repaints what it raises.
+    std::vector<const QObject*> top;
+    for (const QObject* o : children())
+        if (o->isWidgetType()) top.push_back(o);
+    const std::vector<const QObject*> order = {fade_, outline_, bar_, writing_};
+    if (top.size() >= order.size() && std::equal(order.begin(), order.end(), top.end() - order.size())) return;
+    for (QWidget* w : {fade_, static_cast<QWidget*>(outline_), static_cast<QWidget*>(bar_), static_cast<QWidget*>(writing_)})
+        w->raise();
 }
 
 void SheetPane::scrolled() {
@@ -289,11 +320,10 @@ void SheetPane::placeBar() {
         bar_->place(widgetRect(at.x - kMargin, at.y - kMargin, s.width + 2 * kMargin, s.height + 2 * kMargin),
                     barShown_ ? ChromeMotion::kBarDuration : 0);
     }
-    bar_->raise();
     const bool shown = selection.has_value();
     if (shown == barShown_) return;
     barShown_ = shown;
-    if (!shown && barPainter_.hover(std::nullopt)) bar_->update();
+    if (!shown && barPainter_.hover(std::nullopt)) bar_->redraw();
     ChromeMotion::bar(bar_->layer(), shown, now());
     bar_->animate();
 }
@@ -305,7 +335,6 @@ void SheetPane::placeWriting() {
     const double travel = height() - frame.y;
     writing_->setGeometry(widgetRect(frame.x - kMargin, frame.y - kMargin, frame.w + 2 * kMargin,
                                      std::max(travel, frame.h) + 2 * kMargin));
-    writing_->raise();
     const bool shown = state_->writingBelow.get();
     if (shown == writingShown_) return;
     writingShown_ = shown;
@@ -318,16 +347,22 @@ void SheetPane::placeOutline() {
     const std::vector<SheetState::Entry>& entries = state_->outline.get();
     const bool shown = SheetChrome::outlineShown(outlineAllowed_, layout, entries.size());
     if (shown) {
-        const Color color = Color::hex(Mag::inks(model_ ? model_->nb->color : std::string("blue")).a);
-        const double w = SheetChrome::outlineWidth(layout->x);
-        outlineLaid_.emplace(entries, color, w, state_->scrollY.get(), state_->viewport.get());
-        const Point at = SheetChrome::kOutlineAt;
-        outline_->setContent({w, outlineLaid_->height()});
-        outline_->setGeometry(widgetRect(at.x - kMargin, at.y - kMargin, w + 2 * kMargin,
-                                         outlineLaid_->height() + 2 * kMargin));
-        outline_->update();
+        OutlineInputs from{entries, Color::hex(Mag::inks(model_ ? model_->nb->color : std::string("blue")).a),
+                           SheetChrome::outlineWidth(layout->x),
+                           Outline::current(entries, state_->scrollY.get(), state_->viewport.get())};
+        // Laid out and drawn again only when what it shows changed: the sheet publishes its
+        // layout, viewport and outline on every relayout, mostly unchanged.
+        if (!outlineLaid_ || outlineFrom_ != from) {
+            outlineLaid_.emplace(entries, from.color, from.width, state_->scrollY.get(), state_->viewport.get());
+            outlineFrom_ = std::move(from);
+            const double w = outlineFrom_->width;
+            const Point at = SheetChrome::kOutlineAt;
+            outline_->setContent({w, outlineLaid_->height()});
+            outline_->setGeometry(widgetRect(at.x - kMargin, at.y - kMargin, w + 2 * kMargin,
+                                             outlineLaid_->height() + 2 * kMargin));
+            outline_->redraw();
+        }
     }
-    outline_->raise();
     if (shown == outlineShown_) return;
     outlineShown_ = shown;
     ChromeMotion::fade(outline_->layer(), shown, now());

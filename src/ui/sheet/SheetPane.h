@@ -52,6 +52,8 @@ public:
         // Moves the widget to `frame`: at once, or (while it shows) gliding there over
         // `duration` seconds with an ease-out.
         void place(const QRect& frame, double duration = 0);
+        // Its content changed: drawn again at the next paint.
+        void redraw();
         // Repaints, and keeps repainting while a transition runs.
         void animate();
         // One frame: repaints; once the transition has ended, stops the frames and hides
@@ -61,6 +63,10 @@ public:
         std::function<void(std::optional<Point>)> moved;  // none: the pointer left
         std::function<void(Point down, Point up)> clicked;  // pressed and released
         std::function<std::string(Point)> help;
+
+        // Times its layer has been drawn. A paint that only shows the widget again (the
+        // sheet beneath it repainted) puts back the kept frame without drawing.
+        int draws() const { return draws_; }
 
     protected:
         void paintEvent(QPaintEvent*) override;
@@ -73,6 +79,8 @@ public:
         std::shared_ptr<const Clock> clock_;
         std::shared_ptr<DrawnLayer> layer_ = std::make_shared<DrawnLayer>();
         QImage image_;  // the frame, kept while the size stays: it repaints at up to 120 a second
+        bool drawn_ = false;  // image_ shows the layer as it is now and stays so until a change
+        int draws_ = 0;
         QTimer frames_;
         std::optional<Point> pressed_;
         // A glide in progress: from where, to where, since when, for how long.
@@ -116,6 +124,7 @@ protected:
 
 private:
     void placeChrome();
+    void stack();
     void scrolled();
     void placeBar();
     void placeWriting();
@@ -136,6 +145,15 @@ private:
     SelectionBar barPainter_;
     WritingBelowButton writingPainter_;
     std::optional<Outline> outlineLaid_;
+    // What the laid outline was made from; the same again leaves it as it is.
+    struct OutlineInputs {
+        std::vector<SheetState::Entry> entries;
+        Color color;
+        double width = 0;
+        std::optional<size_t> reached;
+        bool operator==(const OutlineInputs&) const = default;
+    };
+    std::optional<OutlineInputs> outlineFrom_;
     bool barShown_ = false, writingShown_ = false, outlineShown_ = false;
     std::vector<Subscription> watching_;
 };

@@ -28,14 +28,6 @@ J codeOf(const std::vector<std::string>& lines, const std::string& more = "") {
     return obj(text);
 }
 
-template <class T>
-std::vector<std::shared_ptr<const T>> opsOf(const Laid& laid) {
-    std::vector<std::shared_ptr<const T>> out;
-    for (const auto& op : laid.ops)
-        if (auto t = std::dynamic_pointer_cast<const T>(op)) out.push_back(t);
-    return out;
-}
-
 // One letter per colour, so a line's colours read as a short word.
 char letterOf(Color c) {
     auto named = [](const char* n) { return Ink::color(std::string(n), Ink::paper); };

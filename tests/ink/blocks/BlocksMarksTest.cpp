@@ -1,6 +1,7 @@
 // The teacher's marks, links and dive holes: colours, where each mark sits (and how it
 // keeps to the page), where its note goes, the link's arrow and text, the hole's dots.
 #include "BlocksTestSupport.h"
+#include "../Subpaths.h"
 #include "ink/Hand.h"
 #include "ink/Ink.h"
 #include "ink/Rough.h"
@@ -24,19 +25,7 @@ using namespace nolby::testing;
 
 namespace {
 
-template <class T>
-std::shared_ptr<const T> as(const InkOpRef& op) {
-    return std::dynamic_pointer_cast<const T>(op);
-}
-
 Color named(const char* name) { return Ink::color(std::string(name), Ink::ink); }
-
-int subpaths(const Path& p) {
-    int n = 0;
-    for (const auto& e : p.elements())
-        if (e.verb == Path::Verb::move) ++n;
-    return n;
-}
 
 double handWidth(const std::string& text) {
     Faces::registerFrom();  // before the first font is made: fonts are cached per size
@@ -66,17 +55,17 @@ TEST(BlocksMarks, ColoursByKind) {
     for (const Case& c : cases) {
         auto ops = page().mark(obj(c.json), box, 5);
         ASSERT_EQ(ops.size(), 1u) << c.json;
-        auto stroke = as<StrokeOp>(ops[0]);
+        auto stroke = sharedAs<StrokeOp>(ops[0]);
         ASSERT_TRUE(stroke) << c.json;
         EXPECT_EQ(stroke->pen, Pen::usual(c.color, 2)) << c.json;
         EXPECT_EQ(stroke->pace(), 1);
         EXPECT_EQ(stroke->pause, 0);
     }
     // An unknown kind ("Cross" included) draws exactly the tick.
-    auto tick = as<StrokeOp>(page().mark(obj(R"({"kind":"tick"})"), box, 5)[0]);
+    auto tick = sharedAs<StrokeOp>(page().mark(obj(R"({"kind":"tick"})"), box, 5)[0]);
     for (const char* kind : {"Cross", "smiley", ""}) {
         nlohmann::json o{{"kind", kind}};
-        EXPECT_EQ(as<StrokeOp>(page().mark(J(o), box, 5)[0])->path, tick->path) << kind;
+        EXPECT_EQ(sharedAs<StrokeOp>(page().mark(J(o), box, 5)[0])->path, tick->path) << kind;
     }
 }
 
@@ -129,7 +118,7 @@ TEST(BlocksMarks, MarksNearTheRightEdgeStayOnThePage) {
     // its bow still reaches 20 points past the box).
     auto start = [&](const char* kind) {
         nlohmann::json o{{"kind", kind}};
-        return as<StrokeOp>(page(pageW).mark(J(o), box, 3).at(0))->path.elements().front().pts[0];
+        return sharedAs<StrokeOp>(page(pageW).mark(J(o), box, 3).at(0))->path.elements().front().pts[0];
     };
     EXPECT_NEAR(start("tick").x, pageW - 36, 1);
     EXPECT_NEAR(start("arrow").x, pageW - 10, 1);
@@ -153,14 +142,14 @@ TEST(BlocksMarks, StarIsTheDoodleAndNoStrokeOfItsOwn) {
         EXPECT_EQ(ops[i]->bounds(), fig.ops[i]->bounds());
     }
     // Its wash first (multiply), its outline last in the doodle's pen; no width-2 mark stroke.
-    auto wash = as<FillOp>(ops.front());
+    auto wash = sharedAs<FillOp>(ops.front());
     ASSERT_TRUE(wash);
     EXPECT_EQ(wash->blend, BlendMode::multiply);
     for (const auto& op : ops)
-        if (auto s = as<StrokeOp>(op)) {
+        if (auto s = sharedAs<StrokeOp>(op)) {
             EXPECT_NE(s->pen.width, 2);
         }
-    EXPECT_EQ(as<StrokeOp>(ops.back())->pen.color, named("orange"));
+    EXPECT_EQ(sharedAs<StrokeOp>(ops.back())->pen.color, named("orange"));
 }
 
 TEST(BlocksMarks, WavyLinePointsStayBelowTheRightEdge) {
@@ -171,7 +160,7 @@ TEST(BlocksMarks, WavyLinePointsStayBelowTheRightEdge) {
     Rough rough(6, 1.1, 1.054, 2, 0.62);
     Path expected;
     rough.curve(expected, {{50, 95.5}, {56.5, 100.5}, {63, 95.5}, {69.5, 100.5}}, 1, 0.25);
-    EXPECT_EQ(as<StrokeOp>(ops[0])->path, expected);
+    EXPECT_EQ(sharedAs<StrokeOp>(ops[0])->path, expected);
 
     // No width: no points and no line.
     EXPECT_TRUE(page().mark(obj(R"({"kind":"wavy"})"), Rect{50, 80, 0, 14}, 6).empty());
@@ -213,9 +202,9 @@ TEST(BlocksMarks, NoteGoesBesideOrBelow) {
         auto written = hand.write(*c.text, x, top, std::min(right - x, c.tw + 4), 14.5, named("violet"),
                                   Faces::Face::hand, 15.95);
         ASSERT_EQ(ops.size(), 1 + written.ops.size()) << c.room;
-        EXPECT_TRUE(as<StrokeOp>(ops[0]));
+        EXPECT_TRUE(sharedAs<StrokeOp>(ops[0]));
         for (size_t i = 0; i < written.ops.size(); ++i) {
-            auto turned = as<RotOp>(ops[i + 1]);
+            auto turned = sharedAs<RotOp>(ops[i + 1]);
             ASSERT_TRUE(turned);
             EXPECT_EQ(turned->deg, -3);
             EXPECT_EQ(turned->px, x) << c.room;
@@ -223,7 +212,7 @@ TEST(BlocksMarks, NoteGoesBesideOrBelow) {
             EXPECT_EQ(turned->pause, written.ops[i]->pause);
             EXPECT_EQ(turned->inner->bounds(), written.ops[i]->bounds());
         }
-        auto words = as<PhraseOp>(as<RotOp>(ops[1])->inner);
+        auto words = sharedAs<PhraseOp>(sharedAs<RotOp>(ops[1])->inner);
         ASSERT_TRUE(words);
         EXPECT_EQ(words->runs.at(0).x, x);
         EXPECT_EQ(words->runs.at(0).color, named("violet"));
@@ -243,7 +232,7 @@ TEST(BlocksMarks, BoxesThatAreNotOnThePageMarkNothing) {
     // A passage rectangle out of reach is skipped like any other bad entry.
     auto ops = page().dive(obj(R"({"r":[[0,0,40,12],[0,0,1e308,1e308]]})"), Rect{10, 10, 10, 10}, 1);
     ASSERT_EQ(ops.size(), 2u);
-    EXPECT_EQ(subpaths(as<FillOp>(ops[0])->path), 8);
+    EXPECT_EQ(subpaths(sharedAs<FillOp>(ops[0])->path), 8);
     EXPECT_LT(ops[1]->bounds().maxX(), 80);
 }
 
@@ -252,7 +241,7 @@ TEST(BlocksMarks, LinkArrowBowsOutToTheRight) {
     EXPECT_EQ(laid.height, 0);
     EXPECT_TRUE(laid.rooms.empty());
     ASSERT_EQ(laid.ops.size(), 1u);
-    auto arrow = as<StrokeOp>(laid.ops[0]);
+    auto arrow = sharedAs<StrokeOp>(laid.ops[0]);
     ASSERT_TRUE(arrow);
     EXPECT_EQ(arrow->pen, Pen::usual(Ink::pencil, 1.2));
     EXPECT_EQ(arrow->pace(), 1.6);
@@ -294,8 +283,8 @@ TEST(BlocksMarks, LinkTextOrNothing) {
         Hand hand(4);
         auto written = hand.write("continued overleaf", 60, 120 - 11.6, 140, 14.5, Ink::pencil);
         ASSERT_EQ(laid.ops.size(), written.ops.size()) << c.json;
-        for (const auto& op : laid.ops) EXPECT_TRUE(as<PhraseOp>(op)) << c.json;
-        auto words = as<PhraseOp>(laid.ops[0]);
+        for (const auto& op : laid.ops) EXPECT_TRUE(sharedAs<PhraseOp>(op)) << c.json;
+        auto words = sharedAs<PhraseOp>(laid.ops[0]);
         EXPECT_EQ(words->runs.at(0).x, 60);
         EXPECT_EQ(words->runs.at(0).color, Ink::pencil);
         EXPECT_EQ(laid.ops[0]->bounds(), written.ops[0]->bounds());
@@ -323,14 +312,14 @@ TEST(BlocksMarks, HoleDotsTheValidRectanglesAndPointsOut) {
     for (const Case& c : cases) {
         auto ops = page().dive(obj(c.json), box, 7);
         ASSERT_EQ(ops.size(), 2u) << c.json;
-        auto dots = as<FillOp>(ops[0]);
+        auto dots = sharedAs<FillOp>(ops[0]);
         ASSERT_TRUE(dots);
         EXPECT_EQ(subpaths(dots->path), c.dots) << c.json;
         EXPECT_EQ(dots->color, kAccent.withAlpha(0.8));
         EXPECT_EQ(dots->blend, BlendMode::normal);
         EXPECT_FALSE(dots->evenOdd);
 
-        auto arrow = as<StrokeOp>(ops[1]);
+        auto arrow = sharedAs<StrokeOp>(ops[1]);
         ASSERT_TRUE(arrow);
         EXPECT_EQ(arrow->pen, Pen::usual(kAccent, 1.5));
         EXPECT_EQ(arrow->pace(), 2);
@@ -346,7 +335,7 @@ TEST(BlocksMarks, HoleDotsTheValidRectanglesAndPointsOut) {
     const Rect dot = Rect{40 + 1 - 0.95, 100 + 12 + 1.2 - 0.95, 1.9, 1.9};
     Path one;
     one.addEllipse(dot);
-    const auto& els = as<FillOp>(first[0])->path.elements();
+    const auto& els = sharedAs<FillOp>(first[0])->path.elements();
     ASSERT_GE(els.size(), one.elements().size());
     EXPECT_TRUE(std::equal(one.elements().begin(), one.elements().end(), els.begin()));
 }
@@ -358,13 +347,13 @@ TEST(BlocksMarks, HoleArrowKeepsToThePageAndListsAreBounded) {
     Path expected;
     rough.lineOnce(expected, 386, 49, 392, 43, false);
     rough.arrowhead(expected, 392, 43, 1, -1, 4);
-    EXPECT_EQ(as<StrokeOp>(ops.at(1))->path, expected);
+    EXPECT_EQ(sharedAs<StrokeOp>(ops.at(1))->path, expected);
 
     // Absurd input stays bounded: rectangles, and dots along each.
     nlohmann::json many = nlohmann::json::array();
     for (int i = 0; i < 1000; ++i) many.push_back({0, i, 12, 10});
     auto dotted = page().dive(J(nlohmann::json{{"r", many}}), Rect{0, 0, 10, 10}, 2);
-    EXPECT_EQ(subpaths(as<FillOp>(dotted[0])->path), static_cast<int>(Blocks::kMaxHoleRects) * 2);
+    EXPECT_EQ(subpaths(sharedAs<FillOp>(dotted[0])->path), static_cast<int>(Blocks::kMaxHoleRects) * 2);
     auto wide = page().dive(obj(R"({})"), Rect{0, 0, 9e5, 10}, 2);
-    EXPECT_EQ(subpaths(as<FillOp>(wide[0])->path), static_cast<int>(Blocks::kMaxMarkSteps));
+    EXPECT_EQ(subpaths(sharedAs<FillOp>(wide[0])->path), static_cast<int>(Blocks::kMaxMarkSteps));
 }

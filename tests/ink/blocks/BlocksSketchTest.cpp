@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 using namespace nolby;
+using nolby::testing::sharedAs;
 using nolby::testing::obj;
 using nolby::testing::page;
 using nolby::testing::sameInk;
@@ -24,11 +25,6 @@ constexpr double kW = 352;  // the column of a 400-point page
 
 std::shared_ptr<const Image> painting(int w, int h) {
     return Image::adopt(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h));
-}
-
-template <class T>
-std::shared_ptr<const T> as(const InkOpRef& op) {
-    return std::dynamic_pointer_cast<const T>(op);
 }
 
 // The height of a pencil caption in the column, as the blocks write it.
@@ -60,7 +56,7 @@ TEST(BlocksSketch, HeightIsClampedAndSqueezed) {
         EXPECT_DOUBLE_EQ(laid.height, c.H + 8) << c.json;
         // Without its painting the sketch is one wet wash over the whole column.
         ASSERT_EQ(laid.ops.size(), 1u) << c.json;
-        auto wet = as<WetOp>(laid.ops[0]);
+        auto wet = sharedAs<WetOp>(laid.ops[0]);
         ASSERT_TRUE(wet) << c.json;
         EXPECT_EQ(wet->rect, (Rect{24, 4, kW, c.H})) << c.json;
         EXPECT_EQ(wet->seed, 3u);
@@ -82,7 +78,7 @@ TEST(BlocksSketch, PaintingKeepsTheHeightAndFitsTheColumn) {
         Laid laid = page().sketch(obj(R"({"t":"sketch"})"), 3, painting(c.w, c.h));
         EXPECT_DOUBLE_EQ(laid.height, H + 8);
         ASSERT_EQ(laid.ops.size(), 1u);
-        auto image = as<ImageOp>(laid.ops[0]);
+        auto image = sharedAs<ImageOp>(laid.ops[0]);
         ASSERT_TRUE(image);
         EXPECT_DOUBLE_EQ(image->dst.w, c.dw) << c.w << "x" << c.h;
         EXPECT_DOUBLE_EQ(image->dst.x, 24 + (kW - c.dw) / 2);
@@ -91,7 +87,7 @@ TEST(BlocksSketch, PaintingKeepsTheHeightAndFitsTheColumn) {
     }
     // Only sketches read the image the dispatcher is handed.
     auto image = painting(64, 64);
-    EXPECT_TRUE(as<ImageOp>(page().lay(obj(R"({"t":"sketch"})"), 3, image).ops.at(0)));
+    EXPECT_TRUE(sharedAs<ImageOp>(page().lay(obj(R"({"t":"sketch"})"), 3, image).ops.at(0)));
     EXPECT_EQ(page().lay(obj(R"({"t":"p","text":"x"})"), 3, image).ops.size(),
               page().lay(obj(R"({"t":"p","text":"x"})"), 3).ops.size());
 }
@@ -104,8 +100,8 @@ TEST(BlocksSketch, CaptionIsWrittenBeforeThePictureShows) {
 
     Laid wet = page().lay(obj(json), 3);
     EXPECT_DOUBLE_EQ(wet.height, H + 10 + th);
-    EXPECT_TRUE(as<WetOp>(wet.ops.front()));
-    auto words = as<PhraseOp>(wet.ops.back());
+    EXPECT_TRUE(sharedAs<WetOp>(wet.ops.front()));
+    auto words = sharedAs<PhraseOp>(wet.ops.back());
     ASSERT_TRUE(words);
     EXPECT_EQ(words->runs.at(0).color, Ink::pencil);
     EXPECT_EQ(words->size, 14.5);
@@ -115,8 +111,8 @@ TEST(BlocksSketch, CaptionIsWrittenBeforeThePictureShows) {
 
     Laid painted = page().sketch(obj(json), 3, painting(300, 200));
     EXPECT_DOUBLE_EQ(painted.height, wet.height);
-    EXPECT_TRUE(as<PhraseOp>(painted.ops.front()));
-    EXPECT_TRUE(as<ImageOp>(painted.ops.back()));
+    EXPECT_TRUE(sharedAs<PhraseOp>(painted.ops.front()));
+    EXPECT_TRUE(sharedAs<ImageOp>(painted.ops.back()));
     EXPECT_EQ(painted.ops.size(), wet.ops.size());
 
     // An empty caption is no caption.
@@ -192,7 +188,7 @@ TEST(BlocksSketch, FigureBlockGrowsForInkBelowItsBoxAndCaption) {
     inside["caption"] = "two points of a line";
     Laid captioned = page().lay(J(inside), 4);
     const double th = captionHeight("two points of a line", 4, 20 * k + 8);
-    auto words = as<PhraseOp>(captioned.ops.back());
+    auto words = sharedAs<PhraseOp>(captioned.ops.back());
     ASSERT_TRUE(words);
     EXPECT_EQ(words->runs.at(0).color, Ink::pencil);
     // The caption's own ink counts too: its descenders reach a little below its line.

@@ -16,14 +16,6 @@ using namespace nolby::testing;
 
 namespace {
 
-template <class T>
-std::vector<std::shared_ptr<const T>> opsOf(const Laid& laid) {
-    std::vector<std::shared_ptr<const T>> out;
-    for (const auto& op : laid.ops)
-        if (auto t = std::dynamic_pointer_cast<const T>(op)) out.push_back(t);
-    return out;
-}
-
 // The colour of the first run of the first phrase.
 Color firstInk(const Laid& laid) { return opsOf<PhraseOp>(laid).at(0)->runs.at(0).color; }
 

@@ -10,8 +10,8 @@ using namespace nolby::testing;
 namespace {
 
 // The default chart: corner (8, 4), 84 wide, the figure's height (40) less 12 high.
-constexpr double kLeft = kOx + 8 * kK, kTop = kOy + 4 * kK, kCW = 84 * kK, kCH = 28 * kK;
-constexpr double kBottom = kTop + kCH, kRoom = kCH - kText;
+constexpr double kChartLeft = kOx + 8 * kK, kChartTop = kOy + 4 * kK, kCW = 84 * kK, kCH = 28 * kK;
+constexpr double kBottom = kChartTop + kCH, kRoom = kCH - kText;
 
 std::vector<InkOpRef> bars(const std::string& keys) { return drawn(R"([{"k":"bars",)" + keys + "}]"); }
 
@@ -20,7 +20,7 @@ struct Slot {
 };
 Slot slot(size_t i, size_t n) {
     const double s = kCW / n, w = 0.62 * s;
-    return {kLeft + s * i + (s - w) / 2, w};
+    return {kChartLeft + s * i + (s - w) / 2, w};
 }
 
 Color colour(const char* name) { return Ink::color(name, Ink::ink); }

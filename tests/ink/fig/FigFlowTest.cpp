@@ -14,8 +14,6 @@ using json = nlohmann::json;
 namespace {
 
 constexpr double kBoxH = 40;  // the figure height of makeFig
-constexpr double kLeft = kOx + 3 * kK, kTop = kOy + 3 * kK;  // the default chart area
-constexpr double kAreaW = 94 * kK;
 constexpr double kArrowW = 2.3 * kPw;
 
 // A flow chart's ink sorted by role. Ruled, so every stroke is straight and exact.
@@ -77,9 +75,9 @@ Point centre(const Rect& r) { return {r.midX(), r.midY()}; }
 
 // Boxes of a row with the given gap.
 std::vector<Rect> row(int n, double gap, double h = 14 * kK) {
-    const double BW = (kAreaW - gap * (n - 1)) / n;
+    const double BW = (kDefaultWidth - gap * (n - 1)) / n;
     std::vector<Rect> out;
-    for (int i = 0; i < n; ++i) out.push_back({kLeft + (gap + BW) * i, kTop, BW, h});
+    for (int i = 0; i < n; ++i) out.push_back({kDefaultLeft + (gap + BW) * i, kDefaultTop, BW, h});
     return out;
 }
 
@@ -97,28 +95,36 @@ TEST(FigFlow, Layouts) {
         std::vector<Rect> boxes;
         size_t arrows;
     } cases[] = {
-        {"row of one", {{"steps", steps(1)}}, {{kLeft, kTop, kAreaW, 14 * kK}}, 0},
-        {"column of one", {{"steps", steps(1)}, {"dir", "down"}}, {{kLeft + 17 * kK, kTop, 60 * kK, colH}}, 0},
-        {"cycle of one", {{"steps", steps(1)}, {"dir", "cycle"}}, {{kLeft + 30 * kK, kTop, 34 * kK, 0.24 * colH}}, 0},
+        {"row of one", {{"steps", steps(1)}}, {{kDefaultLeft, kDefaultTop, kDefaultWidth, 14 * kK}}, 0},
+        {"column of one",
+         {{"steps", steps(1)}, {"dir", "down"}},
+         {{kDefaultLeft + 17 * kK, kDefaultTop, 60 * kK, colH}},
+         0},
+        {"cycle of one",
+         {{"steps", steps(1)}, {"dir", "cycle"}},
+         {{kDefaultLeft + 30 * kK, kDefaultTop, 34 * kK, 0.24 * colH}},
+         0},
         // Short labels leave the gap at its floor of 7 k.
         {"row of three", {{"steps", steps(3)}, {"edges", {"a", "b"}}}, row(3, 7 * kK), 2},
         {"left is a row", {{"steps", steps(3)}, {"dir", "left"}}, row(3, 7 * kK), 2},
         {"row with a label", {{"steps", steps(3)}, {"edges", {"", "a middling label"}}}, row(3, 14 * kU + mid), 2},
         // The last arrow's label has no arrow in a row: it does not widen the gaps.
         {"unused label", {{"steps", steps(2)}, {"edges", {"", "a middling label"}}}, row(2, 7 * kK), 1},
-        {"row with a long label", {{"steps", steps(2)}, {"edges", {"a label much too long for any gap at all"}}},
-         row(2, 24 * kK), 1},
+        {"row with a long label",
+         {{"steps", steps(2)}, {"edges", {"a label much too long for any gap at all"}}},
+         row(2, 24 * kK),
+         1},
         {"row height", {{"steps", steps(2)}, {"h", 20}}, row(2, 7 * kK, 20 * kK), 1},
         {"column of four",
          {{"steps", steps(4)}, {"dir", "down"}},
-         {{kLeft + 17 * kK, kTop, 60 * kK, BH4},
-          {kLeft + 17 * kK, kTop + (7 * kK + BH4), 60 * kK, BH4},
-          {kLeft + 17 * kK, kTop + (7 * kK + BH4) * 2, 60 * kK, BH4},
-          {kLeft + 17 * kK, kTop + (7 * kK + BH4) * 3, 60 * kK, BH4}},
+         {{kDefaultLeft + 17 * kK, kDefaultTop, 60 * kK, BH4},
+          {kDefaultLeft + 17 * kK, kDefaultTop + (7 * kK + BH4), 60 * kK, BH4},
+          {kDefaultLeft + 17 * kK, kDefaultTop + (7 * kK + BH4) * 2, 60 * kK, BH4},
+          {kDefaultLeft + 17 * kK, kDefaultTop + (7 * kK + BH4) * 3, 60 * kK, BH4}},
          3},
         {"narrow column",
          {{"steps", steps(2)}, {"dir", "down"}, {"x", 10}, {"w", 40}, {"h", 27}},
-         {{kOx + 10 * kK, kTop, 40 * kK, 10 * kK}, {kOx + 10 * kK, kTop + 17 * kK, 40 * kK, 10 * kK}},
+         {{kOx + 10 * kK, kDefaultTop, 40 * kK, 10 * kK}, {kOx + 10 * kK, kDefaultTop + 17 * kK, 40 * kK, 10 * kK}},
          1},
     };
     for (const Case& c : cases) {
@@ -143,7 +149,8 @@ TEST(FigFlow, StepsAreBoundedAndReadFromAnyValue) {
     EXPECT_EQ(flow({{"steps", steps(20)}, {"dir", "cycle"}}).lines.size(), 16u);
 
     // Plain values become steps with that text, in the item's colour.
-    const FlowInk plain = flow({{"steps", {"one", 2.5, true, nullptr, {{"text", "x"}, {"shape", "circle"}}}}, {"c", "blue"}});
+    const FlowInk plain =
+        flow({{"steps", {"one", 2.5, true, nullptr, {{"text", "x"}, {"shape", "circle"}}}}, {"c", "blue"}});
     ASSERT_EQ(plain.boxes.size(), 5u);
     std::vector<std::string> words;
     for (const PhraseOp* p : plain.texts)
@@ -168,10 +175,10 @@ TEST(FigFlow, StepsAreBoundedAndReadFromAnyValue) {
 TEST(FigFlow, CycleOfTwoGoesDownTheRightAndUpTheLeft) {
     const FlowInk f = flow({{"steps", {"day", "night"}}, {"dir", "cycle"}, {"edges", {"dusk", "dawn"}}});
     ASSERT_EQ(f.boxes.size(), 2u);
-    const double zx = kLeft + kAreaW / 2;
+    const double zx = kDefaultLeft + kDefaultWidth / 2;
     EXPECT_NEAR(f.boxes[0].midX(), zx, 1e-9);
-    EXPECT_NEAR(f.boxes[0].minY(), kTop, 1e-9);
-    EXPECT_NEAR(f.boxes[1].maxY(), kTop + (kBoxH - 6) * kK, 1e-9);
+    EXPECT_NEAR(f.boxes[0].minY(), kDefaultTop, 1e-9);
+    EXPECT_NEAR(f.boxes[1].maxY(), kDefaultTop + (kBoxH - 6) * kK, 1e-9);
     ASSERT_EQ(f.lines.size(), 2u);
     // Both follow the ring: more than the three points of a straight arrow.
     const Rect right = f.lines[0]->path.boundingBox(), left = f.lines[1]->path.boundingBox();

@@ -11,7 +11,7 @@ using namespace nolby::testing;
 namespace {
 
 // The default line: x 5, y 16, 90 units long.
-constexpr double kX0 = kOx + 5 * kK, kY = kOy + 16 * kK, kW = 90 * kK;
+constexpr double kX0 = kOx + 5 * kK, kY = kOy + 16 * kK, kSpan = 90 * kK;
 
 // The item drawn on its own into a fresh figure; ruled items draw exactly straight strokes.
 std::vector<InkOpRef> lineOps(const std::string& item) { return drawn("[" + item + "]"); }
@@ -45,7 +45,7 @@ TEST(FigNumberline, DefaultLine) {
     // The line overshoots both ends by 18 u, under an arrowhead at each end.
     const Rect line = ops[0]->bounds();
     EXPECT_NEAR(line.minX() + kLine, kX0 - 18 * kU, 1e-9);
-    EXPECT_NEAR(line.maxX() - kLine, kX0 + kW + 18 * kU, 1e-9);
+    EXPECT_NEAR(line.maxX() - kLine, kX0 + kSpan + 18 * kU, 1e-9);
     EXPECT_NEAR(line.midY(), kY, 1e-9);
     EXPECT_EQ(subpaths(as<StrokeOp>(ops[1])->path), 8);
     // Five ticks in one stroke, their numbers written after it.
@@ -73,7 +73,7 @@ TEST(FigNumberline, Ends) {
         auto ops = lineOps(std::string(R"({"k":"numberline","ruled":true,"ends":")") + c.ends + "\"}");
         const Rect line = ops[0]->bounds();
         EXPECT_NEAR(line.minX() + kLine, kX0 - c.left * kU, 1e-9);
-        EXPECT_NEAR(line.maxX() - kLine, kX0 + kW + c.right * kU, 1e-9);
+        EXPECT_NEAR(line.maxX() - kLine, kX0 + kSpan + c.right * kU, 1e-9);
         const int withHeads = c.heads ? 1 : 0;
         ASSERT_EQ(all<StrokeOp>(ops).size(), 2u + withHeads);
         if (!c.heads) continue;
@@ -81,7 +81,7 @@ TEST(FigNumberline, Ends) {
         if (c.heads == 1) {
             const Rect head = ops[1]->bounds();
             const double tip = c.rightHead ? head.maxX() - kLine : head.minX() + kLine;
-            EXPECT_NEAR(tip, c.rightHead ? kX0 + kW + 18 * kU : kX0 - 18 * kU, 1e-9);
+            EXPECT_NEAR(tip, c.rightHead ? kX0 + kSpan + 18 * kU : kX0 - 18 * kU, 1e-9);
         }
     }
 }
@@ -165,8 +165,8 @@ TEST(FigNumberline, RangeWashes) {
         EXPECT_EQ(ops[0].get(), fills[0]);  // under the line
         const Rect r = fills[0]->bounds();
         const double m = 1.5 * kU;
-        EXPECT_NEAR(r.minX(), kX0 + c.a * kW + m, 1e-9);
-        EXPECT_NEAR(r.maxX(), kX0 + c.b * kW - m, 1e-9);
+        EXPECT_NEAR(r.minX(), kX0 + c.a * kSpan + m, 1e-9);
+        EXPECT_NEAR(r.maxX(), kX0 + c.b * kSpan - m, 1e-9);
         EXPECT_NEAR(r.minY(), kY - 13 * kU + m, 1e-9);
         EXPECT_NEAR(r.height(), 26 * kU - 2 * m, 1e-9);
         EXPECT_EQ(fills[0]->color, Fig::markerColor("yellow"));
@@ -204,9 +204,9 @@ TEST(FigNumberline, JumpArcs) {
         const char* jump;
         double h;
     } cases[] = {
-        {R"({"from":0,"to":0.1})", 14 * kU + 0.35 * 0.01 * kW},  // short: at least 14 u
+        {R"({"from":0,"to":0.1})", 14 * kU + 0.35 * 0.01 * kSpan},  // short: at least 14 u
         {R"({"from":0,"to":10})", 60 * kU},                      // long: at most 60 u
-        {R"({"from":3,"to":2})", 14 * kU + 0.35 * 0.1 * kW},
+        {R"({"from":3,"to":2})", 14 * kU + 0.35 * 0.1 * kSpan},
     };
     const double pen = 2.3 * kPw;
     for (const Case& c : cases) {
@@ -233,7 +233,7 @@ TEST(FigNumberline, PointsOnTheExtension) {
         auto dots = strokesOfWidth(ops, dot);
         ASSERT_EQ(dots.size(), c.drawn ? 1u : 0u);
         if (c.drawn) {
-            EXPECT_NEAR(dots[0]->bounds().midX(), kX0 + c.at * kW, 0.5);
+            EXPECT_NEAR(dots[0]->bounds().midX(), kX0 + c.at * kSpan, 0.5);
             EXPECT_EQ(dots[0]->pen.color, Ink::color("red", Ink::ink));
         }
     }

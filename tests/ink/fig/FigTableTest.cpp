@@ -10,8 +10,8 @@ using namespace nolby::testing;
 
 namespace {
 
-// The default table: corner (3, 3), 94 wide, rows 8 high, text 0.95 of the text size.
-constexpr double kLeft = kOx + 3 * kK, kTop = kOy + 3 * kK, kW = 94 * kK, kH = 8 * kK;
+// The default table fills the default area (FigTestSupport.h): rows 8 high, text 0.95 of the text size.
+constexpr double kRowH = 8 * kK;
 constexpr double kF = 0.95 * kText;  // below 0.6 × the row height
 
 std::vector<InkOpRef> table(const std::string& keys) { return drawn(R"([{"k":"table",)" + keys + "}]"); }
@@ -36,17 +36,17 @@ TEST(FigTable, ColumnsShareTheWidthByTheirWidestText) {
     auto ops = table(R"("rows":[["a","bbbbbb"],["**a**",""],["a"]],"hl":[[0,0],[0,1]])");
     Faces::registerFrom();
     const double a = handWidth("a", kF) + 1.2 * kF, b = handWidth("bbbbbb", kF) + 1.2 * kF;
-    const double w0 = kW * a / (a + b), w1 = kW * b / (a + b);
+    const double w0 = kDefaultWidth * a / (a + b), w1 = kDefaultWidth * b / (a + b);
     const auto washes = all<FillOp>(ops);
     ASSERT_EQ(washes.size(), 2u);
     const Rect c0 = washes[0]->bounds(), c1 = washes[1]->bounds();
-    EXPECT_NEAR(c0.minX(), kLeft + 1.5 * kU, 1e-9);
+    EXPECT_NEAR(c0.minX(), kDefaultLeft + 1.5 * kU, 1e-9);
     EXPECT_NEAR(c0.width(), w0 - 3 * kU, 1e-9);
-    EXPECT_NEAR(c1.minX(), kLeft + w0 + 1.5 * kU, 1e-9);
-    EXPECT_NEAR(c1.maxX(), kLeft + kW - 1.5 * kU, 1e-9);  // the columns fill the width
+    EXPECT_NEAR(c1.minX(), kDefaultLeft + w0 + 1.5 * kU, 1e-9);
+    EXPECT_NEAR(c1.maxX(), kDefaultLeft + kDefaultWidth - 1.5 * kU, 1e-9);  // the columns fill the width
     EXPECT_NEAR(c1.width(), w1 - 3 * kU, 1e-9);
-    EXPECT_NEAR(c0.minY(), kTop + 1.5 * kU, 1e-9);
-    EXPECT_NEAR(c0.height(), kH - 3 * kU, 1e-9);
+    EXPECT_NEAR(c0.minY(), kDefaultTop + 1.5 * kU, 1e-9);
+    EXPECT_NEAR(c0.height(), kRowH - 3 * kU, 1e-9);
 }
 
 TEST(FigTable, RowsCellsAndRules) {
@@ -86,7 +86,7 @@ TEST(FigTable, RowsCellsAndRules) {
     auto ops = table(R"("ruled":true,"rh":1,"rows":)" + rows + "]");
     const auto strokes = all<StrokeOp>(ops);
     ASSERT_EQ(strokes.size(), 3u);
-    EXPECT_NEAR(strokes[0]->path.boundingBox().maxY(), kTop + 60 * kK, 1e-9);
+    EXPECT_NEAR(strokes[0]->path.boundingBox().maxY(), kDefaultTop + 60 * kK, 1e-9);
     EXPECT_EQ(subpaths(strokes[1]->path), 59);
     EXPECT_EQ(all<PhraseOp>(ops).size(), 60u);
 }
@@ -132,8 +132,8 @@ TEST(FigTable, Highlights) {
             EXPECT_EQ(washes[i]->color, Fig::markerColor("green"));
             EXPECT_EQ(washes[i]->blend, BlendMode::multiply);
             const Rect r = washes[i]->bounds();
-            EXPECT_NEAR(r.minY(), kTop + c.cells[i].first * kH + 1.5 * kU, 1e-9);
-            EXPECT_NEAR(r.minX(), kLeft + c.cells[i].second * kW / 2 + 1.5 * kU, 1e-9);
+            EXPECT_NEAR(r.minY(), kDefaultTop + c.cells[i].first * kRowH + 1.5 * kU, 1e-9);
+            EXPECT_NEAR(r.minX(), kDefaultLeft + c.cells[i].second * kDefaultWidth / 2 + 1.5 * kU, 1e-9);
         }
     }
     auto marked = table(R"("rows":[["x"]],"hl":[[0,0]])");
@@ -148,7 +148,7 @@ TEST(FigTable, TextSize) {
         double size;
     } cases[] = {
         {R"("rows":[["ab"]])", kF},
-        {R"("rows":[["ab"]],"size":3)", 0.6 * kH},  // the row height caps it
+        {R"("rows":[["ab"]],"size":3)", 0.6 * kRowH},  // the row height caps it
         {R"("rows":[["ab"]],"rh":3)", 0.6 * 3 * kK},
         {R"("rows":[["ab"]],"size":0.1)", 0.3 * kText},
     };

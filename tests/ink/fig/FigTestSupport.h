@@ -2,6 +2,8 @@
 // Figures as the figure block makes them (400-point page: 100 units across 352 points),
 // and comparisons of their operations.
 
+#include "../Subpaths.h"
+
 #include "ink/Faces.h"
 #include "ink/fig/Fig.h"
 #include "ink/ops/FillOp.h"
@@ -23,6 +25,8 @@ namespace nolby::testing {
 
 inline constexpr double kOx = 24, kOy = 4, kK = 3.52, kText = 12.5, kLine = 1.55;
 inline constexpr double kU = kText / 23, kPw = kLine / 2.5;
+// The default area of charts and tables: corner (3, 3), 94 wide.
+inline constexpr double kDefaultLeft = kOx + 3 * kK, kDefaultTop = kOy + 3 * kK, kDefaultWidth = 94 * kK;
 
 inline std::unique_ptr<Fig> makeFig(uint64_t seed = 5) {
     Faces::registerFrom();
@@ -65,13 +69,6 @@ inline std::string text(const PhraseOp* p) {
     std::string s;
     for (const auto& r : p->runs) s += (s.empty() ? "" : " ") + r.glyphs.text;
     return s;
-}
-
-inline int subpaths(const Path& p) {
-    int n = 0;
-    for (const auto& e : p.elements())
-        if (e.verb == Path::Verb::move) ++n;
-    return n;
 }
 
 // Same class, same bounds, and for strokes and fills the same path and colour.

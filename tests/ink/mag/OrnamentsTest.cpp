@@ -18,12 +18,12 @@ using namespace nolby;
 
 namespace {
 
-struct Faces : ::testing::Test {
+struct WithMagFaces : ::testing::Test {
     static void SetUpTestSuite() { Mag::registerFrom(); }
 };
 
-using PixelTextTest = Faces;
-using TextBlockTest = Faces;
+using PixelTextTest = WithMagFaces;
+using TextBlockTest = WithMagFaces;
 
 }  // namespace
 

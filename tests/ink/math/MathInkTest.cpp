@@ -5,6 +5,7 @@
 #include "ink/math/Parser.h"
 #include "ink/ops/StrokeOp.h"
 #include "ink/ops/TextOp.h"
+#include "MathProbe.h"
 #include "OpsJson.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 
 using namespace nolby;
 using M = MathInk::M;
+using nolby::probe::kids;
 
 namespace {
 
@@ -29,17 +31,10 @@ Written write(uint64_t seed, const std::string& tex, double size = 20, bool disp
     return w;
 }
 
-MathInk::MRef parse(const std::string& tex) {
+// The formula as one row, read straight from the lexer.
+MathInk::MRef rowOf(const std::string& tex) {
     math::Lexer lexer(tex);
     return math::parseRow(lexer, std::nullopt, false);
-}
-
-// The kids of a laid-out row, in order.
-std::vector<MathInk::Kid> kids(const MathInk::Box& box) {
-    std::vector<MathInk::Kid> out;
-    for (const auto& [piece, key] : box.pieces)
-        if (auto k = std::get_if<MathInk::Kid>(&piece)) out.push_back(*k);
-    return out;
 }
 
 std::vector<std::string> texts(const std::vector<InkOpRef>& ops) {
@@ -162,7 +157,7 @@ TEST(MathInk, RowSpacingByClass) {
     for (const Case& c : cases) {
         MathInk ink(1);
         ink.baseSize = c.size;
-        auto box = ink.layout(parse(c.tex), c.size, Ink::ink, false);
+        auto box = ink.layout(rowOf(c.tex), c.size, Ink::ink, false);
         auto k = kids(*box);
         ASSERT_EQ(k.size(), c.gaps.size() + 1) << c.tex;
         for (size_t i = 0; i < c.gaps.size(); ++i) {
@@ -173,17 +168,17 @@ TEST(MathInk, RowSpacingByClass) {
     // In a script (size 13.86 < 0.8 × 21) the relation gaps halve, the ordinary gap does not.
     MathInk ink(1);
     ink.baseSize = 21;
-    auto small = ink.layout(parse("a=b"), 13.86, Ink::ink, false);
+    auto small = ink.layout(rowOf("a=b"), 13.86, Ink::ink, false);
     auto k = kids(*small);
     EXPECT_NEAR(k[1].x - k[0].box->w, 0.14 * 13.86, 1e-9);
-    auto ab = kids(*ink.layout(parse("ab"), 13.86, Ink::ink, false));
+    auto ab = kids(*ink.layout(rowOf("ab"), 13.86, Ink::ink, false));
     EXPECT_NEAR(ab[1].x - ab[0].box->w, 0.03 * 13.86, 1e-9);
 }
 
 TEST(MathInk, FractionGeometry) {
     Faces::registerFrom();
     MathInk ink(1);
-    auto box = ink.layout(parse("\\frac{1}{2}"), 20, Ink::ink, false);
+    auto box = ink.layout(rowOf("\\frac{1}{2}"), 20, Ink::ink, false);
     auto frac = kids(*box).at(0).box;
     EXPECT_TRUE(frac->tall);
     auto parts = kids(*frac);
@@ -199,10 +194,10 @@ TEST(MathInk, FractionGeometry) {
     // Parts are set at max(0.7 s, 9.3) inline: 14 at size 20, 9.3 at size 10.
     auto g = std::get<MathInk::G>(kids(*num.box).at(0).box->pieces.at(0).first);
     EXPECT_EQ(g.size, 14);
-    auto smallFrac = kids(*kids(*ink.layout(parse("\\frac{1}{2}"), 10, Ink::ink, false)).at(0).box);
+    auto smallFrac = kids(*kids(*ink.layout(rowOf("\\frac{1}{2}"), 10, Ink::ink, false)).at(0).box);
     EXPECT_EQ(std::get<MathInk::G>(kids(*smallFrac.at(0).box).at(0).box->pieces.at(0).first).size, 9.3);
     // Empty parts still rise 0.39 of their size.
-    auto empty = kids(*kids(*ink.layout(parse("\\frac{}{}"), 20, Ink::ink, false)).at(0).box);
+    auto empty = kids(*kids(*ink.layout(rowOf("\\frac{}{}"), 20, Ink::ink, false)).at(0).box);
     EXPECT_NEAR(empty[0].box->a, 0.39 * 14, 1e-9);
 }
 
@@ -215,7 +210,7 @@ TEST(MathInk, ScriptsAndPrimes) {
     Faces::registerFrom();
     MathInk ink(1);
     // x_1^2: both scripts at the same x, the subscript pushed down when they come too close.
-    auto box = kids(*ink.layout(parse("x_1^2"), 20, Ink::ink, false)).at(0).box;
+    auto box = kids(*ink.layout(rowOf("x_1^2"), 20, Ink::ink, false)).at(0).box;
     auto parts = kids(*box);
     ASSERT_EQ(parts.size(), 3u);  // base, sup, sub
     EXPECT_EQ(parts[1].x, parts[2].x);
@@ -223,12 +218,12 @@ TEST(MathInk, ScriptsAndPrimes) {
     EXPECT_GE(gap, 0.12 * 20 - 1e-9);
 
     // x'' draws one stroke piece (two slashes), x'^2 puts the 2 after them.
-    auto primed = kids(*ink.layout(parse("x''"), 20, Ink::ink, false)).at(0).box;
+    auto primed = kids(*ink.layout(rowOf("x''"), 20, Ink::ink, false)).at(0).box;
     int strokes = 0;
     for (const auto& [piece, key] : primed->pieces) strokes += std::holds_alternative<MathInk::S>(piece);
     EXPECT_EQ(strokes, 1);
     auto base = kids(*primed).at(0).box;
-    auto withTwo = kids(*ink.layout(parse("x'^2"), 20, Ink::ink, false)).at(0).box;
+    auto withTwo = kids(*ink.layout(rowOf("x'^2"), 20, Ink::ink, false)).at(0).box;
     auto sup = kids(*withTwo).at(1);
     EXPECT_GE(sup.x, base->inkR + 20 * 0.23 + 0.04 * 20 - 1e-9);
 }
@@ -236,12 +231,12 @@ TEST(MathInk, ScriptsAndPrimes) {
 TEST(MathInk, GroupsAndRoots) {
     Faces::registerFrom();
     MathInk ink(1);
-    auto fence = kids(*ink.layout(parse("\\left(x\\right)"), 20, Ink::ink, false)).at(0).box;
+    auto fence = kids(*ink.layout(rowOf("\\left(x\\right)"), 20, Ink::ink, false)).at(0).box;
     EXPECT_FALSE(fence->tall);
     EXPECT_EQ(fence->inkL, 0);
     EXPECT_EQ(fence->inkR, fence->w);
 
-    auto root = kids(*ink.layout(parse("\\sqrt[3]{x}"), 20, Ink::ink, false)).at(0).box;
+    auto root = kids(*ink.layout(rowOf("\\sqrt[3]{x}"), 20, Ink::ink, false)).at(0).box;
     auto parts = kids(*root);
     ASSERT_EQ(parts.size(), 2u);  // index, body
     const auto& index = parts[0];

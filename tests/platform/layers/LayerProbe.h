@@ -15,6 +15,8 @@ struct Px {
     bool operator==(const Px&) const = default;
 };
 
+inline const Px blackPx{255, 0, 0, 0};
+
 inline std::ostream& operator<<(std::ostream& o, const Px& p) {
     return o << "(a " << p.a << ", r " << p.r << ", g " << p.g << ", b " << p.b << ")";
 }

@@ -9,6 +9,7 @@
 #include <functional>
 
 using namespace nolby;
+using nolby::test::blackPx;
 using nolby::test::Px;
 
 namespace {
@@ -16,7 +17,6 @@ namespace {
 constexpr Color white{1, 1, 1, 1};
 constexpr Color paper = Color::hex(0xfbf8f1);
 const Px whitePx{255, 255, 255, 255};
-const Px blackPx{255, 0, 0, 0};
 const Px redPx{255, 255, 0, 0};
 
 struct Probe {

@@ -10,12 +10,12 @@
 
 using namespace nolby;
 using nolby::test::px;
+using nolby::test::blackPx;
 using nolby::test::Px;
 
 namespace {
 
 const Px clearPx{0, 0, 0, 0};
-const Px blackPx{255, 0, 0, 0};
 
 ImageRef image(int w, int h, std::initializer_list<uint32_t> pixels) {
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);

@@ -71,7 +71,7 @@ TEST(Multiply, FastPathMatchesCairoBitForBit) {
     const double opacities[] = {1, 0.5, 0.3, 0.999, 1.0 / 255, 0.001};
     for (int width : {1, 3, 4, 7, 64, 131}) {
         for (double opacity : opacities) {
-            SCOPED_TRACE(testing::Message() << "width " << width << ", opacity " << opacity);
+            SCOPED_TRACE(::testing::Message() << "width " << width << ", opacity " << opacity);
             Pixels gen{uint64_t(width) * 977 + uint64_t(opacity * 1000)};
             const int h = 9;
             cairo_surface_t* src = surface(width, h, gen);

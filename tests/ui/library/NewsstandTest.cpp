@@ -254,7 +254,41 @@ TEST(Newsstand, DeleteAsksFirst) {
     QTest::mouseClick(remove, Qt::LeftButton);
     ASSERT_EQ(d.library->issues().size(), 1u);
     EXPECT_EQ(d.library->issues()[0].id, kept.id);
+    d.scheduler->runPosted();  // the shelf reads the store on the next turn of the main loop
     EXPECT_EQ(s.shelf()->shown().size(), 1u);  // the grid follows the store
+}
+
+TEST(Newsstand, ReadsTheStoreOnceATurnAndNotWhileHidden) {
+    Desk d;
+    d.add({issue("Tides", 1)});
+    Newsstand& s = d.open();
+    s.show();
+    ASSERT_EQ(s.shelf()->shown().size(), 1u);
+
+    // Saves in one turn (an edit, a line begun, a block placed) are read once, on the next.
+    Notebook bread = issue("Bread", 2, 800000100);
+    d.library->save(bread, false);
+    bread.title = "Bread and butter";
+    d.library->save(bread, false);
+    EXPECT_TRUE(s.stale());
+    EXPECT_EQ(s.shelf()->shown().size(), 1u);
+    d.scheduler->runPosted();
+    EXPECT_FALSE(s.stale());
+    ASSERT_EQ(s.shelf()->shown().size(), 2u);
+    EXPECT_EQ(s.shelf()->shown()[0].title, "Bread and butter");
+    EXPECT_EQ(s.countText(), "2");
+
+    // Hidden under an open notebook: nothing is read until the shelf shows again.
+    s.hide();
+    d.library->save(issue("Salt", 3, 800000200), false);
+    d.scheduler->runPosted();
+    EXPECT_TRUE(s.stale());
+    EXPECT_EQ(s.shelf()->shown().size(), 2u);
+    s.show();
+    EXPECT_FALSE(s.stale());
+    ASSERT_EQ(s.shelf()->shown().size(), 3u);
+    EXPECT_EQ(s.shelf()->shown()[0].title, "Salt");
+    EXPECT_EQ(s.shelf()->texts().dateline.substr(0, 7), "NO. 004");
 }
 
 TEST(ShelfGrid, AdaptiveColumns) {
@@ -473,6 +507,51 @@ TEST(Newsstand, SavesThatFailAreToldAtTheFootOfTheShelf) {
     EXPECT_EQ(s.unsavedText(), std::nullopt);
     EXPECT_FALSE(pill.shown());
     EXPECT_EQ(disk.tries, 4);
+}
+
+// Printed covers load for the tiles in view and a screen's worth around them, not for the
+// whole shelf; under a small budget those scrolled far away are let go, and scrolling back
+// loads them again.
+TEST(Shelf, CoversLoadInViewAndNearItAndComeBackWhenScrolledTo) {
+    Desk d;
+    std::vector<Notebook> many;
+    for (int i = 0; i < 80; ++i) many.push_back(issue("Issue " + std::to_string(i), i + 1, 800000000 - i));
+    d.add(many);
+    const Press::Bytes jpeg = *Press::finish(test::painting(60, 80));
+    for (const Notebook& n : many)
+        std::ofstream(d.press->dir / Press::fileName(n.id), std::ios::binary)
+            .write(reinterpret_cast<const char*>(jpeg.data()), jpeg.size());
+    d.press = Press::make(d.data.path, d.scheduler, nullptr);
+    d.library = Library::make(d.data.path, d.scheduler, d.press, &d.log);
+    Newsstand& s = d.open();
+    s.show();
+    Shelf* shelf = s.shelf();
+    QScrollBar* bar = shelf->verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    d.settled();
+    auto cached = [&](size_t i) { return d.press->thumbs().count(Press::thumbKey(shelf->shown()[i].id, 700)) > 0; };
+    std::vector<size_t> inView;
+    for (size_t i = 0; i < shelf->shown().size(); ++i)
+        if (shelf->tile(shelf->shown()[i].id)) inView.push_back(i);
+    ASSERT_FALSE(inView.empty());
+    for (size_t i : inView) EXPECT_TRUE(cached(i)) << i;
+    EXPECT_TRUE(cached(inView.front() - 1));  // the row above
+    EXPECT_TRUE(cached(inView.back() + 1));   // and the row below
+    EXPECT_FALSE(cached(0));                  // the top of the shelf is more than a screen away
+    EXPECT_FALSE(cached(79));                 // and so is its end
+    EXPECT_LT(d.press->thumbs().size(), 60u);
+
+    // Room for the covers in view only: scrolled to the top and back, the middle's covers
+    // were let go and load again when shown; the top's went in their turn.
+    d.press->setThumbBudget(d.press->thumbBytes() / d.press->thumbs().size() * inView.size());
+    bar->setValue(0);
+    d.settled();
+    EXPECT_TRUE(cached(0));
+    bar->setValue(bar->maximum() / 2);
+    d.settled();
+    for (size_t i : inView) EXPECT_TRUE(cached(i)) << i;
+    EXPECT_FALSE(cached(0));
+    EXPECT_LE(d.press->thumbBytes(), d.press->thumbBudget());
 }
 
 }  // namespace

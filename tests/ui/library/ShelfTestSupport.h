@@ -71,8 +71,8 @@ struct Desk {
         services.repliesThisMonth = [this] { return replies; };
         services.today = [this] { return today; };
         Newsstand::Actions actions;
-        actions.open = [this](const Notebook& n) { opened.push_back(n.id); };
-        actions.openInWindow = [this](const Notebook& n) { windows.push_back(n.id); };
+        actions.open = [this](const NotebookHead& n) { opened.push_back(n.id); };
+        actions.openInWindow = [this](const NotebookHead& n) { windows.push_back(n.id); };
         actions.begin = [this](const std::string& q) { begun.push_back(q); };
         stand = std::make_unique<Newsstand>(services, actions);
         stand->setScheme(ColorScheme::Scheme::light);

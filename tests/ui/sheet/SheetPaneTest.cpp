@@ -7,6 +7,7 @@
 #include "ink/Mag.h"
 #include "model/sheet/SheetChromeMotion.h"
 
+#include <QApplication>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -203,4 +204,56 @@ TEST_F(Pane, TheOutlinesReachedRowFollowsTheScroll) {
         pane->state()->scrollY.set(y);
         EXPECT_EQ(reached(), row) << y;
     }
+}
+
+// The outline floats over the sheet, so each repaint of the sheet beneath repaints it too;
+// it draws its rows again only when what it shows changed, and the sheet publishing the
+// same layout, viewport and entries again (it does at every relayout) changes nothing.
+TEST_F(Pane, TheOutlineDrawsAgainOnlyWhenWhatItShowsChanged) {
+    std::vector<Entry> entries = {{Uuid::random(), Kind::heading, "Why entropy grows", 500},
+                                  {Uuid::random(), Kind::question, "what is a microstate", 1200}};
+    pane->state()->outline.set(entries);
+    pane->state()->viewport.set(700);
+    pane->state()->layout.set(columnAt(300));
+    SheetPane::Chrome* o = pane->outline();
+    ASSERT_TRUE(o->isVisible());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pane.get()));
+    settle();
+    o->repaint();
+    QApplication::processEvents();
+    const int draws = o->draws();
+    ASSERT_GT(draws, 0);
+
+    struct Paints : QObject {
+        int seen = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            seen += e->type() == QEvent::Paint;
+            return false;
+        }
+    } paints;
+    o->installEventFilter(&paints);
+    sheet->repaint();  // the paper beneath, drawn again: the outline is put back, not drawn
+    o->repaint();
+    EXPECT_EQ(o->draws(), draws);
+    EXPECT_GT(paints.seen, 0);
+
+    paints.seen = 0;
+    pane->state()->outline.notify();
+    pane->state()->layout.notify();
+    pane->state()->viewport.notify();
+    pane->state()->scrollY.set(100);  // no row reached yet: the same rows
+    QApplication::processEvents();
+    EXPECT_EQ(paints.seen, 0);
+    EXPECT_EQ(o->draws(), draws);
+    EXPECT_EQ(pane->outlineLaid()->rows().size(), 2u);
+
+    // A row reached, a new entry: drawn again, once each.
+    pane->state()->scrollY.set(300);
+    o->repaint();
+    EXPECT_EQ(o->draws(), draws + 1);
+    entries.push_back({Uuid::random(), Kind::dive, "heat death", 2000});
+    pane->state()->outline.set(entries);
+    o->repaint();
+    EXPECT_EQ(o->draws(), draws + 2);
+    EXPECT_EQ(pane->outlineLaid()->rows().size(), 3u);
 }

@@ -1,0 +1,93 @@
+// An issue opened offline in a library of issues without covers: build/bin/nolby is started on
+// the newest of `issues` titled issues (none has a cover, so the press asks for every one),
+// with the gateway's address pointing at a closed loopback port, and left alone for the
+// second argument's seconds. Measured: the main thread's CPU time over that wall time
+// (main_cpu_s, from /proc/<pid>/task/<pid>/stat) and the whole process's (process_cpu_s).
+// The goal is that failing paint requests cost the main thread next to nothing (no relayout,
+// no repaint of what did not change): 1,000 issues cost about what one does.
+// NOLBY_BENCH_APP names another build's nolby to measure (for a side-by-side run).
+#include "CoveredIssues.h"
+#include "ProcCpu.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+using namespace nolby;
+
+namespace {
+
+struct Home {
+    std::filesystem::path root;
+    explicit Home(int issues) {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "nolby-bench-offline-XXXXXX").string();
+        root = mkdtemp(tmpl.data());
+        std::filesystem::create_directories(root / "runtime");
+        std::filesystem::permissions(root / "runtime", std::filesystem::perms::owner_all);
+        bench::writeIssues(root / "data" / "app.nolby.Nolby", issues, false);
+    }
+    ~Home() { std::filesystem::remove_all(root); }
+};
+
+std::filesystem::path app() {
+    if (const char* other = std::getenv("NOLBY_BENCH_APP")) return other;
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "nolby";
+}
+
+
+void OpenIssueOffline(benchmark::State& state) {
+    Home home(static_cast<int>(state.range(0)));
+    setenv("XDG_DATA_HOME", (home.root / "data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home.root / "config").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (home.root / "runtime").c_str(), 1);
+    if (!getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("NOLBY_API", "http://127.0.0.1:9/", 1);  // unreachable: every request fails at once
+    const std::string path = app().string();
+    char arg0[] = "nolby";
+    char arg1[] = "-open";
+    char arg2[] = "newest";
+    char* argv[] = {arg0, arg1, arg2, nullptr};
+    for (auto _ : state) {
+        pid_t pid = 0;
+        if (posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ) != 0) {
+            state.SkipWithError("nolby could not be started");
+            break;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        std::this_thread::sleep_for(std::chrono::seconds(state.range(1)));
+        const double main = bench::mainThreadCpuSeconds(pid);
+        const double all = bench::cpuSeconds(pid);
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        kill(pid, SIGTERM);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (main < 0 || all < 0) {
+            state.SkipWithError("nolby ended while it was measured");
+            break;
+        }
+        state.SetIterationTime(wall);
+        state.counters["main_cpu_s"] = main;
+        state.counters["process_cpu_s"] = all;
+    }
+}
+BENCHMARK(OpenIssueOffline)
+    ->ArgNames({"issues", "for"})
+    ->Args({1000, 15})
+    ->Args({1, 15})  // the floor: starting and showing a lone issue
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1);
+
+}  // namespace
