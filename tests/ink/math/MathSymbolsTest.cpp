@@ -9,21 +9,21 @@ using namespace nolby::probe;
 
 namespace {
 
-constexpr double S = 20;  // the size every case is set at
-constexpr double kHalfPen = 0.085 * S / 2;
+constexpr double kSetAt = 20;  // the size every case is set at
+constexpr double kHalfPen = 0.085 * kSetAt / 2;
 
 // Draws one ring of the given diameter makes (they depend on its size only).
 uint64_t ringDraws(double diameter) {
     Rough r(1, 0.7, 0.682, 2, 0.62);
     Rng before = r.rnd;
     Path p;
-    r.ellipse(p, 0, 0, diameter * S, diameter * S, 1);
+    r.ellipse(p, 0, 0, diameter * kSetAt, diameter * kSetAt, 1);
     return drawsBetween(before, r.rnd);
 }
 
 void expectPoint(Point got, double x, double y, const std::string& what) {
-    EXPECT_NEAR(got.x, x * S, 1e-9) << what;
-    EXPECT_NEAR(got.y, y * S, 1e-9) << what;
+    EXPECT_NEAR(got.x, x * kSetAt, 1e-9) << what;
+    EXPECT_NEAR(got.y, y * kSetAt, 1e-9) << what;
 }
 
 }  // namespace
@@ -55,11 +55,11 @@ TEST(MathSymbols, EveryHandDrawnShapeHasItsWidthAndDraws) {
     for (const Case& c : cases) {
         MathInk ink(7);
         Rng before = ink.rough.rnd;
-        auto box = ink.drawn(c.name, S, Ink::ink);
+        auto box = ink.drawn(c.name, kSetAt, Ink::ink);
         ASSERT_TRUE(box) << c.name;
-        EXPECT_NEAR(box->w, c.width * S, 1e-12) << c.name;
+        EXPECT_NEAR(box->w, c.width * kSetAt, 1e-12) << c.name;
         EXPECT_EQ(drawsBetween(before, ink.rough.rnd), c.draws) << c.name;
-        EXPECT_GE(box->a, 0.39 * S) << c.name;
+        EXPECT_GE(box->a, 0.39 * kSetAt) << c.name;
         EXPECT_EQ(box->inkL, 0) << c.name;
         EXPECT_EQ(box->inkR, box->w) << c.name;
         EXPECT_FALSE(box->tall) << c.name;
@@ -71,7 +71,7 @@ TEST(MathSymbols, EveryHandDrawnShapeHasItsWidthAndDraws) {
         ASSERT_EQ(ss.size(), c.draws ? 1u : 0u) << c.name;
         if (c.draws) {
             EXPECT_EQ(ss[0].second, c.glyphs) << c.name;
-            EXPECT_DOUBLE_EQ(ss[0].first.width, 0.085 * S) << c.name;
+            EXPECT_DOUBLE_EQ(ss[0].first.width, 0.085 * kSetAt) << c.name;
             // Fitted: the box covers the strokes.
             Rect b = ss[0].first.path.boundingBox();
             EXPECT_GE(box->a, kHalfPen - b.minY() - 1e-9) << c.name;
@@ -85,7 +85,7 @@ TEST(MathSymbols, OnlyWholeNamesAreDrawnByHand) {
     MathInk ink(1);
     for (const char* name : {"", "x", "=", "(", "Δ", "′a", "a′", "→→", "∈ ", "\\in"}) {
         Rng before = ink.rough.rnd;
-        EXPECT_FALSE(ink.drawn(name, S, Ink::ink)) << name;
+        EXPECT_FALSE(ink.drawn(name, kSetAt, Ink::ink)) << name;
         EXPECT_EQ(ink.rough.rnd, before) << name;
     }
 }
@@ -95,9 +95,9 @@ TEST(MathSymbols, MirroredShapesAreReflectionsWithTheSameDraws) {
     const std::pair<const char*, const char*> pairs[] = {{"⊃", "⊂"}, {"⊇", "⊆"}, {"≫", "≪"}};
     for (auto [mirrored, original] : pairs) {
         MathInk a(99), b(99);
-        auto m = a.drawn(mirrored, S, Ink::ink), o = b.drawn(original, S, Ink::ink);
+        auto m = a.drawn(mirrored, kSetAt, Ink::ink), o = b.drawn(original, kSetAt, Ink::ink);
         EXPECT_EQ(a.rough.rnd, b.rough.rnd) << mirrored;
-        Path reflected = strokes(*o).at(0).first.path.transformed(Affine{-1, 0, 0, 1, 0.62 * S, 0});
+        Path reflected = strokes(*o).at(0).first.path.transformed(Affine{-1, 0, 0, 1, 0.62 * kSetAt, 0});
         EXPECT_EQ(strokes(*m).at(0).first.path, reflected) << mirrored;
         EXPECT_EQ(m->w, o->w) << mirrored;
     }
@@ -121,7 +121,7 @@ TEST(MathSymbols, StraightStrokesRunWhereAndInTheOrderDrawn) {
     };
     for (const Case& c : cases) {
         MathInk ink = flatInk();
-        auto seg = segments(strokes(*ink.drawn(c.name, S, Ink::ink)).at(0).first.path);
+        auto seg = segments(strokes(*ink.drawn(c.name, kSetAt, Ink::ink)).at(0).first.path);
         ASSERT_EQ(seg.size(), c.lines.size()) << c.name;
         for (size_t i = 0; i < seg.size(); ++i) {
             expectPoint(seg[i].first, c.lines[i].first.x, c.lines[i].first.y, std::string(c.name) + " start");
@@ -130,39 +130,39 @@ TEST(MathSymbols, StraightStrokesRunWhereAndInTheOrderDrawn) {
     }
     // The asterisk's three strokes all cross at its centre, each 0.17 of the size to either side.
     MathInk ink = flatInk();
-    for (auto [a, b] : segments(strokes(*ink.drawn("∗", S, Ink::ink)).at(0).first.path)) {
+    for (auto [a, b] : segments(strokes(*ink.drawn("∗", kSetAt, Ink::ink)).at(0).first.path)) {
         expectPoint({(a.x + b.x) / 2, (a.y + b.y) / 2}, 0.26, -0.3, "asterisk centre");
-        EXPECT_NEAR(std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y)), 0.34 * S, 1e-9);
+        EXPECT_NEAR(std::sqrt((b.x - a.x) * (b.x - a.x) + (b.y - a.y) * (b.y - a.y)), 0.34 * kSetAt, 1e-9);
     }
 }
 
 TEST(MathSymbols, EllipsisIsThreeDotGlyphsAndHBarIsALetterWithAStroke) {
     Faces::registerFrom();
     MathInk ink(3);
-    auto dots = ink.drawn("⋯", S, Ink::ink);
+    auto dots = ink.drawn("⋯", kSetAt, Ink::ink);
     auto gs = glyphs(*dots);
     ASSERT_EQ(gs.size(), 3u);
     const double xs[] = {0.02, 0.24, 0.46};
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(gs[i].first.s, "·");
-        EXPECT_NEAR(gs[i].first.x, xs[i] * S, 1e-12);
+        EXPECT_NEAR(gs[i].first.x, xs[i] * kSetAt, 1e-12);
         EXPECT_EQ(gs[i].first.y, 0);
-        EXPECT_EQ(gs[i].first.size, S);
+        EXPECT_EQ(gs[i].first.size, kSetAt);
     }
     EXPECT_TRUE(strokes(*dots).empty());
-    EXPECT_EQ(dots->a, 0.39 * S);
+    EXPECT_EQ(dots->a, 0.39 * kSetAt);
     EXPECT_EQ(dots->d, 0);
 
-    auto hbar = ink.drawn("ℏ", S, Ink::ink);
+    auto hbar = ink.drawn("ℏ", kSetAt, Ink::ink);
     ASSERT_EQ(glyphs(*hbar).size(), 1u);
     EXPECT_EQ(glyphs(*hbar)[0].first.s, "h");
     EXPECT_EQ(strokes(*hbar).at(0).second, 1);
-    EXPECT_GE(hbar->a, -MathInk::metrics("h").ink.minY() * S);
+    EXPECT_GE(hbar->a, -MathInk::metrics("h").ink.minY() * kSetAt);
 
     // Written glyph first, then the bar.
     std::vector<InkOpRef> ops;
     std::vector<MathInk::Note> notes;
-    MathInk(3).draw("\\hbar", S, Ink::ink, false, 0, 0, ops, notes);
+    MathInk(3).draw("\\hbar", kSetAt, Ink::ink, false, 0, 0, ops, notes);
     ASSERT_EQ(ops.size(), 2u);
     EXPECT_STREQ(ops[0]->className(), "TextOp");
     EXPECT_STREQ(ops[1]->className(), "StrokeOp");
@@ -190,7 +190,7 @@ TEST(MathSymbols, TallDelimitersCoverTheContentAroundTheAxis) {
     };
     for (const Case& c : cases) {
         MathInk ink = flatInk();
-        auto box = ink.tallDelimiter(c.name, c.a, c.d, S, Ink::ink);
+        auto box = ink.tallDelimiter(c.name, c.a, c.d, kSetAt, Ink::ink);
         ASSERT_TRUE(box) << c.name;
         EXPECT_NEAR(box->w, c.width, 1e-9) << c.name;
         EXPECT_TRUE(box->tall) << c.name;
@@ -205,13 +205,13 @@ TEST(MathSymbols, TallDelimitersCoverTheContentAroundTheAxis) {
         EXPECT_NEAR(box->d, c.bottom + pen, 1e-9) << c.name;
     }
     MathInk ink(1);
-    for (const char* name : {"x", "/", "⌈", "∥"}) EXPECT_FALSE(ink.tallDelimiter(name, 30, 10, S, Ink::ink)) << name;
+    for (const char* name : {"x", "/", "⌈", "∥"}) EXPECT_FALSE(ink.tallDelimiter(name, 30, 10, kSetAt, Ink::ink)) << name;
 }
 
 TEST(MathSymbols, ClosingDelimitersMirrorOpeningOnes) {
     for (auto [open, close] : {std::pair{"(", ")"}, {"[", "]"}, {"{", "}"}, {"⟨", "⟩"}}) {
         MathInk a = flatInk(), b = flatInk();
-        auto o = a.tallDelimiter(open, 25, 12, S, Ink::ink), c = b.tallDelimiter(close, 25, 12, S, Ink::ink);
+        auto o = a.tallDelimiter(open, 25, 12, kSetAt, Ink::ink), c = b.tallDelimiter(close, 25, 12, kSetAt, Ink::ink);
         EXPECT_EQ(a.rough.rnd, b.rough.rnd) << open;
         auto so = segments(strokes(*o)[0].first.path), sc = segments(strokes(*c)[0].first.path);
         ASSERT_EQ(so.size(), sc.size()) << open;
@@ -254,7 +254,7 @@ TEST(MathSymbols, DelimitersAroundTallContentStretch) {
     Faces::registerFrom();
     MathInk ink(1);
     // A fraction is tall: both parentheses grow to cover it.
-    auto row = kids(*ink.layout(parse("(\\frac{1}{2})"), S, Ink::ink, false));
+    auto row = kids(*ink.layout(parse("(\\frac{1}{2})"), kSetAt, Ink::ink, false));
     ASSERT_EQ(row.size(), 3u);
     const auto& frac = *row[1].box;
     const double half = std::max({frac.a - 6, frac.d + 6, 10.0}) + 1.6;
@@ -264,18 +264,18 @@ TEST(MathSymbols, DelimitersAroundTallContentStretch) {
         EXPECT_GE(row[i].box->a, 6 + half);
     }
     // A scripted closer grows its base and keeps its script.
-    auto scripted = kids(*ink.layout(parse("(\\frac{1}{2})^2"), S, Ink::ink, false));
+    auto scripted = kids(*ink.layout(parse("(\\frac{1}{2})^2"), kSetAt, Ink::ink, false));
     auto base = kids(*scripted.at(2).box).at(0).box;
     EXPECT_TRUE(base->tall);
     EXPECT_EQ(kids(*scripted.at(2).box).size(), 2u);
     // Ordinary content, an empty pair and an unmatched opener keep the font's glyphs.
     for (const char* tex : {"(x)", "()", "(\\frac{1}{2}"}) {
-        auto k = kids(*ink.layout(parse(tex), S, Ink::ink, false));
+        auto k = kids(*ink.layout(parse(tex), kSetAt, Ink::ink, false));
         EXPECT_FALSE(k.at(0).box->tall) << tex;
         EXPECT_EQ(glyphs(*k.at(0).box).size(), 1u) << tex;
     }
     // Bars stretch around a tall sum too.
-    auto bars = kids(*ink.layout(parse("|\\sum x|"), S, Ink::ink, false));
+    auto bars = kids(*ink.layout(parse("|\\sum x|"), kSetAt, Ink::ink, false));
     EXPECT_TRUE(bars.front().box->tall);
     EXPECT_TRUE(bars.back().box->tall);
 }
