@@ -2,6 +2,7 @@
 // printed covers in the data folder. The app is run as a process ("-quit-after-shelf" ends it
 // once the shelf has been painted) on the offscreen platform; each iteration is one launch,
 // timed by the wall clock. The goal is a median under 400 ms.
+#include "AppLaunch.h"
 #include "CoveredIssues.h"
 
 #include <benchmark/benchmark.h>
@@ -33,17 +34,10 @@ struct Home {
     ~Home() { std::filesystem::remove_all(root); }
 };
 
-std::filesystem::path app() { return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "nolby"; }
-
 void StartToFirstShelf(benchmark::State& state) {
     Home home;
-    setenv("XDG_DATA_HOME", (home.root / "data").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home.root / "config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (home.root / "runtime").c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // Nothing may reach a gateway: the shelf needs none.
-    setenv("NOLBY_API", "http://127.0.0.1:9/", 1);
-    const std::string path = app().string();
+    nolby::bench::homeForApp(home.root, false);
+    const std::string path = nolby::bench::appBeside().string();
     char arg0[] = "nolby";
     char arg1[] = "-quit-after-shelf";
     char* argv[] = {arg0, arg1, nullptr};

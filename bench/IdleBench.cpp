@@ -5,6 +5,7 @@
 // At rest (the caret has stopped blinking, 14 s on, for 20 s) the goal is well under 1 % of
 // a core; while the caret blinks (2 s to 10 s) it is shown for comparison. It runs on the window system the environment names (under xvfb-run,
 // the X server; else the offscreen platform).
+#include "AppLaunch.h"
 #include "ProcCpu.h"
 
 #include <benchmark/benchmark.h>
@@ -37,18 +38,12 @@ struct Home {
     ~Home() { std::filesystem::remove_all(root); }
 };
 
-std::filesystem::path app() { return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "nolby"; }
-
 using nolby::bench::cpuSeconds;
 
 void FocusedSheet(benchmark::State& state) {
     Home home;
-    setenv("XDG_DATA_HOME", (home.root / "data").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home.root / "config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (home.root / "runtime").c_str(), 1);
-    if (!getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("NOLBY_API", "http://127.0.0.1:9/", 1);  // nothing may reach a gateway
-    const std::string path = app().string();
+    nolby::bench::homeForApp(home.root, true);
+    const std::string path = nolby::bench::appBeside().string();
     char arg0[] = "nolby";
     char arg1[] = "-open";
     char arg2[] = "new";

@@ -6,6 +6,7 @@
 // its peak resident memory and files_mb the notebook files' size. The goals are
 // a first shelf under 0.5 s with 1,000 and under 1.5 s with 5,000, and memory no more than
 // the files' size over what an empty library takes.
+#include "AppLaunch.h"
 #include "MixedNotebooks.h"
 
 #include <benchmark/benchmark.h>
@@ -47,18 +48,11 @@ double megabytesIn(const std::filesystem::path& folder) {
     return double(bytes) / (1 << 20);
 }
 
-std::filesystem::path app() { return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "nolby"; }
-
 void StartWithNotebooks(benchmark::State& state) {
     const int count = int(state.range(0));
     const std::filesystem::path& home = homeOf(count);
-    setenv("XDG_DATA_HOME", (home / "data").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (home / "runtime").c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // Nothing may reach a gateway: the shelf needs none.
-    setenv("NOLBY_API", "http://127.0.0.1:9/", 1);
-    const std::string path = app().string();
+    nolby::bench::homeForApp(home, false);
+    const std::string path = nolby::bench::appBeside().string();
     char arg0[] = "nolby";
     char arg1[] = "-quit-after-shelf";
     char* argv[] = {arg0, arg1, nullptr};

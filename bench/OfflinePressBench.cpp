@@ -6,6 +6,7 @@
 // The goal is that failing paint requests cost the main thread next to nothing (no relayout,
 // no repaint of what did not change): 1,000 issues cost about what one does.
 // NOLBY_BENCH_APP names another build's nolby to measure (for a side-by-side run).
+#include "AppLaunch.h"
 #include "CoveredIssues.h"
 #include "ProcCpu.h"
 
@@ -43,17 +44,13 @@ struct Home {
 
 std::filesystem::path app() {
     if (const char* other = std::getenv("NOLBY_BENCH_APP")) return other;
-    return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "nolby";
+    return nolby::bench::appBeside();
 }
 
 
 void OpenIssueOffline(benchmark::State& state) {
     Home home(static_cast<int>(state.range(0)));
-    setenv("XDG_DATA_HOME", (home.root / "data").c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home.root / "config").c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", (home.root / "runtime").c_str(), 1);
-    if (!getenv("DISPLAY") && !getenv("WAYLAND_DISPLAY")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("NOLBY_API", "http://127.0.0.1:9/", 1);  // unreachable: every request fails at once
+    nolby::bench::homeForApp(home.root, true);
     const std::string path = app().string();
     char arg0[] = "nolby";
     char arg1[] = "-open";
