@@ -80,6 +80,14 @@ struct Rig {
     const std::optional<SheetWords::Selection>& selection() { return w.input.pointer().selection(); }
 };
 
+// Lets a shown view lay itself out: a few turns of the event loop and of the rig's posted work.
+void settle(ModelRig& rig) {
+    for (int i = 0; i < 4; ++i) {
+        QCoreApplication::processEvents();
+        rig.scheduler().runPosted();
+    }
+}
+
 }  // namespace
 
 // A click (press and release) at a widget point and a time in milliseconds.
@@ -219,10 +227,7 @@ TEST(SheetInput, TheScrollViewHandsItsEventsToTheSheetsInput) {
     SheetScrollView view(rig.model, std::make_shared<SheetState>(), rig.store.scheduler);
     view.resize(900, 600);
     view.show();
-    for (int i = 0; i < 4; ++i) {
-        QCoreApplication::processEvents();
-        rig.scheduler().runPosted();
-    }
+    settle(rig);
     view.setFocus();
     EXPECT_TRUE(view.testAttribute(Qt::WA_InputMethodEnabled));
     QTest::keyClicks(&view, "hi");
@@ -251,10 +256,7 @@ TEST(SheetInput, DoubleAndTripleClicksThroughTheWindowSelectAWordThenItsBlock) {
     view.resize(900, 600);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-    for (int i = 0; i < 4; ++i) {
-        QCoreApplication::processEvents();
-        rig.scheduler().runPosted();
-    }
+    settle(rig);
     const SheetLayout* layout = view.sheet().layout();
     ASSERT_TRUE(layout);
     // A page point as the window sees it.
@@ -281,10 +283,7 @@ TEST(SheetInput, ALongRunTypedInANoteStaysWithinThePage) {
     SheetScrollView view(rig.model, std::make_shared<SheetState>(), rig.store.scheduler);
     view.resize(900, 600);
     view.show();
-    for (int i = 0; i < 4; ++i) {
-        QCoreApplication::processEvents();
-        rig.scheduler().runPosted();
-    }
+    settle(rig);
     view.setFocus();
     const std::string address = "https://example.org/lessons/" + std::string(96, 'q') + "/end";
     QTest::keyClicks(&view, QString::fromStdString("see " + address));
