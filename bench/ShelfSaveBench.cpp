@@ -3,7 +3,8 @@
 // in a window of its own). Each iteration changes a note on the notebook's first page, saves
 // it (debounced, as the model does) and lets the main loop run what the save set off; the
 // time is the main thread's CPU time for both, with 100, 1,000 and 5,000 notebooks of three
-// mixed pages in the store. The goal is under 0.1 ms a save at 5,000.
+// mixed pages in the store, once the shown shelf has settled. The goal is under 0.1 ms a save
+// at 5,000.
 #include "MixedNotebooks.h"
 #include "ink/Faces.h"
 #include "ink/Mag.h"
@@ -13,6 +14,8 @@
 #include "ui/library/Newsstand.h"
 
 #include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -77,6 +80,11 @@ void SaveWithShelf(benchmark::State& state) {
         stand->hide();
         QApplication::processEvents();
     }
+    // The shelf settles first (its covers flattened, its fades and the headline's resolve run
+    // out): what is timed is what a save sets off, not the shelf's first seconds.
+    QEventLoop settle;
+    QTimer::singleShot(3000, &settle, &QEventLoop::quit);
+    settle.exec();
 
     Notebook notebook = *library->notebook(library->notebooks.get().front().id);
     TextItem note = *notebook.pages.front().items.front().text();
