@@ -45,6 +45,10 @@ Library::Library(const std::filesystem::path& dataFolder, std::shared_ptr<Schedu
             now.erase(id);
         unsaved.set(std::move(now));
     };
+    // The first observer: counts every telling of a change, so a save in place is told as
+    // one only to the observers of its own telling (a change made while they are called
+    // is told as any other, to them and to those called after).
+    toldWatch_ = notebooks.observe([this] { ++told_; });
 }
 
 std::shared_ptr<Library> Library::make(const std::filesystem::path& dataFolder, std::shared_ptr<Scheduler> scheduler,
@@ -164,11 +168,17 @@ std::shared_ptr<const Notebook> Library::put(const Notebook& notebook) {
     head.body = std::make_shared<const NotebookBody>(NotebookBody{whole, nullptr});
     notebooks.modify([&](std::vector<NotebookHead>& list) {
         auto it = std::find_if(list.begin(), list.end(), [&](const NotebookHead& n) { return n.id == notebook.id; });
-        if (it != list.end())
+        if (it != list.end()) {
+            // Told to the observers as a save in place while they are called (a change of
+            // its parent or number changes counts, so it is told as any other change).
+            if (it->parent == head.parent && it->issue == head.issue)
+                savedInPlace_ = SavedInPlace{notebook.id, size_t(it - list.begin()), told_ + 1};
             *it = std::move(head);
-        else
+        } else {
             list.insert(list.begin(), std::move(head));
+        }
     });
+    savedInPlace_.reset();
     return whole;
 }
 

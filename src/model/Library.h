@@ -84,6 +84,19 @@ public:
     const std::filesystem::path dir;       // "Notebooks" in the data folder
     const std::filesystem::path sketches;  // "Sketches" in the data folder
 
+    // A notebook saved again in its place in the list, with the same parent and issue number.
+    struct SavedInPlace {
+        Uuid id;
+        size_t index = 0;  // its place in `notebooks`
+        uint64_t telling = 0;
+    };
+    // While `notebooks` tells its observers of such a save, which one it was; none while it
+    // tells of any other change. An observer that keeps what it read of the list can then
+    // take just that head: nothing else in the list moved, and no count changed.
+    std::optional<SavedInPlace> savedInPlace() const {
+        return savedInPlace_ && savedInPlace_->telling == told_ ? savedInPlace_ : std::nullopt;
+    }
+
     // Whether this store may change its folder (it holds the folder's lock). A store that
     // may not reads what is there and changes its list in memory only.
     bool owner() const { return lock_->owns(); }
@@ -180,6 +193,9 @@ private:
     std::set<Uuid> deleted_;
     std::map<std::string, std::shared_ptr<const Image>> sketchCache_;
     std::vector<LoadNote> loadNotes_;
+    std::optional<SavedInPlace> savedInPlace_;
+    uint64_t told_ = 0;  // how many changes `notebooks` has told of
+    Subscription toldWatch_;
 };
 
 }  // namespace nolby

@@ -3,10 +3,10 @@
 namespace nolby {
 
 NotebookHead::NotebookHead(const Notebook& n)
-    : id(n.id), title(n.title), color(n.color), created(n.created), updated(n.updated), pageW(n.pageW),
-      pageH(n.pageH), plan(n.plan), step(n.step), mode(n.mode), pace(n.pace), lastPage(n.lastPage),
-      issue(n.issue), next(n.next), verdict(n.verdict), misses(n.misses), parent(n.parent), from(n.from),
-      passage(n.passage), pageCount(n.pages.size()) {
+    : id(n.id), parent(n.parent), updated(n.updated), issue(n.issue), title(n.title), color(n.color),
+      created(n.created), pageW(n.pageW), pageH(n.pageH), plan(n.plan), step(n.step), mode(n.mode), pace(n.pace),
+      lastPage(n.lastPage), next(n.next), verdict(n.verdict), misses(n.misses), from(n.from), passage(n.passage),
+      pageCount(n.pages.size()) {
     for (const Page& p : n.pages)
         if (!p.items.empty()) ++writtenPages;
     if (n.pages.empty()) return;

@@ -25,11 +25,19 @@ struct NotebookBody {
 };
 
 struct NotebookHead {
+    // What every pass over the store's list reads (the shelf's count and newest issue, which
+    // heads were saved again) comes first, so that a pass over thousands of heads touches
+    // about one cache line of each.
     Uuid id;
+    std::optional<Uuid> parent;
+    Date updated;
+    std::optional<int64_t> issue;
+    // The store's keeping of the rest; none on a head made from a notebook.
+    std::shared_ptr<const NotebookBody> body;
+
     std::string title;
     std::string color = "blue";
     Date created;
-    Date updated;
     double pageW = 400;
     double pageH = 869;
     std::optional<std::string> plan;
@@ -37,11 +45,9 @@ struct NotebookHead {
     std::string mode = "lesson";
     int64_t pace = 3;
     int64_t lastPage = 0;
-    std::optional<int64_t> issue;
     std::optional<std::string> next;
     std::optional<std::string> verdict;
     std::optional<int64_t> misses;
-    std::optional<Uuid> parent;
     std::optional<std::string> from;
     std::optional<std::string> passage;
 
@@ -50,9 +56,6 @@ struct NotebookHead {
     size_t pageCount = 1;
     size_t writtenPages = 0;
     std::optional<std::string> opening;
-
-    // The store's keeping of the rest; none on a head made from a notebook.
-    std::shared_ptr<const NotebookBody> body;
 
     NotebookHead() = default;
     // The head of `notebook` (without a body): a notebook stands wherever a head is read.

@@ -102,6 +102,51 @@ TEST(Library, AssigningTheSameIdsAndDatesTellsNobody) {
     EXPECT_EQ(told, 3);
 }
 
+TEST(Library, OnlyASaveInItsPlaceIsToldAsOneAndOnlyToItsOwnObservers) {
+    Store s;
+    s.put(notebook("a", 1, 10, 1));
+    s.put(notebook("b", 1, 20, 2));
+    Library& lib = s.open();
+    // The first observer makes a change of its own while the first save in place is told;
+    // the second records what it is told each time.
+    bool changeOnce = true;
+    auto meddler = lib.notebooks.observe([&] {
+        if (!lib.savedInPlace() || !changeOnce) return;
+        changeOnce = false;
+        lib.save(notebook("fresh", 1, 30, 3), false);
+    });
+    std::vector<std::optional<Library::SavedInPlace>> heard;
+    auto listener = lib.notebooks.observe([&] { heard.push_back(lib.savedInPlace()); });
+
+    Notebook a = *lib.notebook(lib.notebooks.get()[1].id);
+    a.title = "a, edited";
+    a.updated = at(40);
+    lib.save(a, false);
+    // The listener hears the new notebook first (not a save in place), then the edit, which
+    // it must no longer take as only that: the list has changed since.
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_FALSE(heard[0]);
+    EXPECT_FALSE(heard[1]);
+
+    heard.clear();
+    a.title = "a, edited again";
+    lib.save(a, false);  // "fresh" went first, so "a" is now third
+    ASSERT_EQ(heard.size(), 1u);
+    ASSERT_TRUE(heard[0]);
+    EXPECT_EQ(heard[0]->id, a.id);
+    EXPECT_EQ(heard[0]->index, 2u);
+    EXPECT_FALSE(lib.savedInPlace());  // only while it is told
+
+    // A save that changes the notebook's number changes what is counted: told as any change.
+    heard.clear();
+    a.issue = 9;
+    lib.save(a, false);
+    lib.sortByRecent();
+    ASSERT_EQ(heard.size(), 2u);
+    EXPECT_FALSE(heard[0]);
+    EXPECT_FALSE(heard[1]);
+}
+
 TEST(Library, DeletingRemovesDivesFilesAndCoversDeepestFirst) {
     Store s;
     Notebook top = notebook("top", 1, 10, 1), other = notebook("other", 1, 20, 2);

@@ -403,41 +403,44 @@ void AskBand::stepResolve(size_t next) {
 void AskBand::paintEvent(QPaintEvent*) {
     const std::string header = contentsHeader();
     const double ratio = devicePixelRatioF();
-    const Geometry g = geometry(width());
-    const double W = width(), H = height();
-    // The headline's strip: redrawn at each step of its resolve, the rest of the band kept.
-    const QRectF strip(0, g.headline.top(), std::max(g.contents.left() - kGap / 2, 1.0), kHeadline);
-    if (image_.isNull() || drawnSize_ != size() || drawnHeader_ != header || image_.devicePixelRatio() != ratio) {
-        image_ = cairoImage(size(), ratio, [&](cairo_t* cr) {
-            roundedRect(cr, QRectF(0, 0, W, H), kCorner);
-            cairo_clip(cr);
-            draw::setColor(cr, Mag::black);
-            cairo_paint(cr);
-            PixelStair{9, 9}.draw(cr, {0, 0, W, kStair});
+    const bool stale = image_.isNull() || drawnSize_ != size() || drawnHeader_ != header || image_.devicePixelRatio() != ratio;
+    // The band lies under the top row of covers, so it is repainted with them: a repaint
+    // that changes nothing here only lays the two images down again, without laying out.
+    if (stale || headline_.isNull() || drawnResolve_ != resolve_) {
+        const Geometry g = geometry(width());
+        const double W = width(), H = height();
+        // The headline's strip: redrawn at each step of its resolve, the rest of the band kept.
+        const QRectF strip(0, g.headline.top(), std::max(g.contents.left() - kGap / 2, 1.0), kHeadline);
+        if (stale) {
+            image_ = cairoImage(size(), ratio, [&](cairo_t* cr) {
+                roundedRect(cr, QRectF(0, 0, W, H), kCorner);
+                cairo_clip(cr);
+                draw::setColor(cr, Mag::black);
+                cairo_paint(cr);
+                PixelStair{9, 9}.draw(cr, {0, 0, W, kStair});
 
-            const chrome::Block desc = description(g.description.width());
-            for (size_t i = 0; i < desc.lines.size(); ++i)
-                chrome::fill(cr, desc.lines[i], g.description.left(),
-                             g.description.top() + desc.ascent + i * (desc.lineHeight + kDescriptionLeading),
-                             Color{1, 1, 1, 0.78});
+                const chrome::Block desc = description(g.description.width());
+                for (size_t i = 0; i < desc.lines.size(); ++i)
+                    chrome::fill(cr, desc.lines[i], g.description.left(),
+                                 g.description.top() + desc.ascent + i * (desc.lineHeight + kDescriptionLeading),
+                                 Color{1, 1, 1, 0.78});
 
-            // The field's glass: a faint light panel with a thin rim, dark whatever the desk.
-            roundedRect(cr, g.row, kFieldCorner);
-            cairo_set_source_rgba(cr, 1, 1, 1, 0.06);
-            cairo_fill_preserve(cr);
-            cairo_set_source_rgba(cr, 1, 1, 1, 0.12);
-            cairo_set_line_width(cr, 1);
-            cairo_stroke(cr);
+                // The field's glass: a faint light panel with a thin rim, dark whatever the desk.
+                roundedRect(cr, g.row, kFieldCorner);
+                cairo_set_source_rgba(cr, 1, 1, 1, 0.06);
+                cairo_fill_preserve(cr);
+                cairo_set_source_rgba(cr, 1, 1, 1, 0.12);
+                cairo_set_line_width(cr, 1);
+                cairo_stroke(cr);
 
-            const chrome::Line top = chrome::line(header, *futuraBold(11), 1.2, g.contents.width());
-            chrome::fill(cr, top, g.contents.left(), g.contents.top() + top.ascent, Color{1, 1, 1, 1});
-            Grain{0.25}.draw(cr, {0, 0, W, H});
-        });
-        drawnSize_ = size();
-        drawnHeader_ = header;
-        drawnResolve_ = 0;
-    }
-    if (headline_.isNull() || drawnResolve_ != resolve_) {
+                const chrome::Line top = chrome::line(header, *futuraBold(11), 1.2, g.contents.width());
+                chrome::fill(cr, top, g.contents.left(), g.contents.top() + top.ascent, Color{1, 1, 1, 1});
+                Grain{0.25}.draw(cr, {0, 0, W, H});
+            });
+            drawnSize_ = size();
+            drawnHeader_ = header;
+        }
+        // A new size may scale the headline, so it is drawn again with the band.
         headline_ = cairoImage(strip.size(), ratio, [&](cairo_t* cr) {
             draw::translate(cr, 0, -strip.top());
             draw::clipRect(cr, {strip.left(), strip.top(), strip.width(), strip.height()});
@@ -449,10 +452,11 @@ void AskBand::paintEvent(QPaintEvent*) {
             Grain{0.25}.draw(cr, {0, 0, W, H});  // the band's own grain, in register with the rest
         });
         drawnResolve_ = resolve_;
+        drawnStrip_ = strip.topLeft();
     }
     QPainter p(this);
     p.drawImage(QPointF(0, 0), image_);
-    p.drawImage(strip.topLeft(), headline_);
+    p.drawImage(drawnStrip_, headline_);
 }
 
 }  // namespace nolby

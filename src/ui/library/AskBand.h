@@ -152,6 +152,7 @@ private:
     QImage image_, headline_;
     QSize drawnSize_;
     double drawnResolve_ = 0;
+    QPointF drawnStrip_;  // where the headline's strip goes
     std::string drawnHeader_;
 };
 

@@ -151,10 +151,21 @@ void Newsstand::ask() {
 }
 
 void Newsstand::libraryChanged() {
+    // A save in place changes one cover and nothing the texts count: the next refresh takes
+    // just those heads. Past a few dozen (a long while hidden) one pass reads them all.
+    const std::optional<Library::SavedInPlace> saved = services_.library->savedInPlace();
+    if (saved && !readAll_ && savedSince_.size() < kSavedKept) {
+        if (std::none_of(savedSince_.begin(), savedSince_.end(),
+                         [&](const Library::SavedInPlace& s) { return s.id == saved->id; }))
+            savedSince_.push_back(*saved);
+    } else {
+        readAll_ = true;
+        savedSince_.clear();
+    }
     stale_ = true;
     if (!isVisible() || refreshPosted_) return;  // showEvent, or the refresh already waiting, reads it
     if (!services_.scheduler) {
-        refresh();
+        refreshChanged();
         return;
     }
     refreshPosted_ = true;
@@ -162,48 +173,74 @@ void Newsstand::libraryChanged() {
     services_.scheduler->post([self] {
         if (!self) return;
         self->refreshPosted_ = false;
-        if (self->stale_ && self->isVisible()) self->refresh();
+        if (self->stale_ && self->isVisible()) self->refreshChanged();
     });
+}
+
+void Newsstand::refreshChanged() {
+    if (!readAll_ && mendSaved()) return;
+    refresh();
+}
+
+bool Newsstand::mendSaved() {
+    if (!services_.library || !search_->text().isEmpty()) return false;
+    Shelf::Texts texts = shelf_->texts();
+    texts.replies = replyLine();
+    if (!(texts == shelf_->texts())) return false;
+    const std::vector<NotebookHead>& list = services_.library->notebooks.get();
+    const std::vector<NotebookHead>& onShelf = shelf_->shown();
+    std::vector<std::pair<size_t, NotebookHead>> changed;
+    for (const Library::SavedInPlace& saved : savedSince_) {
+        if (saved.index >= list.size() || list[saved.index].id != saved.id) return false;
+        const NotebookHead& n = list[saved.index];
+        if (n.parent) continue;  // a deep dive: not on the shelf
+        // The shelf shows the store's issues in its order: this one is no further in.
+        size_t k = 0;
+        while (k < onShelf.size() && k < saved.index && onShelf[k].id != n.id) ++k;
+        if (k >= onShelf.size() || onShelf[k].id != n.id) return false;
+        if (!(onShelf[k] == n) || onShelf[k].body != n.body) changed.emplace_back(k, n);
+    }
+    stale_ = false;
+    savedSince_.clear();
+    shelf_->mendIssues(std::move(changed));
+    return true;
 }
 
 void Newsstand::refresh() {
     stale_ = false;
-    // One pass over the store for the numbers the texts show.
+    readAll_ = false;
+    savedSince_.clear();
+    const bool searching = !search_->text().isEmpty();
+    // One pass over the store: the numbers the texts show and, while the shelf shows every
+    // issue in the store's order, the heads saved again since it took them (then only those
+    // are handed over, not a copy of every head).
+    const std::vector<NotebookHead>& onShelf = shelf_->shown();
+    std::vector<std::pair<size_t, NotebookHead>> changed;
+    bool sameOrder = !searching && services_.library;
     size_t issues = 0;
     int64_t highest = 0;
     if (services_.library)
-        for (const NotebookHead& n : services_.library->notebooks.get())
-            if (!n.parent) {
-                ++issues;
-                if (n.issue) highest = std::max(highest, *n.issue);
+        for (const NotebookHead& n : services_.library->notebooks.get()) {
+            if (n.parent) continue;
+            if (n.issue) highest = std::max(highest, *n.issue);
+            if (sameOrder) {
+                if (issues >= onShelf.size() || onShelf[issues].id != n.id) sameOrder = false;
+                else if (!(onShelf[issues] == n) || onShelf[issues].body != n.body) changed.emplace_back(issues, n);
             }
-    const bool searching = !search_->text().isEmpty();
+            ++issues;
+        }
+    sameOrder = sameOrder && issues == onShelf.size();
     Shelf::Texts texts;
     texts.dateline = datelineFor(highest + 1);
     texts.count = searching ? countText() : std::to_string(issues);
     texts.replies = replyLine();
     texts.any = issues > 0;
     shelf_->band()->setIssue(highest + 1);
-    if (!searching && texts == shelf_->texts() && mendShelf()) return;
-    shelf_->setIssues(shown(), std::move(texts));
-}
-
-bool Newsstand::mendShelf() {
-    if (!services_.library) return false;
-    // The shelf shows every issue in the store's order: when that order is the same, only
-    // the heads saved again since are handed over, not a copy of every head.
-    const std::vector<NotebookHead>& shown = shelf_->shown();
-    std::vector<std::pair<size_t, NotebookHead>> changed;
-    size_t k = 0;
-    for (const NotebookHead& n : services_.library->notebooks.get()) {
-        if (n.parent) continue;
-        if (k >= shown.size() || shown[k].id != n.id) return false;
-        if (!(shown[k] == n) || shown[k].body != n.body) changed.emplace_back(k, n);
-        ++k;
+    if (sameOrder && texts == shelf_->texts()) {
+        shelf_->mendIssues(std::move(changed));
+        return;
     }
-    if (k != shown.size()) return false;
-    shelf_->mendIssues(std::move(changed));
-    return true;
+    shelf_->setIssues(shown(), std::move(texts));
 }
 
 void Newsstand::confirmDelete(const NotebookHead& notebook) {
@@ -250,7 +287,7 @@ void Newsstand::resizeEvent(QResizeEvent*) {
 
 void Newsstand::showEvent(QShowEvent*) {
     // What changed while hidden is read once, before the first frame shows it.
-    if (stale_) refresh();
+    if (stale_) refreshChanged();
     ask();
     if (ensured_ || !services_.press || !services_.library) return;
     ensured_ = true;

@@ -109,15 +109,22 @@ private:
     // The library changed: the shelf reads it again once, on the next turn of the main loop,
     // however many changes came in this one; while hidden, not until it is shown.
     void libraryChanged();
-    // Hands the shelf only the heads saved again; false when the store's issues are no longer
-    // the ones the shelf shows, in its order (or the search picks them).
-    bool mendShelf();
+    // Reads what changed: just the heads saved in place since the last refresh when that is
+    // all that changed, else everything.
+    void refreshChanged();
+    // Hands the shelf the heads saved in place since the last refresh; false when it must
+    // read everything (something else changed, the search picks, the texts changed).
+    bool mendSaved();
     std::string datelineFor(int64_t next) const;
 
     Services services_;
     Actions actions_;
     bool stale_ = false;         // the library changed since refresh()
     bool refreshPosted_ = false;  // a refresh waits for the next turn of the main loop
+    // The notebooks saved in place since refresh(), while that is all that changed.
+    static constexpr size_t kSavedKept = 32;
+    std::vector<Library::SavedInPlace> savedSince_;
+    bool readAll_ = true;  // something else changed (or too many saves): read everything
     ColorScheme* scheme_;
     std::optional<ColorScheme::Scheme> forced_;
     QLineEdit* search_;

@@ -107,12 +107,25 @@ void Shelf::mendIssues(std::vector<std::pair<size_t, NotebookHead>> changed) {
 }
 
 void Shelf::redrawCovers(const std::vector<size_t>& changed) {
-    // Only covers in view are drawn; each with its label under it, its lean and its shadows.
-    const double below = grid().tileHeight() - grid().coverHeight();
+    // Only covers in view are drawn.
+    const ShelfGrid g = grid();
     for (size_t i : changed)
-        if (i < shown_.size() && tile(shown_[i].id))
-            viewport()->update(
-                coverInView(i).adjusted(-kRedrawMargin, -kRedrawMargin, kRedrawMargin, below + kRedrawMargin).toAlignedRect());
+        if (i < shown_.size() && tile(shown_[i].id)) viewport()->update(tileArea(g, coverInView(i)).toAlignedRect());
+}
+
+void Shelf::redrawCover(const Uuid& id) {
+    if (!texts_.any) return;
+    const ShelfGrid g = grid();
+    const double top = verticalScrollBar()->value() - layout_.gridTop;
+    const auto [first, last] = g.visible(top, top + viewport()->height(), shown_.size());
+    for (size_t i = first; i < last; ++i)
+        if (shown_[i].id == id) viewport()->update(tileArea(g, coverInView(i)).toAlignedRect());
+}
+
+QRectF Shelf::tileArea(const ShelfGrid& grid, const QRectF& cover) {
+    // A cover with its label under it, its lean and its shadows.
+    const double below = grid.tileHeight() - grid.coverHeight();
+    return cover.adjusted(-kRedrawMargin, -kRedrawMargin, kRedrawMargin, below + kRedrawMargin);
 }
 
 void Shelf::setDark(bool dark) {
@@ -346,16 +359,13 @@ const QImage& Shelf::labelFor(const NotebookHead& n) {
     return entry.second;
 }
 
-void Shelf::paintTiles(QPainter& p, double now) {
+void Shelf::paintTiles(QPainter& p, double now, const QRectF& exposed) {
     if (!texts_.any) return;
     const ShelfGrid g = grid();
     const double ratio = viewport()->devicePixelRatioF();
     const QSizeF size(g.column, g.coverHeight());
     if (shadow_.isNull() || shadow_.width() != static_cast<int>(std::ceil((size.width() + 2 * CoverFlattener::kMargin) * ratio)))
         shadow_ = CoverFlattener::shadow(size, ratio);
-    auto ready = [view = QPointer<QWidget>(viewport())] {
-        if (view) view->update();
-    };
     const double top = verticalScrollBar()->value() - layout_.gridTop;
     const auto [first, last] = g.visible(top, top + viewport()->height(), shown_.size());
     flattener_.beginFrame();
@@ -365,8 +375,16 @@ void Shelf::paintTiles(QPainter& p, double now) {
         CoverTile* t = tile(n.id);
         if (!t) continue;
         t->advance(now);
+        // Every tile in view asks for its covers, so the flattener keeps them; only those in
+        // the part being repainted (one saved cover, say) are drawn.
+        const QRectF cover = coverOnPage(i);
+        const bool drawn = tileArea(g, cover).intersects(exposed);
         const CoverBand::Look band = t->band.look(*press_, n.id, now);
         const bool printing = press_ && !band.shown.cover && press_->printing().count(n.id);
+        // A cover flattened later redraws its own tile, wherever it is in view by then.
+        auto ready = [self = QPointer<Shelf>(this), id = n.id] {
+            if (self) self->redrawCover(id);
+        };
         auto flat = [&](std::shared_ptr<const Image> art, bool marked = false) {
             return flattener_.get({n, std::move(art), size, ratio, dark_, CoverTile::lean(n.id), today, marked}, ready);
         };
@@ -387,14 +405,14 @@ void Shelf::paintTiles(QPainter& p, double now) {
         else look.shown = t->lastDrawn;  // changed (a new title, a new size): the old one stands in
         look.shadow = &shadow_;
         look.dark = dark_;
-        look.label = &labelFor(n);
+        if (drawn) look.label = &labelFor(n);
         look.ground = Color::hex(Mag::inks(n.color).a);
         // The mark's strength between its low and high point: the marked cover is made at the high one.
         if (printing) {
             look.marked = flat(nullptr, true);
             look.mark = PressMark{PressMark::pulse(now)}.opacity() / PressMark{1}.opacity();
         }
-        t->paint(p, coverOnPage(i), look);
+        if (drawn) t->paint(p, cover, look);
     }
     warmNear(first, last);
 }
@@ -424,7 +442,7 @@ void Shelf::warmNear(size_t first, size_t last) {
     }
 }
 
-void Shelf::paintEvent(QPaintEvent*) {
+void Shelf::paintEvent(QPaintEvent* event) {
     QPainter p(viewport());
     const double ratio = viewport()->devicePixelRatioF();
     const double scroll = verticalScrollBar()->value();
@@ -486,7 +504,7 @@ void Shelf::paintEvent(QPaintEvent*) {
         p.drawImage(QPointF(l.x, l.sectionTop), section_);
     }
 
-    paintTiles(p, now);
+    paintTiles(p, now, QRectF(event->rect()).translated(0, scroll));
 
     if (inView(l.footerTop, l.footer)) {
         if (footer_.isNull()) {

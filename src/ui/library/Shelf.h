@@ -107,8 +107,14 @@ private:
     void relayout();
     void syncTiles();
     void redrawCovers(const std::vector<size_t>& changed);
+    // Redraws the tile of this notebook when it is in view.
+    void redrawCover(const Uuid& id);
     void hoverAt(QPointF point);
-    void paintTiles(QPainter& p, double now);
+    // The tiles in view, on a painter in page coordinates; those outside `exposed` (page
+    // coordinates) are not drawn.
+    void paintTiles(QPainter& p, double now, const QRectF& exposed);
+    // What drawing a cover at `cover` may touch.
+    static QRectF tileArea(const ShelfGrid& grid, const QRectF& cover);
     // Asks the press for the covers just out of view, so they are warm when they scroll in.
     void warmNear(size_t first, size_t last);
     const QImage& labelFor(const NotebookHead& n);

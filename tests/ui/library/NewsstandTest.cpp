@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <set>
 
@@ -291,6 +292,85 @@ TEST(Newsstand, ReadsTheStoreOnceATurnAndNotWhileHidden) {
     EXPECT_EQ(s.shelf()->texts().dateline.substr(0, 7), "NO. 004");
 }
 
+TEST(Newsstand, ASaveInPlaceMendsItsCoverAndAnyOtherChangeIsReadWhole) {
+    Desk d;
+    Notebook tides = issue("Tides", 1, 800000300), bread = issue("Bread", 2, 800000200),
+             salt = issue("Salt", 3, 800000100);
+    Notebook dive = issue("Why salt?", std::nullopt, 800000000);
+    dive.parent = salt.id;
+    d.add({tides, bread, salt, dive});
+    Newsstand& s = d.open();
+    s.show();
+    auto titles = [&] {
+        std::vector<std::string> out;
+        for (const NotebookHead& n : s.shelf()->shown()) out.push_back(n.title);
+        return out;
+    };
+    ASSERT_EQ(titles(), (std::vector<std::string>{"Salt", "Bread", "Tides"}));
+
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        std::vector<std::string> shelf;
+        std::string dateline, count, replies;
+    };
+    const std::vector<Case> cases = {
+        {"an edit in place",
+         [&] {
+             bread.title = "Bread and butter";
+             d.library->save(bread, false);
+         },
+         {"Salt", "Bread and butter", "Tides"}, "NO. 004", "3", "NOLBY PRESS"},
+        {"a deep dive saved in place",
+         [&] {
+             dive.title = "Why is the sea salty?";
+             d.library->save(dive, false);
+         },
+         {"Salt", "Bread and butter", "Tides"}, "NO. 004", "3", "NOLBY PRESS"},
+        {"an edit and a new issue in one turn",
+         [&] {
+             salt.title = "Salt flats";
+             d.library->save(salt, false);
+             d.library->save(issue("Ice", 4, 800000400), false);
+         },
+         {"Ice", "Salt flats", "Bread and butter", "Tides"}, "NO. 005", "4", "NOLBY PRESS"},
+        {"an edit that renumbers",
+         [&] {
+             tides.issue = 12;
+             d.library->save(tides, false);
+         },
+         {"Ice", "Salt flats", "Bread and butter", "Tides"}, "NO. 013", "4", "NOLBY PRESS"},
+        {"an edit while the month's replies changed",
+         [&] {
+             d.replies = 2;
+             bread.title = "Bread";
+             d.library->save(bread, false);
+         },
+         {"Ice", "Salt flats", "Bread", "Tides"}, "NO. 013", "4", "2 REPLIES THIS MONTH"},
+        {"a notebook deleted",
+         [&] { d.library->remove(salt.id); },
+         {"Ice", "Bread", "Tides"}, "NO. 013", "3", "2 REPLIES THIS MONTH"},
+    };
+    for (const Case& c : cases) {
+        c.change();
+        d.scheduler->runPosted();
+        EXPECT_FALSE(s.stale()) << c.what;
+        EXPECT_EQ(titles(), c.shelf) << c.what;
+        EXPECT_EQ(s.shelf()->texts().dateline.substr(0, 7), c.dateline) << c.what;
+        EXPECT_EQ(s.shelf()->texts().count, c.count) << c.what;
+        EXPECT_EQ(s.shelf()->texts().replies, c.replies) << c.what;
+    }
+
+    // Hidden, many saves in place are kept as one read of everything when shown.
+    s.hide();
+    for (int k = 0; k < 40; ++k) {
+        bread.title = "Bread " + std::to_string(k);
+        d.library->save(bread, false);
+    }
+    s.show();
+    EXPECT_EQ(titles(), (std::vector<std::string>{"Ice", "Bread 39", "Tides"}));
+}
+
 TEST(ShelfGrid, AdaptiveColumns) {
     struct Case {
         double width;
@@ -444,6 +524,42 @@ TEST(Shelf, CoversArriveFromThePressAndBadInputStaysOnTheShelf) {
     EXPECT_TRUE(d.press->printed().count(junk.id));
     EXPECT_EQ(d.press->image(junk.id, 700), nullptr);
     EXPECT_GT(s.shelf()->flattener().cached(), 0u);
+}
+
+TEST(Shelf, APartRepaintedDrawsWhatTheWholeFrameDrawsThere) {
+    // A save repaints its own cover only; the covers whose shadows, labels or lean reach into
+    // that part are drawn there too, so the part matches the whole frame pixel for pixel.
+    Desk d;
+    d.add({issue("Tides", 1, 800000300), issue("Bread", 2, 800000200), issue("Salt", 3, 800000100)});
+    Newsstand& s = d.open();
+    s.show();
+    d.settled();
+    const QImage whole = s.grab().toImage();
+    Shelf* shelf = s.shelf();
+    const QRectF left = shelf->coverInView(0), right = shelf->coverInView(1);
+    ASSERT_LT(left.right() + 4, right.left());
+    const QPoint origin = shelf->viewport()->mapTo(&s, QPoint(0, 0));
+    const std::vector<QRect> parts = {
+        // Between two covers, under their bottom edges: only their shadows are there.
+        QRectF(QPointF(left.right() + 1, left.bottom() - 6), QPointF(right.left() - 1, left.bottom() + 24))
+            .toAlignedRect(),
+        // The label under the second cover.
+        QRectF(QPointF(right.left(), right.bottom() + 2), QSizeF(right.width(), ShelfGrid::kLabel + 8)).toAlignedRect(),
+        // The first cover's top edge, with the ask band above it.
+        QRectF(QPointF(left.left() - 20, left.top() - 30), QSizeF(left.width() + 40, 40)).toAlignedRect(),
+    };
+    for (const QRect& part : parts) {
+        QImage drawn(whole.size(), whole.format());
+        drawn.fill(Qt::transparent);
+        // (render puts the part's corner at the offset given.)
+        s.render(&drawn, part.translated(origin).topLeft(), QRegion(part.translated(origin)));
+        const QRect inStand = part.translated(origin).intersected(whole.rect());
+        int differ = 0;
+        for (int y = inStand.top(); y <= inStand.bottom(); ++y)
+            for (int x = inStand.left(); x <= inStand.right(); ++x)
+                if (drawn.pixel(x, y) != whole.pixel(x, y)) ++differ;
+        EXPECT_EQ(differ, 0) << part.x() << "," << part.y() << " " << part.width() << "x" << part.height();
+    }
 }
 
 TEST(Shelf, AFreshCoverArrivesThroughMisRegisteredPrint) {
