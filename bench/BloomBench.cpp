@@ -1,7 +1,7 @@
 // Preparing a painting's bloom, in the writer's background pre-render: the budget is a few
 // milliseconds for a full-size painting, so the painting's stroke is ready soon after it
 // arrives.
-#include "model/Bloom.h"
+#include "writing/Bloom.h"
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>

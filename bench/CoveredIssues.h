@@ -2,11 +2,11 @@
 // A data folder of issues, as the shelf benchmarks read it: `count` notebooks (titled,
 // numbered, coloured, an hour apart) in its "Notebooks" folder and, for printed covers, a
 // 600 × 800 JPEG cover for each in "Covers", written synchronously.
-#include "model/Library.h"
-#include "model/Press.h"
+#include "library/Library.h"
 #include "platform/AtomicFile.h"
 #include "platform/Canvas.h"
 #include "platform/Pict.h"
+#include "press/Press.h"
 
 #include <filesystem>
 #include <sstream>

@@ -1,6 +1,6 @@
 // The raster cache's hit path: the page stage asks for every settled item's bitmap on each
 // sync, so a hit must cost well under a microsecond.
-#include "model/InkRaster.h"
+#include "writing/InkRaster.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // The notebook store: loading a shelf of notebooks at launch, and what a debounced save
 // costs the main thread (the copy it keeps; encoding and writing run in the background).
 #include "MixedNotebooks.h"
-#include "model/Library.h"
-#include "model/NotebookFile.h"
+#include "library/Library.h"
+#include "notebook/NotebookFile.h"
 
 #include <benchmark/benchmark.h>
 

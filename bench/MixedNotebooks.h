@@ -2,8 +2,8 @@
 // Notebooks as a learner's library holds them, for the store's and the shelf's benchmarks:
 // pages of typed notes, pen strokes and tutor blocks (about 16 KB a page encoded), and data
 // folders of such notebooks in the temporary folder, removed when the process ends.
-#include "model/Notebook.h"
-#include "model/NotebookFile.h"
+#include "notebook/Notebook.h"
+#include "notebook/NotebookFile.h"
 #include "platform/AtomicFile.h"
 
 #include <cstdlib>

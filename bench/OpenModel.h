@@ -1,9 +1,9 @@
 #pragma once
 // An open notebook for the model's benchmarks: a model on a store in a temporary data
 // folder, on the manual scheduler, with every item of the notebook laid out once.
-#include "model/Library.h"
+#include "library/Library.h"
 #include "model/NotebookModel.h"
-#include "model/Scribe.h"
+#include "writing/Scribe.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -6,7 +6,7 @@
 #include "OpenModel.h"
 #include "ink/Faces.h"
 #include "ink/Mag.h"
-#include "model/page/PagePainter.h"
+#include "page/PagePainter.h"
 #include "platform/Canvas.h"
 
 #include <benchmark/benchmark.h>

@@ -3,9 +3,9 @@
 // anew and from the back kept at the view's pixel size.
 #include "ink/Faces.h"
 #include "ink/Mag.h"
-#include "model/page/PageBack.h"
-#include "model/page/PaperTexture.h"
-#include "model/page/PaperView.h"
+#include "page/PageBack.h"
+#include "page/PaperTexture.h"
+#include "page/PaperView.h"
 #include "platform/Canvas.h"
 
 #include <benchmark/benchmark.h>

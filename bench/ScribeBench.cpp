@@ -2,7 +2,7 @@
 // strokes, and a reply streaming in as 50 blocks of 10 operations, each block's return
 // from the pre-render running the scheduler (lead gate included).
 #include "ink/ops/PhraseOp.h"
-#include "model/Scribe.h"
+#include "writing/Scribe.h"
 
 #include <benchmark/benchmark.h>
 

@@ -6,8 +6,8 @@
 #include "OpenModel.h"
 #include "ink/Faces.h"
 #include "ink/Mag.h"
-#include "model/sheet/SheetView.h"
 #include "platform/Canvas.h"
+#include "sheet/SheetView.h"
 
 #include <benchmark/benchmark.h>
 

@@ -4,11 +4,11 @@
 // frame over 8.3 ms (120 frames a second): max_frame_ms is the slowest frame by the wall
 // clock (which other processes on a busy machine lengthen), max_frame_cpu_ms the most main-
 // thread time one frame took, over_8_3ms how many frames missed the goal by the wall clock.
+#include "CoveredIssues.h"
 #include "ink/Faces.h"
 #include "ink/Mag.h"
-#include "model/Library.h"
-#include "model/Press.h"
-#include "CoveredIssues.h"
+#include "library/Library.h"
+#include "press/Press.h"
 #include "ui/QtScheduler.h"
 #include "ui/library/Newsstand.h"
 

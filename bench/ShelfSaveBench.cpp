@@ -8,8 +8,8 @@
 #include "MixedNotebooks.h"
 #include "ink/Faces.h"
 #include "ink/Mag.h"
-#include "model/Library.h"
-#include "model/Press.h"
+#include "library/Library.h"
+#include "press/Press.h"
 #include "ui/QtScheduler.h"
 #include "ui/library/Newsstand.h"
 

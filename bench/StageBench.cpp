@@ -7,8 +7,8 @@
 #include "WriteDesk.h"
 #include "ink/Faces.h"
 #include "ink/Mag.h"
-#include "model/page/PageBack.h"
-#include "model/page/PaperView.h"
+#include "page/PageBack.h"
+#include "page/PaperView.h"
 
 #include <benchmark/benchmark.h>
 

@@ -5,7 +5,7 @@
 #include "Service.h"
 
 #include "ink/Faces.h"
-#include "model/Library.h"
+#include "library/Library.h"
 #include "model/NotebookModel.h"
 #include "tutor/Claude.h"
 #include "tutor/TutorSession.h"

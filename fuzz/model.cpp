@@ -4,9 +4,9 @@
 // notebook file (a small notebook of every kind of item when it does not read). No crash,
 // the current page always a page, and every page's ink finite after every step.
 #include "FuzzSupport.h"
-#include "model/NotebookFile.h"
 #include "model/NotebookModel.h"
 #include "model/TutorLink.h"
+#include "notebook/NotebookFile.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 // what is read is finite and consistent; writing it and reading it back repairs nothing
 // and writes the same bytes again.
 #include "FuzzSupport.h"
-#include "model/NotebookFile.h"
+#include "notebook/NotebookFile.h"
 
 #include <cmath>
 #include <string_view>

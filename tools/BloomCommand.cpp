@@ -6,9 +6,9 @@
 
 #include "Commands.h"
 #include "ink/Ink.h"
-#include "model/Bloom.h"
 #include "platform/Canvas.h"
 #include "platform/Pict.h"
+#include "writing/Bloom.h"
 
 #include <cairo.h>
 

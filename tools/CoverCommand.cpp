@@ -8,14 +8,14 @@
 #include "Commands.h"
 #include "ink/Faces.h"
 #include "ink/Mag.h"
-#include "model/NotebookFile.h"
-#include "model/Press.h"
-#include "model/covers/IssueCover.h"
+#include "notebook/NotebookFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/Canvas.h"
 #include "platform/Files.h"
 #include "platform/NumberText.h"
 #include "platform/Pict.h"
+#include "press/Press.h"
+#include "press/covers/IssueCover.h"
 
 #include <nlohmann/json.hpp>
 

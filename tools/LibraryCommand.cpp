@@ -1,6 +1,6 @@
 #include "Commands.h"
 #include "OpsJson.h"
-#include "model/Library.h"
+#include "library/Library.h"
 #include "platform/DataFolder.h"
 
 #include <cstdio>

@@ -4,8 +4,8 @@
 #include "ink/Faces.h"
 #include "ink/Mag.h"
 #include "model/NotebookModel.h"
-#include "model/page/PagePainter.h"
-#include "model/page/PaperView.h"
+#include "page/PagePainter.h"
+#include "page/PaperView.h"
 #include "platform/Canvas.h"
 #include "platform/NumberText.h"
 

@@ -8,11 +8,11 @@
 #include "Commands.h"
 #include "OpsJson.h"
 #include "ink/Faces.h"
-#include "model/NotebookFile.h"
-#include "model/sheet/SheetView.h"
+#include "notebook/NotebookFile.h"
 #include "platform/Canvas.h"
 #include "platform/Files.h"
 #include "platform/NumberText.h"
+#include "sheet/SheetView.h"
 
 #include <cstdio>
 #include <memory>

@@ -3,7 +3,7 @@
 #include "ink/Ink.h"
 #include "ink/Mag.h"
 #include "ink/blocks/Blocks.h"
-#include "model/page/PaperView.h"
+#include "page/PaperView.h"
 
 #include <nlohmann/json.hpp>
 

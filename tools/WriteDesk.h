@@ -7,11 +7,11 @@
 
 #include "ink/J.h"
 #include "model/InkCache.h"
-#include "model/InkStage.h"
-#include "model/InkStageView.h"
-#include "model/StageModel.h"
 #include "platform/Canvas.h"
 #include "platform/Scheduler.h"
+#include "writing/InkStage.h"
+#include "writing/InkStageView.h"
+#include "writing/StageModel.h"
 
 #include <functional>
 #include <map>

@@ -4,15 +4,15 @@
 // the process-wide pieces; tests make their own on a temporary data folder and a local
 // gateway, so nothing of the user's is touched.
 
-#include "model/Library.h"
+#include "app/IssueView.h"
+#include "library/Library.h"
 #include "model/NotebookModel.h"
-#include "model/Press.h"
 #include "platform/Defaults.h"
 #include "platform/Haptics.h"
 #include "platform/Scheduler.h"
+#include "press/Press.h"
 #include "tutor/Gateway.h"
 #include "tutor/TutorSession.h"
-#include "app/IssueView.h"
 
 #include <functional>
 #include <memory>

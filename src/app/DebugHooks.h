@@ -8,7 +8,7 @@
 // page out of range, an unknown "-open" form or a word not found is skipped without a
 // message (see LaunchArguments for what parses).
 
-#include "model/Library.h"
+#include "library/Library.h"
 #include "model/NotebookModel.h"
 #include "platform/Scheduler.h"
 

@@ -1,6 +1,6 @@
 #include "app/DiveLayout.h"
 
-#include "model/sheet/SheetLayout.h"
+#include "sheet/SheetLayout.h"
 
 #include <algorithm>
 #include <cmath>

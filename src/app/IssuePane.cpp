@@ -1,10 +1,10 @@
 #include "app/IssuePane.h"
 
-#include "model/Library.h"
-#include "model/sheet/SheetHead.h"
-#include "model/sheet/SheetView.h"
+#include "library/Library.h"
 #include "platform/Defaults.h"
 #include "platform/Definitions.h"
+#include "sheet/SheetHead.h"
+#include "sheet/SheetView.h"
 
 #include <QDesktopServices>
 #include <QUrl>

@@ -10,11 +10,11 @@
 // to hiding: a hidden view (a minimised window, a desk switching pages) must keep its models.
 
 #include "app/PaneActions.h"
-#include "model/Library.h"
+#include "library/Library.h"
 #include "model/NotebookModel.h"
-#include "model/Press.h"
 #include "platform/Haptics.h"
 #include "platform/Scheduler.h"
+#include "press/Press.h"
 
 #include <QPointer>
 #include <QWidget>

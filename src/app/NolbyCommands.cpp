@@ -1,7 +1,7 @@
 #include "app/NolbyCommands.h"
 
 #include "app/IssueToolbar.h"
-#include "model/sheet/SheetView.h"
+#include "sheet/SheetView.h"
 #include "ui/sheet/SheetScrollView.h"
 
 #include <QApplication>

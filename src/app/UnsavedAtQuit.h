@@ -3,7 +3,7 @@
 // standard error and, when there is a display, in a dialog that offers to try again (room
 // made on the disk meanwhile lets the save land).
 
-#include "model/Library.h"
+#include "library/Library.h"
 
 #include <iosfwd>
 #include <map>

@@ -4,7 +4,7 @@
 // tries the waiting saves at once if the change may let them land. Nothing is watched while
 // every save lands.
 
-#include "model/Library.h"
+#include "library/Library.h"
 
 #include <QFileSystemWatcher>
 #include <QObject>

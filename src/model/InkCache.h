@@ -9,7 +9,7 @@
 
 #include "ink/blocks/Blocks.h"
 #include "ink/ops/InkOp.h"
-#include "model/PageItem.h"
+#include "notebook/PageItem.h"
 #include "platform/Color.h"
 #include "platform/Image.h"
 

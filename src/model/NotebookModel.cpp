@@ -2,7 +2,7 @@
 #include "model/NotebookModel.h"
 
 #include "ink/Ink.h"
-#include "model/Library.h"
+#include "library/Library.h"
 #include "model/TutorLink.h"
 #include "model/Voice.h"
 #include "platform/Haptics.h"

@@ -22,16 +22,16 @@
 #include "ink/Hand.h"
 #include "ink/blocks/Blocks.h"
 #include "model/InkCache.h"
-#include "model/InkRaster.h"
 #include "model/NotebookStage.h"
-#include "model/Notebook.h"
-#include "model/Scribe.h"
+#include "notebook/Notebook.h"
 #include "platform/Clock.h"
 #include "platform/Geometry.h"
 #include "platform/Observed.h"
 #include "platform/Path.h"
 #include "platform/Scheduler.h"
 #include "platform/layers/Animation.h"
+#include "writing/InkRaster.h"
+#include "writing/Scribe.h"
 
 #include <cstdint>
 #include <functional>

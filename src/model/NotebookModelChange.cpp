@@ -1,7 +1,7 @@
 // The one change path of page items, undo and redo, notices, saving and closing.
 #include "model/NotebookModel.h"
 
-#include "model/Library.h"
+#include "library/Library.h"
 #include "model/TutorLink.h"
 
 #include <algorithm>

@@ -6,7 +6,7 @@
 // the model keeps one NotebookStage (its `stage` member) for as long as it lives and hands
 // out handle(), which shares the model's own ownership.
 
-#include "model/StageModel.h"
+#include "writing/StageModel.h"
 
 #include <memory>
 

@@ -5,7 +5,7 @@
 // pictures it brings back: the aspect label nearest to a size, and a pass that pushes a
 // painting's near-white paper to pure white.
 
-#include "model/Press.h"
+#include "press/Press.h"
 #include "tutor/Gateway.h"
 
 #include <nlohmann/json.hpp>

@@ -19,13 +19,13 @@
 // it belongs to: a late result of a turn that is over touches nothing, least of all a newer
 // turn. One turn runs at a time.
 
-#include "model/Library.h"
+#include "library/Library.h"
 #include "model/NotebookModel.h"
-#include "model/Press.h"
 #include "model/TutorLink.h"
 #include "platform/Date.h"
 #include "platform/Defaults.h"
 #include "platform/Scheduler.h"
+#include "press/Press.h"
 #include "tutor/Claude.h"
 #include "tutor/Gateway.h"
 

@@ -7,7 +7,7 @@
 #include "app/IssueWindow.h"
 #include "app/OpenIssues.h"
 #include "app/Router.h"
-#include "model/Library.h"
+#include "library/Library.h"
 
 #include <QApplication>
 #include <QTest>

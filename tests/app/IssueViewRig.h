@@ -5,7 +5,7 @@
 #include "TempFolder.h"
 #include "app/IssuePane.h"
 #include "app/IssueView.h"
-#include "model/Library.h"
+#include "library/Library.h"
 #include "model/TutorLink.h"
 
 #include <QApplication>

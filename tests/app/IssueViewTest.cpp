@@ -5,8 +5,8 @@
 #include "support/WindowEvents.h"
 
 #include "app/DiveLayout.h"
-#include "model/sheet/SheetHead.h"
-#include "model/sheet/SheetView.h"
+#include "sheet/SheetHead.h"
+#include "sheet/SheetView.h"
 #include "support/FailingDisk.h"
 #include "support/Screenshots.h"
 #include "ui/pills/Pills.h"

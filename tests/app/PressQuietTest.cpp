@@ -5,8 +5,8 @@
 #include "TempFolder.h"
 #include "app/IssuePane.h"
 #include "app/IssueView.h"
-#include "model/Library.h"
-#include "model/Press.h"
+#include "library/Library.h"
+#include "press/Press.h"
 
 #include <QApplication>
 #include <QTest>

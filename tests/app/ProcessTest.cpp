@@ -3,8 +3,8 @@
 // this test's own store holds.
 
 #include "AppTestSupport.h"
-#include "model/Library.h"
-#include "model/NotebookFile.h"
+#include "library/Library.h"
+#include "notebook/NotebookFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/Files.h"
 #include "platform/FolderLock.h"

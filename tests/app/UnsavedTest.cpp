@@ -5,8 +5,8 @@
 #include "TempFolder.h"
 #include "app/UnsavedAtQuit.h"
 #include "app/UnsavedWatch.h"
-#include "model/Library.h"
-#include "model/NotebookFile.h"
+#include "library/Library.h"
+#include "notebook/NotebookFile.h"
 #include "platform/Files.h"
 #include "support/FailingDisk.h"
 

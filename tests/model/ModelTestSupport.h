@@ -4,7 +4,7 @@
 // items whose ink is primed with rectangles of exact bounds, so page flow can be tested
 // to the half point.
 
-#include "LibraryTestSupport.h"
+#include "../library/LibraryTestSupport.h"
 #include "ink/ops/FillOp.h"
 #include "model/NotebookModel.h"
 #include "model/TutorLink.h"

@@ -2,8 +2,8 @@
 // writer and ink, and lets go when the model goes.
 #include "ModelTestSupport.h"
 
-#include "model/InkStage.h"
 #include "model/NotebookStage.h"
+#include "writing/InkStage.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 // note, the learner goes deeper from the answer and from the words below, then undoes the
 // note and redoes it.
 #include "TutorTestSupport.h"
-#include "../model/sheet/SheetPointerTestSupport.h"
+#include "../sheet/SheetPointerTestSupport.h"
 
 #include "model/InkCache.h"
 

@@ -4,9 +4,9 @@
 #include "../gateway/GatewayTestSupport.h"
 #include "../model/ModelTestSupport.h"
 
-#include "model/Press.h"
 #include "platform/Files.h"
 #include "platform/Pict.h"
+#include "press/Press.h"
 #include "tutor/Painter.h"
 #include "tutor/Spend.h"
 #include "tutor/TutorSession.h"

@@ -1,8 +1,8 @@
-#include "../model/page/PageTestSupport.h"
+#include "../page/PageTestSupport.h"
 #include "../support/Grabbed.h"
 
-#include "model/page/PageBack.h"
-#include "model/page/PaperView.h"
+#include "page/PageBack.h"
+#include "page/PaperView.h"
 #include "ui/notebook/PageSurface.h"
 
 #include <QTest>

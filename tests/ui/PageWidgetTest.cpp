@@ -2,7 +2,7 @@
 // and time, ink half written included; it animates while the ink is revealed and rests
 // after; it hears of the model's changes on the next turn; and a screenshot mid-writing for a
 // person to look at (scripts/screenshot-page takes it under a real X display).
-#include "../model/page/PageViewSupport.h"
+#include "../page/PageViewSupport.h"
 #include "../support/Grabbed.h"
 
 #include "ink/J.h"

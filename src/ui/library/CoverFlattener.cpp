@@ -1,10 +1,10 @@
 #include "ui/library/CoverFlattener.h"
 
-#include "model/covers/IssueCover.h"
 #include "platform/Blur.h"
 #include "platform/Canvas.h"
 #include "platform/DayText.h"
 #include "platform/NumberText.h"
+#include "press/covers/IssueCover.h"
 #include "ui/CairoImage.h"
 
 #include <cmath>

@@ -4,7 +4,7 @@
 // rests on the shelf (turned by its lean, over its two shadows), so a resting tile costs a
 // single blit per frame. Kept in a bounded cache, the ones used longest ago going first.
 
-#include "model/NotebookHead.h"
+#include "notebook/NotebookHead.h"
 #include "platform/Date.h"
 #include "platform/Image.h"
 #include "platform/Scheduler.h"

@@ -4,9 +4,9 @@
 // (the cover press), with its label (issue number and date) below. Not a widget: the shelf
 // makes tiles only for the rows in view and draws them itself.
 
-#include "model/NotebookHead.h"
-#include "model/page/CoverBand.h"
+#include "notebook/NotebookHead.h"
 #include "platform/Color.h"
+#include "press/CoverBand.h"
 #include "ui/library/CoverFlattener.h"
 #include "ui/library/ShelfGrid.h"
 #include "ui/library/Spring.h"

@@ -5,11 +5,11 @@
 // issue. What opening and beginning do is the application's: the shelf only calls back.
 // While a notebook cannot be saved, an error pill at the foot of the shelf says so.
 
-#include "model/Library.h"
-#include "model/Notebook.h"
-#include "model/Press.h"
+#include "library/Library.h"
+#include "notebook/Notebook.h"
 #include "platform/Date.h"
 #include "platform/Scheduler.h"
+#include "press/Press.h"
 #include "ui/library/ColorScheme.h"
 #include "ui/library/Shelf.h"
 #include "ui/library/Table.h"

@@ -5,9 +5,9 @@
 // background and drawn as one image, and only covers that move are drawn through a
 // projective transform.
 
-#include "model/NotebookHead.h"
-#include "model/Press.h"
+#include "notebook/NotebookHead.h"
 #include "platform/Scheduler.h"
+#include "press/Press.h"
 #include "ui/library/AskBand.h"
 #include "ui/library/CoverFlattener.h"
 #include "ui/library/CoverTile.h"

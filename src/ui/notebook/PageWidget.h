@@ -7,7 +7,7 @@
 //
 // The clock is the scheduler's (in the application, the QtScheduler's media clock).
 
-#include "model/page/PagePainter.h"
+#include "page/PagePainter.h"
 #include "ui/notebook/PageSurface.h"
 
 #include <memory>

@@ -1,8 +1,8 @@
 #include "ui/sheet/SheetInput.h"
 
 #include "model/NotebookModel.h"
-#include "model/sheet/SheetKeys.h"
-#include "model/sheet/SheetMenu.h"
+#include "sheet/SheetKeys.h"
+#include "sheet/SheetMenu.h"
 
 #include <QContextMenuEvent>
 #include <QGuiApplication>

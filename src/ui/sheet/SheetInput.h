@@ -7,9 +7,9 @@
 // standard keys; input-method preedit is the note's composing text and a commit its typed
 // text. The widget forwards its events here and its input-method queries.
 
-#include "model/sheet/SheetClicks.h"
-#include "model/sheet/SheetPointer.h"
-#include "model/sheet/SheetTextInput.h"
+#include "sheet/SheetClicks.h"
+#include "sheet/SheetPointer.h"
+#include "sheet/SheetTextInput.h"
 
 #include <QPointF>
 #include <QVariant>

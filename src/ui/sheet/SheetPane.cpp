@@ -1,10 +1,10 @@
 #include "ui/sheet/SheetPane.h"
 
 #include "ink/Mag.h"
-#include "model/page/PaperTexture.h"
-#include "model/sheet/SheetChrome.h"
-#include "model/sheet/SheetView.h"
+#include "page/PaperTexture.h"
 #include "platform/layers/LayerRender.h"
+#include "sheet/SheetChrome.h"
+#include "sheet/SheetView.h"
 #include "ui/CairoImage.h"
 
 #include <QMouseEvent>

@@ -11,12 +11,12 @@
 // transition on the media clock (SheetChromeMotion).
 
 #include "model/NotebookModel.h"
-#include "model/sheet/SheetChromeBar.h"
-#include "model/sheet/SheetChromeMotion.h"
-#include "model/sheet/SheetChromeOutline.h"
-#include "model/sheet/SheetState.h"
 #include "platform/Clock.h"
 #include "platform/Observed.h"
+#include "sheet/SheetChromeBar.h"
+#include "sheet/SheetChromeMotion.h"
+#include "sheet/SheetChromeOutline.h"
+#include "sheet/SheetState.h"
 
 #include <QImage>
 #include <QTimer>

@@ -11,8 +11,8 @@
 // The scroll position is kept in points as a real number (glides move by fractions of a
 // point); the scroll bar shows it rounded.
 
-#include "model/sheet/SheetView.h"
 #include "platform/Definitions.h"
+#include "sheet/SheetView.h"
 #include "ui/sheet/SheetInput.h"
 
 #include <QAbstractScrollArea>

@@ -5,11 +5,11 @@
 
 #include "ink/Faces.h"
 #include "ink/Mag.h"
-#include "model/Library.h"
-#include "model/Press.h"
+#include "library/Library.h"
 #include "platform/Canvas.h"
 #include "platform/DataFolder.h"
 #include "platform/Pict.h"
+#include "press/Press.h"
 #include "ui/library/Newsstand.h"
 
 #include "../../TempFolder.h"

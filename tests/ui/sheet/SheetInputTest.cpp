@@ -1,7 +1,7 @@
 // The sheet's input under real Qt events: mouse presses counted into triple clicks, drags,
 // the cursor, keys, input-method composition and queries, the standard Copy, Select All and
 // Paste keys, and the context menu.
-#include "../../model/sheet/SheetPointerTestSupport.h"
+#include "../../sheet/SheetPointerTestSupport.h"
 #include "../../support/WindowEvents.h"
 
 #include "ui/sheet/SheetInput.h"

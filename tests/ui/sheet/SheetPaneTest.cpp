@@ -5,7 +5,7 @@
 #include "ink/Faces.h"
 #include "ink/Ink.h"
 #include "ink/Mag.h"
-#include "model/sheet/SheetChromeMotion.h"
+#include "sheet/SheetChromeMotion.h"
 
 #include <QApplication>
 #include <QTest>

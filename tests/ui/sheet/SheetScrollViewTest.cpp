@@ -2,7 +2,7 @@
 // following off and close a dive with a rightward swipe; the scroll bar moves it; focus
 // reaches the model; and a notebook's sheet as a reader sees it, written to screenshots/ in
 // the build tree.
-#include "../../model/sheet/SheetTestSupport.h"
+#include "../../sheet/SheetTestSupport.h"
 
 #include "ink/Faces.h"
 #include "ink/Mag.h"
