@@ -137,15 +137,10 @@ std::vector<NotebookHead> Library::dives(const Uuid& from) const {
     return out;
 }
 
-int64_t Library::highestIssue() const {
+int64_t Library::nextIssue() const {
     int64_t highest = 0;
     for (const NotebookHead& n : notebooks.get())
         if (n.issue) highest = std::max(highest, *n.issue);
-    return highest;
-}
-
-int64_t Library::nextIssue() const {
-    const int64_t highest = highestIssue();
     // A file claiming the largest number must not make the next one overflow.
     return highest == std::numeric_limits<int64_t>::max() ? highest : highest + 1;
 }

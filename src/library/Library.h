@@ -126,8 +126,6 @@ public:
     size_t issueCount() const;
     // The notebooks whose parent is `from`, in list order.
     std::vector<NotebookHead> dives(const Uuid& from) const;
-    // The highest issue number in the list (0 without one).
-    int64_t highestIssue() const;
 
     // A new notebook of this page size with a random colour and the next issue number, put
     // first in the list and written at once.

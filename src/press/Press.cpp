@@ -180,11 +180,11 @@ std::shared_ptr<const Image> Press::image(const Uuid& id, int px) {
         const std::filesystem::path file = dir / fileName(id);
         std::weak_ptr<Press> weak = weak_from_this();
         std::weak_ptr<Scheduler> scheduler = scheduler_;
-        scheduler_->background([weak, scheduler, key, file, size] {
+        scheduler_->background([weak, scheduler, id, key, file, size] {
             std::shared_ptr<const Image> image = thumbnail(file, size);
             if (auto s = scheduler.lock())
-                s->post([weak, key, image] {
-                    if (auto press = weak.lock()) press->loaded(key, image);
+                s->post([weak, id, key, image] {
+                    if (auto press = weak.lock()) press->loaded(id, key, image);
                 });
         });
     }
@@ -201,7 +201,7 @@ size_t bytesOf(const Image& image) { return size_t(std::max(image.width(), 0)) *
 
 }  // namespace
 
-void Press::loaded(const std::string& key, std::shared_ptr<const Image> image) {
+void Press::loaded(const Uuid& id, const std::string& key, std::shared_ptr<const Image> image) {
     loading_.erase(key);
     if (!image) return;  // nothing cached: the next image() call loads again
     auto& slot = thumbs_[key];
@@ -210,7 +210,7 @@ void Press::loaded(const std::string& key, std::shared_ptr<const Image> image) {
     slot = std::move(image);
     keepWithinBudget(key);
     bump();
-    if (auto id = Uuid::parse(key.substr(0, key.find('@')))) touched(*id);
+    touched(id);
 }
 
 void Press::keepWithinBudget(const std::string& spare) {
@@ -221,7 +221,8 @@ void Press::keepWithinBudget(const std::string& spare) {
         uint64_t oldestAsk = 0;
         for (auto it = thumbs_.begin(); it != thumbs_.end(); ++it) {
             if (it->first == spare || it->second.use_count() > 1) continue;
-            const uint64_t ask = asked_.count(it->first) ? asked_[it->first] : 0;
+            const auto asked = asked_.find(it->first);
+            const uint64_t ask = asked == asked_.end() ? 0 : asked->second;
             if (oldest == thumbs_.end() || ask < oldestAsk) {
                 oldest = it;
                 oldestAsk = ask;

@@ -144,7 +144,7 @@ private:
     void pump();
     void painted(const Uuid& id, std::optional<Bytes> picture);
     void done(const Uuid& id, bool ok);
-    void loaded(const std::string& key, std::shared_ptr<const Image> image);
+    void loaded(const Uuid& id, const std::string& key, std::shared_ptr<const Image> image);
     static std::shared_ptr<const Image> thumbnail(const std::filesystem::path& file, int px);
     void bump() { version_.set(version_.get() + 1); }
     void touched(const Uuid& id);
