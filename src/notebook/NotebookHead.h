@@ -63,6 +63,9 @@ struct NotebookHead {
 
     // Equal when id and updated are equal, as notebooks are.
     bool operator==(const NotebookHead& o) const { return id == o.id && updated == o.updated; }
+    // Equal and holding the same body: the notebook was not saved again in between (a save
+    // that leaves `updated` as it was still gives its head a new body).
+    bool sameSave(const NotebookHead& o) const { return *this == o && body == o.body; }
 };
 
 }  // namespace nolby

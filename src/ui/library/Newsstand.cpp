@@ -198,7 +198,7 @@ bool Newsstand::mendSaved() {
         size_t k = 0;
         while (k < onShelf.size() && k < saved.index && onShelf[k].id != n.id) ++k;
         if (k >= onShelf.size() || onShelf[k].id != n.id) return false;
-        if (!(onShelf[k] == n) || onShelf[k].body != n.body) changed.emplace_back(k, n);
+        if (!onShelf[k].sameSave(n)) changed.emplace_back(k, n);
     }
     stale_ = false;
     savedSince_.clear();
@@ -225,7 +225,7 @@ void Newsstand::refresh() {
             if (n.issue) highest = std::max(highest, *n.issue);
             if (sameOrder) {
                 if (issues >= onShelf.size() || onShelf[issues].id != n.id) sameOrder = false;
-                else if (!(onShelf[issues] == n) || onShelf[issues].body != n.body) changed.emplace_back(issues, n);
+                else if (!onShelf[issues].sameSave(n)) changed.emplace_back(issues, n);
             }
             ++issues;
         }

@@ -80,7 +80,7 @@ void Shelf::setIssues(std::vector<NotebookHead> shown, Texts texts) {
         // the page keeps its layout and its drawn texts.
         std::vector<size_t> changed;
         for (size_t i = 0; i < shown.size(); ++i)
-            if (!(shown[i] == shown_[i]) || shown[i].body != shown_[i].body) changed.push_back(i);
+            if (!shown[i].sameSave(shown_[i])) changed.push_back(i);
         shown_ = std::move(shown);
         syncTiles();
         redrawCovers(changed);
@@ -114,12 +114,7 @@ void Shelf::redrawCovers(const std::vector<size_t>& changed) {
 }
 
 void Shelf::redrawCover(const Uuid& id) {
-    if (!texts_.any) return;
-    const ShelfGrid g = grid();
-    const double top = verticalScrollBar()->value() - layout_.gridTop;
-    const auto [first, last] = g.visible(top, top + viewport()->height(), shown_.size());
-    for (size_t i = first; i < last; ++i)
-        if (shown_[i].id == id) viewport()->update(tileArea(g, coverInView(i)).toAlignedRect());
+    if (auto found = index_.find(id); found != index_.end()) redrawCovers({found->second});
 }
 
 QRectF Shelf::tileArea(const ShelfGrid& grid, const QRectF& cover) {
