@@ -1,8 +1,11 @@
 // What the benches that start the real app share: where it is and the private home it runs in.
 #pragma once
 
+#include "TempFolder.h"
+
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 
 namespace nolby::bench {
 
@@ -10,6 +13,18 @@ namespace nolby::bench {
 inline std::filesystem::path appBeside() {
     return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "nolby";
 }
+
+// A private home for the app under the temporary folder, removed when this goes: its data,
+// settings and a runtime folder only its owner may enter (as the desktop's rules ask).
+struct AppHome : TempFolder {
+    explicit AppHome(const std::string& prefix) : TempFolder(prefix) {
+        std::filesystem::create_directories(path / "data");
+        std::filesystem::create_directories(path / "runtime");
+        std::filesystem::permissions(path / "runtime", std::filesystem::perms::owner_all);
+    }
+    // The app's data folder in this home (what it makes of XDG_DATA_HOME).
+    std::filesystem::path appData() const { return path / "data" / "app.nolby.Nolby"; }
+};
 
 // The apps started from now on keep their data, settings and runtime files under `home`, and
 // find no gateway (an address nothing answers at). They run offscreen, or on the display the

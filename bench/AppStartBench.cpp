@@ -21,22 +21,10 @@ using namespace nolby;
 
 namespace {
 
-struct Home {
-    std::filesystem::path root;
-    Home() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "nolby-bench-start-XXXXXX").string();
-        root = mkdtemp(tmpl.data());
-        const auto data = root / "data" / "app.nolby.Nolby";
-        std::filesystem::create_directories(root / "runtime");
-        std::filesystem::permissions(root / "runtime", std::filesystem::perms::owner_all);
-        bench::writeCoveredIssues(data, 100);
-    }
-    ~Home() { std::filesystem::remove_all(root); }
-};
-
 void StartToFirstShelf(benchmark::State& state) {
-    Home home;
-    nolby::bench::homeForApp(home.root, false);
+    const bench::AppHome home("nolby-bench-start");
+    bench::writeCoveredIssues(home.appData(), 100);
+    nolby::bench::homeForApp(home.path, false);
     const std::string path = nolby::bench::appBeside().string();
     char arg0[] = "nolby";
     char arg1[] = "-quit-after-shelf";

@@ -26,23 +26,11 @@ extern char** environ;
 
 namespace {
 
-struct Home {
-    std::filesystem::path root;
-    Home() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "nolby-bench-idle-XXXXXX").string();
-        root = mkdtemp(tmpl.data());
-        std::filesystem::create_directories(root / "data");
-        std::filesystem::create_directories(root / "runtime");
-        std::filesystem::permissions(root / "runtime", std::filesystem::perms::owner_all);
-    }
-    ~Home() { std::filesystem::remove_all(root); }
-};
-
 using nolby::bench::cpuSeconds;
 
 void FocusedSheet(benchmark::State& state) {
-    Home home;
-    nolby::bench::homeForApp(home.root, true);
+    const nolby::bench::AppHome home("nolby-bench-idle");
+    nolby::bench::homeForApp(home.path, true);
     const std::string path = nolby::bench::appBeside().string();
     char arg0[] = "nolby";
     char arg1[] = "-open";

@@ -28,16 +28,14 @@ using namespace nolby;
 namespace {
 
 // A home of `count` notebooks (data, config and runtime folders), made once per count.
-const std::filesystem::path& homeOf(int count) {
-    static std::map<int, std::unique_ptr<bench::TempFolder>> homes;
+const bench::AppHome& homeOf(int count) {
+    static std::map<int, std::unique_ptr<bench::AppHome>> homes;
     auto& home = homes[count];
     if (!home) {
-        home = std::make_unique<bench::TempFolder>("nolby-bench-librarystart");
-        std::filesystem::create_directories(home->path / "runtime");
-        std::filesystem::permissions(home->path / "runtime", std::filesystem::perms::owner_all);
-        bench::writeMixedNotebooks(home->path / "data" / "app.nolby.Nolby", count, 3);
+        home = std::make_unique<bench::AppHome>("nolby-bench-librarystart");
+        bench::writeMixedNotebooks(home->appData(), count, 3);
     }
-    return home->path;
+    return *home;
 }
 
 double megabytesIn(const std::filesystem::path& folder) {
@@ -50,8 +48,8 @@ double megabytesIn(const std::filesystem::path& folder) {
 
 void StartWithNotebooks(benchmark::State& state) {
     const int count = int(state.range(0));
-    const std::filesystem::path& home = homeOf(count);
-    nolby::bench::homeForApp(home, false);
+    const bench::AppHome& home = homeOf(count);
+    nolby::bench::homeForApp(home.path, false);
     const std::string path = nolby::bench::appBeside().string();
     char arg0[] = "nolby";
     char arg1[] = "-quit-after-shelf";
@@ -78,7 +76,7 @@ void StartWithNotebooks(benchmark::State& state) {
     }
     state.counters["peak_rss_mb"] = peak;
     state.counters["cpu_ms"] = benchmark::Counter(cpu, benchmark::Counter::kAvgIterations);
-    state.counters["files_mb"] = megabytesIn(home / "data" / "app.nolby.Nolby" / "Notebooks");
+    state.counters["files_mb"] = megabytesIn(home.appData() / "Notebooks");
 }
 BENCHMARK(StartWithNotebooks)
     ->Arg(0)

@@ -1,12 +1,13 @@
 #pragma once
 // Notebooks as a learner's library holds them, for the store's and the shelf's benchmarks:
 // pages of typed notes, pen strokes and tutor blocks (about 16 KB a page encoded), and data
-// folders of such notebooks in the temporary folder, removed when the process ends.
+// folders of such notebooks.
+
+#include "TempFolder.h"
 #include "notebook/Notebook.h"
 #include "notebook/NotebookFile.h"
 #include "platform/AtomicFile.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -61,23 +62,6 @@ inline Notebook mixedNotebook(int pages, int64_t issue) {
     for (int p = 0; p < pages; ++p) n.pages.push_back(mixedPage(p));
     return n;
 }
-
-// A folder under the temporary folder, removed with everything in it when this goes (a
-// static one at exit: its destructor runs while its path still exists).
-struct TempFolder {
-    std::filesystem::path path;
-    explicit TempFolder(const std::string& prefix) {
-        std::string tmpl = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
-        if (!mkdtemp(tmpl.data())) std::abort();
-        path = tmpl;
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-};
 
 // Writes `count` notebooks of `pages` mixed pages, numbered 1...count, an hour apart (the
 // first the newest), into the "Notebooks" folder of `data`.

@@ -30,18 +30,6 @@ using namespace nolby;
 
 namespace {
 
-struct Home {
-    std::filesystem::path root;
-    explicit Home(int issues) {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "nolby-bench-offline-XXXXXX").string();
-        root = mkdtemp(tmpl.data());
-        std::filesystem::create_directories(root / "runtime");
-        std::filesystem::permissions(root / "runtime", std::filesystem::perms::owner_all);
-        bench::writeIssues(root / "data" / "app.nolby.Nolby", issues, false);
-    }
-    ~Home() { std::filesystem::remove_all(root); }
-};
-
 std::filesystem::path app() {
     if (const char* other = std::getenv("NOLBY_BENCH_APP")) return other;
     return nolby::bench::appBeside();
@@ -49,8 +37,9 @@ std::filesystem::path app() {
 
 
 void OpenIssueOffline(benchmark::State& state) {
-    Home home(static_cast<int>(state.range(0)));
-    nolby::bench::homeForApp(home.root, true);
+    const bench::AppHome home("nolby-bench-offline");
+    bench::writeIssues(home.appData(), static_cast<int>(state.range(0)), false);
+    nolby::bench::homeForApp(home.path, true);
     const std::string path = app().string();
     char arg0[] = "nolby";
     char arg1[] = "-open";

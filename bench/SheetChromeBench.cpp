@@ -4,6 +4,7 @@
 //   OutlineRepublished  the sheet publishing the same layout, viewport and entries again (as
 //                       every relayout does), then the frame painted.
 // The goal is under 1 ms a paint; each is CPU time on the main thread.
+#include "OffscreenApp.h"
 #include "ink/Faces.h"
 #include "ink/Mag.h"
 #include "ui/sheet/SheetPane.h"
@@ -21,22 +22,12 @@ using namespace nolby;
 
 namespace {
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "nolby-bench-sheetchrome";
-    static char* argv[] = {name, nullptr};
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    // Never destroyed: Qt's own globals may be gone by the time statics are.
-    static QApplication* a = new QApplication(argc, argv);
-    return *a;
-}
-
 struct OutlinedPane {
     std::unique_ptr<SheetPane> pane;
     QWidget* sheet = nullptr;
 
     OutlinedPane() {
-        app();
+        bench::offscreenApp();
         Faces::registerFrom();
         Mag::registerFrom();
         pane = std::make_unique<SheetPane>(nullptr, true);

@@ -5,6 +5,7 @@
 // clock (which other processes on a busy machine lengthen), max_frame_cpu_ms the most main-
 // thread time one frame took, over_8_3ms how many frames missed the goal by the wall clock.
 #include "CoveredIssues.h"
+#include "OffscreenApp.h"
 #include "ink/Faces.h"
 #include "ink/Mag.h"
 #include "library/Library.h"
@@ -30,16 +31,6 @@ using namespace nolby;
 
 namespace {
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "nolby-bench-shelf";
-    static char* argv[] = {name, nullptr};
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    // Never destroyed: Qt's own globals may be gone by the time statics are.
-    static QApplication* a = new QApplication(argc, argv);
-    return *a;
-}
-
 double threadMs() {
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
@@ -55,7 +46,7 @@ struct Shelf1000 {
     std::unique_ptr<Newsstand> stand;
 
     Shelf1000() {
-        app();
+        bench::offscreenApp();
         scheduler = std::make_shared<QtScheduler>();
         Faces::registerFrom();
         Mag::registerFrom();

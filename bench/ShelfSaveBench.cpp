@@ -6,6 +6,7 @@
 // mixed pages in the store, once the shown shelf has settled. The goal is under 0.1 ms a save
 // at 5,000.
 #include "MixedNotebooks.h"
+#include "OffscreenApp.h"
 #include "ink/Faces.h"
 #include "ink/Mag.h"
 #include "library/Library.h"
@@ -29,16 +30,6 @@ using namespace nolby;
 
 namespace {
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "nolby-bench-shelfsave";
-    static char* argv[] = {name, nullptr};
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    // Never destroyed: Qt's own globals may be gone by the time statics are.
-    static QApplication* a = new QApplication(argc, argv);
-    return *a;
-}
-
 double threadSeconds() {
     timespec t{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
@@ -57,7 +48,7 @@ const std::filesystem::path& folderOf(int count) {
 }
 
 void SaveWithShelf(benchmark::State& state) {
-    app();
+    bench::offscreenApp();
     Faces::registerFrom();
     Mag::registerFrom();
     const int count = int(state.range(0));
