@@ -3,6 +3,7 @@
 // widgets, the sheet laid out with its head and two headings) are not painted once.
 
 #include "TempFolder.h"
+#include "support/Paints.h"
 #include "app/IssuePane.h"
 #include "app/IssueView.h"
 #include "library/Library.h"
@@ -13,28 +14,12 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <sstream>
 #include <string>
 
 using namespace nolby;
 
 namespace {
-
-// Paint events delivered while it lives, by receiver.
-class Paints : public QObject {
-public:
-    Paints() { qApp->installEventFilter(this); }
-    ~Paints() override { qApp->removeEventFilter(this); }
-    std::map<const QObject*, int> seen;
-    int of(const QObject* o) const { return seen.count(o) ? seen.at(o) : 0; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++seen[watched];
-        return false;
-    }
-};
 
 BlockItem heading(const std::string& text, double y) {
     BlockItem b;
@@ -93,7 +78,7 @@ TEST(PressQuiet, AnOpenIssueIsNotRepaintedWhileThePressFailsTheOthers) {
     const int draws = outline->draws();
     const int before = asked;
 
-    Paints paints;
+    test::Paints paints;
     for (const Notebook& n : others) press->ensure(n);
     rest();
     EXPECT_EQ(asked - before, 40);

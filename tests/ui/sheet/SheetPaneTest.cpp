@@ -2,6 +2,7 @@
 // "Writing below" and the outline, placed from the sheet's published state.
 #include "ui/sheet/SheetPane.h"
 
+#include "../../support/Paints.h"
 #include "ink/Faces.h"
 #include "ink/Ink.h"
 #include "ink/Mag.h"
@@ -224,26 +225,19 @@ TEST_F(Pane, TheOutlineDrawsAgainOnlyWhenWhatItShowsChanged) {
     const int draws = o->draws();
     ASSERT_GT(draws, 0);
 
-    struct Paints : QObject {
-        int seen = 0;
-        bool eventFilter(QObject*, QEvent* e) override {
-            seen += e->type() == QEvent::Paint;
-            return false;
-        }
-    } paints;
-    o->installEventFilter(&paints);
+    test::Paints paints(o);
     sheet->repaint();  // the paper beneath, drawn again: the outline is put back, not drawn
     o->repaint();
     EXPECT_EQ(o->draws(), draws);
-    EXPECT_GT(paints.seen, 0);
+    EXPECT_GT(paints.total(), 0);
 
-    paints.seen = 0;
+    paints.clear();
     pane->state()->outline.notify();
     pane->state()->layout.notify();
     pane->state()->viewport.notify();
     pane->state()->scrollY.set(100);  // no row reached yet: the same rows
     QApplication::processEvents();
-    EXPECT_EQ(paints.seen, 0);
+    EXPECT_EQ(paints.total(), 0);
     EXPECT_EQ(o->draws(), draws);
     EXPECT_EQ(pane->outlineLaid()->rows().size(), 2u);
 

@@ -3,6 +3,7 @@
 // reaches the model; and a notebook's sheet as a reader sees it, written to screenshots/ in
 // the build tree.
 #include "../../sheet/SheetTestSupport.h"
+#include "../../support/Paints.h"
 
 #include "ink/Faces.h"
 #include "ink/Mag.h"
@@ -64,21 +65,6 @@ struct Shown {
                       inverted);
         QCoreApplication::sendEvent(view->viewport(), &e);
     }
-};
-
-// Counts the paint events `widget` receives while it lives.
-class PaintCounter : public QObject {
-public:
-    PaintCounter(QWidget* widget, int& count) : count_(count) { widget->installEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++count_;
-        return false;
-    }
-
-private:
-    int& count_;
 };
 
 }  // namespace
@@ -233,10 +219,9 @@ TEST(SheetScrollView, ABlinkingCaretRepaintsOnlyItsBarAndThenRests) {
     s.settle();
     EXPECT_FALSE(s.view->ticking());
     EXPECT_FALSE(s.view->blinking());
-    int paints = 0;
-    PaintCounter counter(s.view->viewport(), paints);
+    Paints paints(s.view->viewport());
     QTest::qWait(300);  // several blink steps, were it still blinking
-    EXPECT_EQ(paints, 0);
+    EXPECT_EQ(paints.total(), 0);
 
     // The window coming to the front again wakes the blink, lit first.
     QEvent activation(QEvent::ActivationChange);
